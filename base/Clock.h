@@ -1,0 +1,25 @@
+#pragma once
+// The millisecond clock (unsigned 32-bit, wraps after about 49 days) and sleeping.
+// The game takes an IClock so that tests drive time by hand and never sleep for real.
+#include <cstdint>
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual uint32_t Now() = 0;             // milliseconds, like timeGetTime
+    virtual void Sleep(uint32_t ms) = 0;    // block for about ms milliseconds
+};
+
+// The system's monotonic clock; Now() counts from an arbitrary start.
+class SystemClock : public IClock {
+public:
+    uint32_t Now() override;
+    void Sleep(uint32_t ms) override;
+    static SystemClock& Instance();
+};
+
+// A delay d has passed since reading when now >= reading + d, counted in unsigned
+// 32-bit arithmetic so that a wrap of the counter between the two readings is harmless.
+inline bool Elapsed(uint32_t now, uint32_t reading, uint32_t d) {
+    return static_cast<uint32_t>(now - reading) >= d;
+}

@@ -1,0 +1,68 @@
+#include "base/SafeFile.h"
+
+#include "base/Exception.h"
+#include "base/Paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class FdGuard {
+public:
+    explicit FdGuard(int fd) : fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+void WriteFileSafely(const std::string& path, const void* data, size_t size) {
+    std::string tmpl = path + ".XXXXXX";
+    const int fd = mkstemp(tmpl.data());
+    if (fd < 0) throw EFCreateError("ファイル " + path + " を作成できません。" + std::strerror(errno));
+    FdGuard guard(fd);
+    const auto fail = [&](const char* what) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(tmpl.c_str());
+        throw EWriteError("ファイル " + path + what + reason);
+    };
+    const auto* p = static_cast<const uint8_t*>(data);
+    size_t left = size;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(" に書き込めません。");
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    // The file is readable by others like any file the game writes.
+    ::fchmod(fd, 0644);
+    if (::fsync(fd) != 0) fail(" を保存できません。");
+    if (::close(guard.release()) != 0) fail(" を保存できません。");
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) fail(" を置き換えられません。");
+    // Make the rename itself durable.
+    const std::string dir = ExtractFilePath(path).empty() ? "." : ExtractFilePath(path);
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Writing a file so that a crash or a full disk never leaves it half written: the
+// bytes go to a temporary file in the same folder, are flushed to disk, and the
+// temporary file is then renamed over the old one.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Raises EFCreateError / EWriteError with the system's reason; the old file is
+// untouched on every failure.
+void WriteFileSafely(const std::string& path, const void* data, size_t size);
+inline void WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteFileSafely(path, bytes.data(), bytes.size());
+}

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs every Debian package the game, its tests and its benchmarks need.
+# Idempotent: when everything is present, nothing is downloaded.
+set -euo pipefail
+
+PACKAGES=(
+  # build and tests
+  build-essential cmake ninja-build pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-format
+  # window, menus, dialogs (app/)
+  qt6-base-dev libqt6opengl6-dev libgl-dev
+  # hardware rendering
+  libepoxy-dev
+  # glyphs and font matching, with a Japanese Gothic font
+  libfreetype-dev libfontconfig-dev fonts-vlgothic
+  # background JPEG
+  libjpeg-dev
+  # audio output and game controllers
+  libsdl2-dev
+  # MP3 decoding, MIDI synthesis with a General MIDI soundfont
+  libmpg123-dev libfluidsynth-dev timgm6mb-soundfont
+  # settings file
+  libsimpleini-dev
+  # real-window tests
+  xvfb xauth xdotool x11-apps
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,50 @@
+#include "base/Format.h"
+#include "base/Paths.h"
+#include "base/Sjis.h"
+#include "base/Stream.h"
+
+#include <gtest/gtest.h>
+
+TEST(Sjis, RoundTripsJapaneseAndAscii) {
+    const std::string utf8 = "ひまわり畑の大脱走！ TIME 012\"03";
+    const std::string sjis = Utf8ToSjis(utf8);
+    // "ひ" is 0x82 0xD0 in Shift-JIS.
+    ASSERT_GE(sjis.size(), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(sjis[0]), 0x82);
+    EXPECT_EQ(static_cast<unsigned char>(sjis[1]), 0xD0);
+    EXPECT_EQ(SjisToUtf8(sjis), utf8);
+    EXPECT_TRUE(IsSjisLeadByte(0x82));
+    EXPECT_FALSE(IsSjisLeadByte('A'));
+    EXPECT_FALSE(IsSjisLeadByte(0xA0)); // half-width katakana range is single-byte
+}
+
+TEST(Sjis, BadInputDegradesToQuestionMarks) {
+    // A lone lead byte at the end and an unmappable character.
+    EXPECT_EQ(SjisToUtf8(std::string("A\x82", 2)), "A?");
+    EXPECT_EQ(Utf8ToSjis("a😀b"), "a?b");
+    EXPECT_EQ(Utf8ToSjis(std::string("a\xff" "b", 3)), "a?b");
+    EXPECT_EQ(Utf8ToSjis(""), "");
+}
+
+TEST(Paths, DataNamesBecomeNativePathsBelowTheProgramFolder) {
+    EXPECT_EQ(DataPath("/opt/game/", "Data\\record.dat"), "/opt/game/Data/record.dat");
+    EXPECT_EQ(DataPath("/opt/game", "Data/Settei.ini"), "/opt/game/Data/Settei.ini");
+    EXPECT_EQ(DataPath("/opt/game/", "/abs/x.mp3"), "/abs/x.mp3");
+    EXPECT_EQ(ExtractFileName("/a/b/c.Mp3"), "c.Mp3");
+    EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
+    EXPECT_EQ(ExtractFileExt("/a/b/c.MiD"), ".MiD");
+    EXPECT_EQ(ExtractFilePath("/a/b/c.txt"), "/a/b/");
+    const std::string dir = ExeDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_TRUE(DirectoryExists(dir));
+}
+
+TEST(Format, PrintfPatternsAndAsciiCaseFolding) {
+    EXPECT_EQ(Format("#%.5d | %s%s", 7, "  ", "msg"), "#00007 |   msg");
+    EXPECT_EQ(Format("%s", ""), "");
+    EXPECT_EQ(std::string(Format("%0300d", 1)).size(), 300u);
+    EXPECT_EQ(AsciiLower("TateLine.BMP\xC4"), "tateline.bmp\xC4");
+    EXPECT_TRUE(SameTextAscii("TATELINE.BMP", "TateLine.bmp"));
+    EXPECT_FALSE(SameTextAscii("TateLine", "TateLine.bmp"));
+}
