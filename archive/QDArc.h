@@ -1,0 +1,22 @@
+#pragma once
+// The picture archive reader ("Data/data.qda"). Stateless: every call opens the
+// archive, reads its header and directory, extracts one entry and closes it.
+#include "base/Exception.h"
+#include "base/Stream.h"
+
+#include <memory>
+#include <string>
+
+class EQDAError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The entry named ID (ASCII letters compared without case), decoded, at position 0.
+std::unique_ptr<TMemoryStream> QDALoadFromFile(const std::string& ArchiveFileName, const std::string& ID);
+// Same, from a stream positioned at the archive's start.
+std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::string& ID);
+// True when bytes 4..7 of the 256-byte header are "QDA0".
+bool QDACheckHeader(const uint8_t* Header);
+// Byte-pair decodes the whole of Input into DecodedSize bytes.
+std::unique_ptr<TMemoryStream> QDADecode(TStream& Input, uint32_t DecodedSize);
