@@ -24,6 +24,15 @@ void TStreamVoice::Start() {
     ended_ = false;
 }
 
+void TStreamVoice::StartFromBeginning() {
+    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    count_ = 0;
+    position_ = 0;
+    drained_ = false;
+    ended_ = false;
+    playing_ = source_ != nullptr && source_->Rewind();
+}
+
 void TStreamVoice::Stop() {
     std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
     playing_ = false;

@@ -15,6 +15,8 @@ public:
     // Writes up to `frames` interleaved stereo frames; fewer (0 included) means the
     // source has ended. Called with the mixer's lock held: keep it bounded.
     virtual size_t Read(float* stereo, size_t frames) = 0;
+    // Goes back to the first frame; false when the source cannot.
+    virtual bool Rewind() = 0;
 };
 
 class TStreamVoice : public IVoice {
@@ -31,6 +33,8 @@ public:
     // the caller destroys it outside the lock.
     std::unique_ptr<IStreamSource> SetSource(std::unique_ptr<IStreamSource> source);
     void Start();
+    // Rewinds the source and starts it from its first frame.
+    void StartFromBeginning();
     void Stop();
     bool Playing();
     // The source has run out since the last Start.

@@ -150,6 +150,10 @@ public:
         for (; n < frames && next_ < length_; ++n, ++next_) out[2 * n] = out[2 * n + 1] = next_ * 0.0002f;
         return n;
     }
+    bool Rewind() override {
+        next_ = 0;
+        return true;
+    }
 
 private:
     uint32_t rate_;
@@ -169,6 +173,13 @@ TEST(StreamVoice, PlaysItsSourceAcrossReadsAndEnds) {
     EXPECT_EQ(out[2 * 1500], 0.0f);
     EXPECT_TRUE(voice.Ended());
     EXPECT_FALSE(voice.Playing());
+    voice.StartFromBeginning();
+    mixer->MixFloat(out.data(), 3);
+    EXPECT_NEAR(out[4], 2 * 0.0002f, 1e-6);
+    voice.Stop();
+    mixer->MixFloat(out.data(), 1);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_FALSE(voice.Ended());
 }
 
 TEST(StreamVoice, ResamplesToTheMixerRate) {
