@@ -10,8 +10,9 @@
 // Which keys are held, by key code (bit 7 of a byte set = down).
 class KeyboardDevice {
 public:
-    // Key press and release events with the window's native scan code; keys without
-    // a key code are ignored.
+    // Key press and release events with the window's native scan code (Qt's
+    // QKeyEvent::nativeScanCode()); keys without a key code are ignored. The window
+    // passes on no auto-repeated events: a held key stays down until its release.
     void KeyDown(uint32_t nativeScanCode);
     void KeyUp(uint32_t nativeScanCode);
     // The same by key code (DikCodes.h). Code 0 is never down.
