@@ -80,6 +80,9 @@ SdlControllers::SdlControllers() {
         ReportDiagnostic(std::string("game controllers unavailable: ") + SDL_GetError());
         return;
     }
+    // The states are polled; nobody drains SDL's event queue, so no events are queued.
+    SDL_JoystickEventState(SDL_IGNORE);
+    SDL_GameControllerEventState(SDL_IGNORE);
     // Force feedback is a nicety: controllers work without it.
     hapticUp_ = SDL_InitSubSystem(SDL_INIT_HAPTIC) == 0;
 }
