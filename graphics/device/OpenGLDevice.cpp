@@ -1,0 +1,444 @@
+#include "graphics/device/OpenGLDevice.h"
+
+#include "graphics/PixelFormat.h"
+#include "graphics/device/OpenGLInternal.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class OpenGLSurface : public IRenderSurface {
+public:
+    explicit OpenGLSurface(const D3DSURFACE_DESC& desc) : desc_(desc) {}
+    HRESULT GetDesc(D3DSURFACE_DESC& Desc) override {
+        Desc = desc_;
+        return D3D_OK;
+    }
+
+private:
+    D3DSURFACE_DESC desc_;
+};
+
+bool ValidBackBuffer(const D3DPRESENT_PARAMETERS& p) {
+    return p.BackBufferWidth > 0 && p.BackBufferHeight > 0 && p.BackBufferWidth <= 16384 &&
+           p.BackBufferHeight <= 16384;
+}
+
+// Offsets of a vertex's parts under a vertex format; size 0 when it cannot be drawn.
+struct VertexLayout {
+    uint32_t diffuse = 0, tex = 0, size = 0;
+    bool hasDiffuse = false, hasTex = false;
+};
+
+VertexLayout LayoutOf(uint32_t fvf) {
+    VertexLayout l;
+    if ((fvf & 0x00E) != D3DFVF_XYZRHW) return l;
+    uint32_t offset = 16;
+    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4, l.hasDiffuse = true;
+    if (fvf & D3DFVF_SPECULAR) offset += 4;
+    if ((fvf & 0xF00) >= D3DFVF_TEX1) l.tex = offset, offset += 8 * ((fvf & 0xF00) >> 8), l.hasTex = true;
+    l.size = offset;
+    return l;
+}
+
+// Reads the frame back from the bound framebuffer as A8R8G8B8, rows top down.
+std::vector<uint32_t> ReadBack(uint32_t w, uint32_t h) {
+    std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(w), static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                 rows.data());
+    std::vector<uint32_t> out(rows.size());
+    for (uint32_t y = 0; y < h; ++y)
+        std::memcpy(out.data() + static_cast<size_t>(y) * w, rows.data() + static_cast<size_t>(h - 1 - y) * w,
+                    static_cast<size_t>(w) * 4);
+    return out;
+}
+
+} // namespace
+
+const std::vector<D3DFORMAT>& OpenGLTextureFormats() {
+    static const std::vector<D3DFORMAT> formats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4,
+                                                   D3DFMT_A1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R5G6B5,
+                                                   D3DFMT_X4R4G4B4};
+    return formats;
+}
+
+// ---- driver
+
+OpenGLDriver::OpenGLDriver(std::shared_ptr<TGLConfig> config) : config_(std::move(config)) {}
+
+HRESULT OpenGLDriver::GetAdapterDisplayMode(uint32_t Adapter, D3DDISPLAYMODE& Mode) {
+    if (Adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    Mode = config_->DesktopMode;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDriver::GetAdapterIdentifier(uint32_t Adapter, uint32_t, D3DADAPTER_IDENTIFIER9& Identifier) {
+    if (Adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    Identifier = config_->Identifier;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDriver::GetDeviceCaps(uint32_t Adapter, D3DDEVTYPE DeviceType, D3DCAPS9& Caps) {
+    if (Adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    if (DeviceType != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
+    Caps = D3DCAPS9{};
+    Caps.DeviceType = DeviceType;
+    Caps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    Caps.PrimitiveMiscCaps = D3DPMISCCAPS_BLENDOP;
+    Caps.MaxTextureWidth = Caps.MaxTextureHeight = config_->MaxTextureSize;
+    Caps.MaxPrimitiveCount = 0xFFFFF;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDriver::CheckDeviceFormat(uint32_t Adapter, D3DDEVTYPE, D3DFORMAT, uint32_t, uint32_t RType,
+                                        D3DFORMAT CheckFormat) {
+    if (Adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    const auto& f = OpenGLTextureFormats();
+    return RType == D3DRTYPE_TEXTURE && std::find(f.begin(), f.end(), CheckFormat) != f.end()
+               ? D3D_OK
+               : D3DERR_NOTAVAILABLE;
+}
+
+// The device has no depth buffer: the game draws in 2D only and asks for none.
+HRESULT OpenGLDriver::CheckDepthStencilMatch(uint32_t Adapter, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) {
+    return Adapter == D3DADAPTER_DEFAULT ? D3DERR_NOTAVAILABLE : D3DERR_INVALIDCALL;
+}
+
+HRESULT OpenGLDriver::CreateDevice(uint32_t Adapter, D3DDEVTYPE DeviceType, WindowHandle, uint32_t,
+                                   D3DPRESENT_PARAMETERS& PresentParams,
+                                   std::shared_ptr<IRenderDevice>& Device) {
+    Device.reset();
+    if (Adapter != D3DADAPTER_DEFAULT || !ValidBackBuffer(PresentParams)) return D3DERR_INVALIDCALL;
+    if (DeviceType != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
+    if (PresentParams.EnableAutoDepthStencil) return D3DERR_NOTAVAILABLE;
+    if (PresentParams.BackBufferCount == 0) PresentParams.BackBufferCount = 1;
+    Device = std::make_shared<OpenGLDevice>(config_, PresentParams);
+    return D3D_OK;
+}
+
+// ---- device
+
+OpenGLDevice::OpenGLDevice(std::shared_ptr<TGLConfig> config, const D3DPRESENT_PARAMETERS& PresentParams)
+    : config_(std::move(config)), shared_(std::make_shared<TGLShared>()), params_(PresentParams),
+      renderer_(std::make_unique<OpenGLRenderer>()) {
+    ResetStates();
+}
+
+OpenGLDevice::~OpenGLDevice() {
+    commands_.clear();
+    texture_.reset();
+    const TGLContextHooks& h = config_->Hooks;
+    if (h.MakeCurrent && h.MakeCurrent()) {
+        renderer_->Release();
+        if (!shared_->DeadTextures.empty())
+            glDeleteTextures(static_cast<GLsizei>(shared_->DeadTextures.size()),
+                             shared_->DeadTextures.data());
+        shared_->DeadTextures.clear();
+        if (h.DoneCurrent) h.DoneCurrent();
+    }
+}
+
+void OpenGLDevice::ResetStates() {
+    std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
+    renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    renderStates_[D3DRS_SHADEMODE] = 2;
+    renderStates_[D3DRS_ZWRITEENABLE] = 1;
+    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
+    renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    renderStates_[D3DRS_LIGHTING] = 1;
+    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    std::fill(std::begin(samplerStates_), std::end(samplerStates_), 0u);
+    samplerStates_[D3DSAMP_ADDRESSU] = samplerStates_[D3DSAMP_ADDRESSV] = samplerStates_[D3DSAMP_ADDRESSW] =
+        D3DTADDRESS_WRAP;
+    samplerStates_[D3DSAMP_MAGFILTER] = samplerStates_[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+    std::fill(std::begin(stageStates_), std::end(stageStates_), 0u);
+    stageStates_[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+    stageStates_[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    stageStates_[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    stageStates_[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+    stageStates_[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    stageStates_[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    transforms_.clear();
+    texture_.reset();
+    fvf_ = 0;
+    inScene_ = false;
+    commands_.clear();
+}
+
+HRESULT OpenGLDevice::TestCooperativeLevel() {
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::Reset(D3DPRESENT_PARAMETERS& PresentParams) {
+    if (!ValidBackBuffer(PresentParams) || PresentParams.EnableAutoDepthStencil) return D3DERR_INVALIDCALL;
+    if (PresentParams.BackBufferCount == 0) PresentParams.BackBufferCount = 1;
+    params_ = PresentParams;
+    ResetStates();
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::BeginScene() {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::EndScene() {
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return D3D_OK;
+}
+
+// Replays the recorded frame into the context's framebuffer. A frame whose context
+// cannot be made current (the window is not yet shown) is dropped: the next one is
+// complete in itself, since every frame starts with a clear.
+HRESULT OpenGLDevice::Present() {
+    const TGLContextHooks& h = config_->Hooks;
+    std::vector<TGLCommand> frame;
+    frame.swap(commands_);
+    if (!h.MakeCurrent || !h.MakeCurrent()) {
+        ++config_->DroppedFrames;
+        return D3D_OK;
+    }
+    if (!shared_->DeadTextures.empty()) {
+        glDeleteTextures(static_cast<GLsizei>(shared_->DeadTextures.size()), shared_->DeadTextures.data());
+        shared_->DeadTextures.clear();
+    }
+    uint32_t fbw = params_.BackBufferWidth, fbh = params_.BackBufferHeight;
+    if (h.FramebufferSize) h.FramebufferSize(fbw, fbh);
+    glBindFramebuffer(GL_FRAMEBUFFER, h.DefaultFramebuffer ? h.DefaultFramebuffer() : 0);
+    const bool drawn = renderer_->Replay(frame, params_.BackBufferWidth, params_.BackBufferHeight, fbw, fbh);
+    if (drawn && config_->PresentSink) {
+        const std::vector<uint32_t> pixels = ReadBack(fbw, fbh);
+        config_->PresentSink(TSoftwareFrame{fbw, fbh, fbw, pixels.data()});
+    }
+    if (h.DoneCurrent) h.DoneCurrent();
+    if (!drawn) return D3DERR_DRIVERINTERNALERROR;
+    ++config_->PresentCount;
+    if (h.FrameReady) h.FrameReady();
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float,
+                            uint32_t) {
+    if ((Count > 0 && !Rects) || (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
+        return D3DERR_INVALIDCALL;
+    if (!(Flags & D3DCLEAR_TARGET)) return D3D_OK;
+    const TRect view{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                     static_cast<int32_t>(viewport_.X + viewport_.Width),
+                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    const uint32_t n = Count == 0 ? 1 : Count;
+    for (uint32_t i = 0; i < n; ++i) {
+        const TRect r = Count == 0 ? view : Rects[i];
+        TGLCommand c;
+        c.kind = TGLCommandKind::Clear;
+        c.clip = TRect{std::max(r.Left, view.Left), std::max(r.Top, view.Top), std::min(r.Right, view.Right),
+                       std::min(r.Bottom, view.Bottom)};
+        c.color = Color;
+        if (c.clip.Left < c.clip.Right && c.clip.Top < c.clip.Bottom) commands_.push_back(std::move(c));
+    }
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
+    if (Viewport.X + Viewport.Width > params_.BackBufferWidth ||
+        Viewport.Y + Viewport.Height > params_.BackBufferHeight)
+        return D3DERR_INVALIDCALL;
+    viewport_ = Viewport;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetViewport(D3DVIEWPORT9& Viewport) {
+    Viewport = viewport_;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
+    for (auto& t : transforms_)
+        if (t.first == State) {
+            t.second = Matrix;
+            return D3D_OK;
+        }
+    transforms_.emplace_back(State, Matrix);
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
+    Matrix = D3DMATRIX{};
+    for (int i = 0; i < 4; ++i) Matrix.m[i][i] = 1.0f;
+    for (const auto& t : transforms_)
+        if (t.first == State) Matrix = t.second;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetRenderState(uint32_t State, uint32_t Value) {
+    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
+    renderStates_[State] = Value;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetRenderState(uint32_t State, uint32_t& Value) {
+    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
+    Value = renderStates_[State];
+    return D3D_OK;
+}
+
+// Stage and sampler 0 are the only ones the device draws with; the others are accepted.
+HRESULT OpenGLDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
+    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
+    if (Sampler == 0) samplerStates_[Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
+    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
+    Value = Sampler == 0 ? samplerStates_[Type] : 0;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
+    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
+    if (Stage == 0) stageStates_[Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
+    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
+    Value = Stage == 0 ? stageStates_[Type] : 0;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
+    if (Stage >= 8) return D3DERR_INVALIDCALL;
+    if (Texture && !dynamic_cast<OpenGLTexture*>(Texture.get())) return D3DERR_INVALIDCALL;
+    if (Stage == 0) texture_ = std::move(Texture);
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
+    if (Stage >= 8) return D3DERR_INVALIDCALL;
+    Texture = Stage == 0 ? texture_ : nullptr;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::SetFVF(uint32_t FVF) {
+    fvf_ = FVF;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetFVF(uint32_t& FVF) {
+    FVF = fvf_;
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
+                                      uint32_t Stride) {
+    const VertexLayout layout = LayoutOf(fvf_);
+    if (!inScene_ || !VertexData || layout.size == 0 || Stride < layout.size || PrimitiveCount == 0 ||
+        PrimitiveCount > 0xFFFFF ||
+        (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
+        return D3DERR_INVALIDCALL;
+    const uint32_t count = PrimitiveType == D3DPT_TRIANGLELIST ? PrimitiveCount * 3 : PrimitiveCount + 2;
+    RecordDraw(PrimitiveType, count, VertexData, Stride);
+    return D3D_OK;
+}
+
+void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, const void* VertexData,
+                              uint32_t Stride) {
+    const VertexLayout layout = LayoutOf(fvf_);
+    TGLCommand c;
+    c.kind = TGLCommandKind::Draw;
+    c.primitive = PrimitiveType;
+    c.clip = TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                   static_cast<int32_t>(viewport_.X + viewport_.Width),
+                   static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    TGLDrawState& s = c.state;
+    s.texture = std::static_pointer_cast<OpenGLTexture>(texture_);
+    s.linear = samplerStates_[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
+    s.wrapU = samplerStates_[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
+    s.wrapV = samplerStates_[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
+    s.colorOp = stageStates_[D3DTSS_COLOROP];
+    s.colorArg1 = stageStates_[D3DTSS_COLORARG1];
+    s.colorArg2 = stageStates_[D3DTSS_COLORARG2];
+    s.alphaOp = stageStates_[D3DTSS_ALPHAOP];
+    s.alphaArg1 = stageStates_[D3DTSS_ALPHAARG1];
+    s.alphaArg2 = stageStates_[D3DTSS_ALPHAARG2];
+    s.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    s.srcBlend = renderStates_[D3DRS_SRCBLEND];
+    s.destBlend = renderStates_[D3DRS_DESTBLEND];
+    s.blendOp = renderStates_[D3DRS_BLENDOP];
+    s.alphaTest = renderStates_[D3DRS_ALPHATESTENABLE] != 0;
+    s.alphaFunc = renderStates_[D3DRS_ALPHAFUNC];
+    s.alphaRef = renderStates_[D3DRS_ALPHAREF] & 0xFF;
+    s.cullMode = renderStates_[D3DRS_CULLMODE];
+    c.vertices.resize(VertexCount);
+    const auto* p = static_cast<const uint8_t*>(VertexData);
+    for (uint32_t i = 0; i < VertexCount; ++i, p += Stride) {
+        TGLVertex& v = c.vertices[i];
+        std::memcpy(&v.x, p, 4);
+        std::memcpy(&v.y, p + 4, 4);
+        v.color = 0xFFFFFFFF;
+        v.u = v.v = 0.0f;
+        if (layout.hasDiffuse) std::memcpy(&v.color, p + layout.diffuse, 4);
+        if (layout.hasTex) {
+            std::memcpy(&v.u, p + layout.tex, 4);
+            std::memcpy(&v.v, p + layout.tex + 4, 4);
+        }
+    }
+    commands_.push_back(std::move(c));
+}
+
+HRESULT OpenGLDevice::CreateTexture(uint32_t Width, uint32_t Height, uint32_t, uint32_t Usage,
+                                    D3DFORMAT Format, D3DPOOL Pool,
+                                    std::shared_ptr<IRenderTexture>& Texture) {
+    Texture.reset();
+    const auto& formats = OpenGLTextureFormats();
+    if (Width == 0 || Height == 0 || Width > config_->MaxTextureSize || Height > config_->MaxTextureSize ||
+        Pool > D3DPOOL_SCRATCH || std::find(formats.begin(), formats.end(), Format) == formats.end())
+        return D3DERR_INVALIDCALL;
+    Texture = std::make_shared<OpenGLTexture>(Width, Height, Format, Pool, Usage, shared_);
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetBackBuffer(uint32_t SwapChain, uint32_t Index, uint32_t Type,
+                                    std::shared_ptr<IRenderSurface>& Surface) {
+    Surface.reset();
+    if (SwapChain != 0 || Index >= params_.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
+        return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc;
+    desc.Format = params_.BackBufferFormat;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = D3DUSAGE_RENDERTARGET;
+    desc.Width = params_.BackBufferWidth;
+    desc.Height = params_.BackBufferHeight;
+    Surface = std::make_shared<OpenGLSurface>(desc);
+    return D3D_OK;
+}
+
+HRESULT OpenGLDevice::GetDepthStencilSurface(std::shared_ptr<IRenderSurface>& Surface) {
+    Surface.reset();
+    return D3DERR_NOTFOUND;
+}
+
+// Texture memory is not something OpenGL tells; report what is left of a nominal 512 MB.
+uint32_t OpenGLDevice::GetAvailableTextureMem() {
+    constexpr uint64_t nominal = 512ull << 20;
+    return shared_->TextureBytes >= nominal ? 0 : static_cast<uint32_t>(nominal - shared_->TextureBytes);
+}
+
+HRESULT OpenGLDevice::GetDeviceCaps(D3DCAPS9& Caps) {
+    OpenGLDriver driver(config_);
+    return driver.GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, Caps);
+}
+
+size_t OpenGLDevice::PendingCommands() const {
+    return commands_.size();
+}

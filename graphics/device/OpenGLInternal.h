@@ -1,0 +1,110 @@
+#pragma once
+// The parts of the OpenGL device that its own files share: textures, recorded
+// commands and the renderer that replays them with the context current.
+#include "graphics/device/OpenGLDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the device and its textures share: texture memory in use and the names of GL
+// textures whose owners are gone (deleted at the next replay, when the context is current).
+struct TGLShared {
+    uint64_t TextureBytes = 0;
+    std::vector<uint32_t> DeadTextures;
+};
+
+class OpenGLTexture : public IRenderTexture {
+public:
+    OpenGLTexture(uint32_t Width, uint32_t Height, D3DFORMAT Format, D3DPOOL Pool, uint32_t Usage,
+                  std::shared_ptr<TGLShared> Shared);
+    ~OpenGLTexture() override;
+
+    uint32_t GetLevelCount() override { return 1; }
+    HRESULT GetLevelDesc(uint32_t Level, D3DSURFACE_DESC& Desc) override;
+    HRESULT LockRect(uint32_t Level, D3DLOCKED_RECT& Locked, const TRect* Rect, uint32_t Flags) override;
+    HRESULT UnlockRect(uint32_t Level) override;
+
+    uint32_t Width() const { return width_; }
+    uint32_t Height() const { return height_; }
+    // The texture's GL name, created and filled when needed; the context must be current.
+    uint32_t Bind();
+
+private:
+    void ConvertRect(const TRect& r);
+
+    uint32_t width_, height_, bpp_, pitch_;
+    D3DFORMAT format_;
+    D3DPOOL pool_;
+    uint32_t usage_;
+    std::vector<uint8_t> data_;  // the pixels in the texture's format
+    std::vector<uint32_t> argb_; // the same as A8R8G8B8, what GL receives
+    bool locked_ = false;
+    bool readOnlyLock_ = false;
+    TRect lockedRect_;
+    bool dirty_ = true;
+    uint32_t name_ = 0;
+    std::shared_ptr<TGLShared> shared_;
+};
+
+// One vertex as the shader takes it.
+struct TGLVertex {
+    float x, y;
+    uint32_t color; // D3DCOLOR: bytes B, G, R, A in memory
+    float u, v;
+};
+
+// The states a draw needs, resolved when it is recorded.
+struct TGLDrawState {
+    std::shared_ptr<OpenGLTexture> texture;
+    bool linear = false;
+    bool wrapU = true, wrapV = true;
+    uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0;
+    uint32_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    bool alphaBlend = false;
+    uint32_t srcBlend = 0, destBlend = 0, blendOp = 0;
+    bool alphaTest = false;
+    uint32_t alphaFunc = 0, alphaRef = 0;
+    uint32_t cullMode = 0;
+};
+
+enum class TGLCommandKind { Clear, Draw };
+
+struct TGLCommand {
+    TGLCommandKind kind = TGLCommandKind::Clear;
+    TRect clip;         // the viewport (clear rectangle for a clear)
+    D3DCOLOR color = 0; // clear colour
+    uint32_t primitive = 0;
+    TGLDrawState state;
+    std::vector<TGLVertex> vertices;
+};
+
+// GL objects (program, vertex array and buffer) and the replay of a frame. Every
+// method needs the context current.
+class OpenGLRenderer {
+public:
+    ~OpenGLRenderer();
+    // Draws the commands into the bound framebuffer of FbWidth x FbHeight pixels for a
+    // back buffer of Width x Height. False when the GL objects cannot be made.
+    bool Replay(const std::vector<TGLCommand>& Commands, uint32_t Width, uint32_t Height, uint32_t FbWidth,
+                uint32_t FbHeight);
+    // Deletes what the renderer made; the context must be current.
+    void Release();
+    const std::string& Error() const { return error_; }
+
+private:
+    bool Init();
+    void Draw(const TGLCommand& c);
+    void ApplyState(const TGLDrawState& s);
+
+    bool ready_ = false;
+    uint32_t program_ = 0, vao_ = 0, vbo_ = 0;
+    int32_t uTarget_ = -1, uTex_ = -1, uHasTex_ = -1, uLinear_ = -1, uWrap_ = -1;
+    int32_t uColorOp_ = -1, uAlphaOp_ = -1, uAlphaTest_ = -1;
+    std::string error_;
+};
+
+// The blend factor and operation in GL terms.
+uint32_t GLBlendFactor(uint32_t D3DBlend);
+uint32_t GLBlendOp(uint32_t D3DBlendOp);

@@ -1,0 +1,96 @@
+#include "graphics/PixelFormat.h"
+#include "graphics/device/OpenGLInternal.h"
+
+#include <epoxy/gl.h>
+
+#include <cstring>
+
+OpenGLTexture::OpenGLTexture(uint32_t Width, uint32_t Height, D3DFORMAT Format, D3DPOOL Pool, uint32_t Usage,
+                             std::shared_ptr<TGLShared> Shared)
+    : width_(Width), height_(Height), bpp_(FormatBits(Format) / 8),
+      pitch_((Width * (FormatBits(Format) / 8) + 3) & ~3u), format_(Format), pool_(Pool), usage_(Usage),
+      data_(static_cast<size_t>(pitch_) * Height), argb_(static_cast<size_t>(Width) * Height, 0),
+      shared_(std::move(Shared)) {
+    shared_->TextureBytes += data_.size();
+}
+
+OpenGLTexture::~OpenGLTexture() {
+    shared_->TextureBytes -= data_.size();
+    if (name_ != 0) shared_->DeadTextures.push_back(name_);
+}
+
+HRESULT OpenGLTexture::GetLevelDesc(uint32_t Level, D3DSURFACE_DESC& Desc) {
+    if (Level != 0) return D3DERR_INVALIDCALL;
+    Desc.Format = format_;
+    Desc.Type = D3DRTYPE_SURFACE;
+    Desc.Usage = usage_;
+    Desc.Pool = pool_;
+    Desc.Width = width_;
+    Desc.Height = height_;
+    return D3D_OK;
+}
+
+HRESULT OpenGLTexture::LockRect(uint32_t Level, D3DLOCKED_RECT& Locked, const TRect* Rect, uint32_t Flags) {
+    if (Level != 0 || locked_) return D3DERR_INVALIDCALL;
+    const TRect r = Rect ? *Rect : TRect{0, 0, static_cast<int32_t>(width_), static_cast<int32_t>(height_)};
+    if (r.Left < 0 || r.Top < 0 || r.Left >= r.Right || r.Top >= r.Bottom ||
+        static_cast<uint32_t>(r.Right) > width_ || static_cast<uint32_t>(r.Bottom) > height_)
+        return D3DERR_INVALIDCALL;
+    locked_ = true;
+    readOnlyLock_ = (Flags & D3DLOCK_READONLY) != 0;
+    lockedRect_ = r;
+    Locked.Pitch = static_cast<int32_t>(pitch_);
+    Locked.pBits = data_.data() + static_cast<size_t>(r.Top) * pitch_ + static_cast<size_t>(r.Left) * bpp_;
+    return D3D_OK;
+}
+
+HRESULT OpenGLTexture::UnlockRect(uint32_t Level) {
+    if (Level != 0 || !locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    if (!readOnlyLock_) ConvertRect(lockedRect_);
+    return D3D_OK;
+}
+
+// The locked rectangle as A8R8G8B8 words; formats without alpha read as opaque.
+void OpenGLTexture::ConvertRect(const TRect& r) {
+    for (int32_t y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* src = data_.data() + static_cast<size_t>(y) * pitch_;
+        uint32_t* dst = argb_.data() + static_cast<size_t>(y) * width_;
+        if (format_ == D3DFMT_A8R8G8B8) {
+            std::memcpy(dst + r.Left, src + static_cast<size_t>(r.Left) * 4,
+                        static_cast<size_t>(r.Right - r.Left) * 4);
+            continue;
+        }
+        for (int32_t x = r.Left; x < r.Right; ++x) {
+            uint32_t p = 0;
+            std::memcpy(&p, src + static_cast<size_t>(x) * bpp_, bpp_);
+            dst[x] = PixelToARGB(p, format_);
+        }
+    }
+    dirty_ = true;
+}
+
+uint32_t OpenGLTexture::Bind() {
+    if (name_ == 0) {
+        GLuint n = 0;
+        glGenTextures(1, &n);
+        name_ = n;
+        glBindTexture(GL_TEXTURE_2D, name_);
+        // The shader fetches texels itself (addressing and filtering as the device's
+        // sampler says), so the texture is read without GL filtering.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
+                     0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb_.data());
+        dirty_ = false;
+        return name_;
+    }
+    glBindTexture(GL_TEXTURE_2D, name_);
+    if (dirty_) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
+                        GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb_.data());
+        dirty_ = false;
+    }
+    return name_;
+}

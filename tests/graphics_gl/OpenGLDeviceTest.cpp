@@ -1,0 +1,327 @@
+// The OpenGL device draws what the software device draws. Runs under a display with
+// OpenGL 3.3 (Xvfb's Mesa llvmpipe in CI); the context comes from Qt, as in the game.
+#include "graphics/device/OpenGLDevice.h"
+#include "graphics/PixelFormat.h"
+#include "graphics/device/SoftwareDevice.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t W = 96, H = 64;
+
+// A 3.3 core context on an offscreen surface drawing into a framebuffer object.
+struct GLFixture {
+    QOffscreenSurface surface;
+    QOpenGLContext context;
+    std::unique_ptr<QOpenGLFramebufferObject> fbo;
+    bool ok = false;
+
+    GLFixture() {
+        QSurfaceFormat f;
+        f.setVersion(3, 3);
+        f.setProfile(QSurfaceFormat::CoreProfile);
+        context.setFormat(f);
+        surface.setFormat(f);
+        surface.create();
+        if (!context.create() || !context.makeCurrent(&surface)) return;
+        fbo = std::make_unique<QOpenGLFramebufferObject>(W, H);
+        context.doneCurrent();
+        ok = fbo->isValid();
+    }
+    TGLContextHooks Hooks() {
+        TGLContextHooks h;
+        h.MakeCurrent = [this] { return context.makeCurrent(&surface); };
+        h.DoneCurrent = [this] { context.doneCurrent(); };
+        h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(fbo->handle()); };
+        h.FramebufferSize = [](uint32_t& w, uint32_t& h2) { w = W, h2 = H; };
+        return h;
+    }
+};
+
+D3DPRESENT_PARAMETERS Params() {
+    D3DPRESENT_PARAMETERS p;
+    p.BackBufferWidth = W;
+    p.BackBufferHeight = H;
+    p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    p.Windowed = 1;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    return p;
+}
+
+// A texture of the given format filled from ARGB colours by a function of (x, y).
+std::shared_ptr<IRenderTexture> MakeTexture(IRenderDevice& d, uint32_t w, uint32_t h, D3DFORMAT f,
+                                            const std::function<uint32_t(uint32_t, uint32_t)>& argb) {
+    std::shared_ptr<IRenderTexture> t;
+    EXPECT_EQ(d.CreateTexture(w, h, 1, 0, f, D3DPOOL_MANAGED, t), D3D_OK);
+    D3DLOCKED_RECT lr;
+    EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
+    const uint32_t bpp = FormatBits(f) / 8;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint32_t p = ARGBToPixel(argb(x, y), f);
+            std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
+        }
+    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
+    return t;
+}
+
+void Quad(IRenderDevice& d, float x, float y, float w, float h, uint32_t color, float mu = 1, float mv = 1) {
+    TTLVertex v[4];
+    const float xs[4] = {x, x + w, x, x + w}, ys[4] = {y, y, y + h, y + h};
+    const float us[4] = {0, mu, 0, mu}, vs[4] = {0, 0, mv, mv};
+    for (int i = 0; i < 4; ++i) {
+        v[i].x = xs[i], v[i].y = ys[i], v[i].diffuse = color, v[i].u = us[i], v[i].v = vs[i];
+    }
+    d.SetFVF(TTLVertexFVF);
+    EXPECT_EQ(d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TTLVertex)), D3D_OK);
+}
+
+void Blend(IRenderDevice& d, bool on, uint32_t src, uint32_t dst, uint32_t op = D3DBLENDOP_ADD) {
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, on ? 1 : 0);
+    d.SetRenderState(D3DRS_SRCBLEND, src);
+    d.SetRenderState(D3DRS_DESTBLEND, dst);
+    d.SetRenderState(D3DRS_BLENDOP, op);
+}
+
+// The scene's stage set-up: texel times vertex colour, alpha included.
+void Modulate(IRenderDevice& d) {
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+}
+
+// Draws one frame on a device; Scene gets the device and the textures it made.
+using Scene = std::function<void(IRenderDevice&)>;
+
+std::vector<uint32_t> RunSoftware(const Scene& scene) {
+    auto config = std::make_shared<TSoftwareConfig>();
+    std::vector<uint32_t> out;
+    config->PresentSink = [&](const TSoftwareFrame& f) {
+        out.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+    };
+    SoftwareDriver driver(config);
+    D3DPRESENT_PARAMETERS p = Params();
+    std::shared_ptr<IRenderDevice> d;
+    EXPECT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
+    d->BeginScene();
+    scene(*d);
+    d->EndScene();
+    d->Present();
+    return out;
+}
+
+std::vector<uint32_t> RunOpenGL(GLFixture& gl, const Scene& scene) {
+    auto config = std::make_shared<TGLConfig>();
+    config->Hooks = gl.Hooks();
+    std::vector<uint32_t> out;
+    config->PresentSink = [&](const TSoftwareFrame& f) {
+        out.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+    };
+    OpenGLDriver driver(config);
+    D3DPRESENT_PARAMETERS p = Params();
+    std::shared_ptr<IRenderDevice> d;
+    EXPECT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
+    d->BeginScene();
+    scene(*d);
+    d->EndScene();
+    EXPECT_EQ(d->Present(), D3D_OK);
+    return out;
+}
+
+// Largest difference of a colour channel (alpha left out: the window never shows it).
+int MaxDiff(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, uint32_t* where) {
+    int worst = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        for (int s = 0; s < 24; s += 8) {
+            const int d =
+                std::abs(static_cast<int>((a[i] >> s) & 0xFF) - static_cast<int>((b[i] >> s) & 0xFF));
+            if (d > worst) worst = d, *where = static_cast<uint32_t>(i);
+        }
+    return worst;
+}
+
+class OpenGLDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!gl.ok) GTEST_SKIP() << "no OpenGL 3.3 context on this display";
+    }
+    void ExpectSame(const Scene& scene) {
+        const auto sw = RunSoftware(scene);
+        const auto hw = RunOpenGL(gl, scene);
+        ASSERT_EQ(sw.size(), static_cast<size_t>(W) * H);
+        ASSERT_EQ(hw.size(), sw.size());
+        uint32_t at = 0;
+        const int diff = MaxDiff(sw, hw, &at);
+        EXPECT_LE(diff, 2) << "at (" << at % W << ", " << at / W << "): software " << std::hex << sw[at]
+                           << ", OpenGL " << hw[at];
+    }
+    GLFixture gl;
+};
+
+uint32_t Checker(uint32_t x, uint32_t y) {
+    static const uint32_t colours[4] = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFFFFFF};
+    return colours[(x + 2 * y) % 4] ^ ((x * 37 + y * 11) & 0x3F) << 8;
+}
+
+} // namespace
+
+TEST_F(OpenGLDeviceTest, ClearAndPointSampledSpritesInEveryBlendMode) {
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040, 1.0f, 0);
+        const TRect r{60, 40, 90, 60};
+        d.Clear(1, &r, D3DCLEAR_TARGET, 0xFF808000, 1.0f, 0);
+        auto t = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
+        d.SetTexture(0, t);
+        Modulate(d);
+        d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        const uint32_t modes[][3] = {
+            {D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLENDOP_ADD},
+            {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD},
+            {D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD},
+            {D3DBLEND_ZERO, D3DBLEND_INVSRCCOLOR, D3DBLENDOP_ADD},
+            {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, D3DBLENDOP_ADD},
+            {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_ADD},
+        };
+        for (int i = 0; i < 6; ++i) {
+            Blend(d, i > 0, modes[i][0], modes[i][1], modes[i][2]);
+            // Scales of 1, 2 and 4 texels per pixel: both devices step exactly. (At other
+            // scales the software device's fixed-point step can land a texel short at a
+            // texel edge.)
+            const float size = i % 3 == 0 ? 8.0f : (i % 3 == 1 ? 16.0f : 32.0f);
+            Quad(d, static_cast<float>(2 + (i % 3) * 30), static_cast<float>(2 + (i / 3) * 30), size, size,
+                 i == 2 ? 0xC0FF80FF : 0xFFFFFFFF, 1, 1);
+        }
+    });
+}
+
+TEST_F(OpenGLDeviceTest, AlphaTestVertexColourAndOddFormats) {
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        Modulate(d);
+        auto a = MakeTexture(d, 10, 6, D3DFMT_A4R4G4B4, Checker);
+        auto b = MakeTexture(d, 7, 5, D3DFMT_A1R5G5B5, Checker);
+        auto c = MakeTexture(d, 5, 9, D3DFMT_R5G6B5, Checker);
+        d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+        d.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+        d.SetRenderState(D3DRS_ALPHAREF, 0x40);
+        d.SetTexture(0, a);
+        Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+        Quad(d, 3, 3, 40, 24, 0xFFEF07E7); // 4 x 4 per texel
+        d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+        d.SetTexture(0, b);
+        Quad(d, 50, 3, 28, 20, 0xBBFFFFFF);
+        d.SetTexture(0, c);
+        Quad(d, 10, 33, 20, 18, 0xFF3339D6);
+        d.SetTexture(0, nullptr);
+        Quad(d, 60, 40, 30, 20, 0x80FFEE00); // no texture: the vertex colour alone
+    });
+}
+
+TEST_F(OpenGLDeviceTest, ViewportClipsAndNegativeOffsets) {
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0);
+        Modulate(d);
+        auto t = MakeTexture(d, 16, 16, D3DFMT_A8R8G8B8, Checker);
+        d.SetTexture(0, t);
+        Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+        Quad(d, -5, -7, 32, 32, 0xFFFFFFFF, 2, 2); // wraps twice, starts off screen
+        D3DVIEWPORT9 vp{40, 10, 40, 40, 0, 1};
+        d.SetViewport(vp);
+        Quad(d, 30, 0, 64, 64, 0xFFFFFFFF);
+    });
+}
+
+TEST_F(OpenGLDeviceTest, BilinearSamplingStaysClose) {
+    // Bilinear weights are rounded differently by the two devices; a smooth texture
+    // keeps the difference within the tolerance.
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        Modulate(d);
+        auto t = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) {
+            return 0xFF000000 | (x * 8) << 16 | (y * 8) << 8 | 0x40;
+        });
+        d.SetTexture(0, t);
+        d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+        d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+        d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+        d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+        Quad(d, 4, 4, 64, 48, 0xFFFFFFFF);
+    });
+}
+
+TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
+    auto config = std::make_shared<TGLConfig>();
+    config->Hooks = gl.Hooks();
+    int frames = 0;
+    config->Hooks.FrameReady = [&] { ++frames; };
+    OpenGLDriver driver(config);
+    D3DPRESENT_PARAMETERS p = Params();
+    std::shared_ptr<IRenderDevice> d;
+    ASSERT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
+    auto* dev = static_cast<OpenGLDevice*>(d.get());
+    d->BeginScene();
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    // Another context current in the middle of the frame (a nested dialog) does no harm.
+    gl.context.makeCurrent(&gl.surface);
+    gl.context.doneCurrent();
+    Quad(*d, 0, 0, 10, 10, 0xFFFFFFFF);
+    d->EndScene();
+    EXPECT_EQ(dev->PendingCommands(), 2u);
+    EXPECT_EQ(d->Present(), D3D_OK);
+    EXPECT_EQ(dev->PendingCommands(), 0u);
+    EXPECT_EQ(frames, 1);
+    // No context: the frame is dropped, not failed.
+    config->Hooks.MakeCurrent = [] { return false; };
+    d->BeginScene();
+    d->EndScene();
+    EXPECT_EQ(d->Present(), D3D_OK);
+    EXPECT_EQ(config->DroppedFrames, 1u);
+}
+
+TEST(OpenGLDriverTest, CapsAndFormats) {
+    auto config = std::make_shared<TGLConfig>();
+    config->MaxTextureSize = 2048;
+    OpenGLDriver driver(config);
+    D3DCAPS9 caps;
+    ASSERT_EQ(driver.GetDeviceCaps(0, D3DDEVTYPE_HAL, caps), D3D_OK);
+    EXPECT_EQ(caps.MaxTextureWidth, 2048u);
+    EXPECT_EQ(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY), 0u);
+    EXPECT_EQ(driver.GetDeviceCaps(0, D3DDEVTYPE_REF, caps), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(
+        driver.CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
+        D3D_OK);
+    EXPECT_EQ(driver.CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_DXT1),
+              D3DERR_NOTAVAILABLE);
+    D3DPRESENT_PARAMETERS p = Params();
+    std::shared_ptr<IRenderDevice> d;
+    ASSERT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
+    std::shared_ptr<IRenderTexture> t;
+    EXPECT_EQ(d->CreateTexture(4096, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d->CreateTexture(100, 3, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t), D3D_OK);
+    D3DLOCKED_RECT lr;
+    const TRect outside{0, 0, 101, 3};
+    EXPECT_EQ(t->LockRect(0, lr, &outside, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
+    EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
+    EXPECT_EQ(t->UnlockRect(0), D3DERR_INVALIDCALL);
+}
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
