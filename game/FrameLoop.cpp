@@ -38,20 +38,20 @@ void TForm1::ApplicationEvents1Idle(bool& Done) {
 }
 
 void TForm1::RenderFrame() {
-    switch (Components.TestCooperativeLevel()) {
+    switch (Components.Graphics.TestCooperativeLevel()) {
     case TDeviceState::NotReset:
-        Components.ResetDevice();
+        Components.Graphics.ResetDevice();
         return;
     case TDeviceState::Lost:
         return;
     case TDeviceState::Ok:
         break;
     }
-    Components.BeginScene();
+    Components.Graphics.BeginScene();
     ComposeFrame();
-    Components.RenderScene();
-    Components.EndScene();
-    Components.Present();
+    Components.Graphics.RenderScene();
+    Components.Graphics.EndScene();
+    Components.Graphics.Present();
 }
 
 void TForm1::ComposeFrame() {

@@ -3,8 +3,8 @@
 #include "base/Paths.h"
 #include "base/Stream.h"
 
-TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, IFormComponents& components)
-    : Clock(clock), Host(host), ExeDir(std::move(exeDir)), Components(components) {
+TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform)
+    : Clock(clock), Host(host), ExeDir(std::move(exeDir)), Components(ExeDir, std::move(platform)) {
     PBLife.SetPosition(Life);
 }
 

@@ -32,7 +32,9 @@ constexpr uint16_t VK_SPACE = 32;
 
 class TForm1 : public TGameState {
 public:
-    TForm1(IClock& clock, THost& host, std::string exeDir, IFormComponents& components);
+    // What the window provides: the clock, the host, the program folder and the platform
+    // behind the components (audio output, input backend, graphics device).
+    TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
     ~TForm1();
@@ -80,7 +82,7 @@ public:
     THost& Host;
     const std::string ExeDir;
     TRandom Random;
-    IFormComponents& Components;
+    TFormComponents Components;
     TMainMenu MainMenu1;
     TProgressBar PBLife{64, 467, 169, 25, MaxLife, true};
     TStatusTexts Texts;

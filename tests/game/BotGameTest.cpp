@@ -75,7 +75,7 @@ TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
             Enter();
             ++boardsStarted;
         }
-        comps.held = {};
+        ReleaseAll();
         if (form.Hamster.Active && Elapsed(clock.Now(), form.LastMoveTime, 75)) {
             auto path = bot.Plan();
             while (path && !path->empty() && path->front() == TReachAction::Turn) {
@@ -84,7 +84,7 @@ TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
             }
             if (path && !path->empty()) {
                 const Arrow arrows[] = {Right, Left, Down, Up};
-                comps.held[static_cast<size_t>(arrows[static_cast<int>(path->front())])] = true;
+                Hold({arrows[static_cast<int>(path->front())]});
             }
         }
         const bool wasFalling = form.Hamster.Falling;

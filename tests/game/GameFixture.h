@@ -2,6 +2,11 @@
 // Drives TForm1 headless: a manual clock, a scripted host, a temporary program folder
 // and recording components.
 #include "game/Unit1.h"
+#include "input/DikCodes.h"
+#include "input/FakeControllers.h"
+#include "input/WindowInput.h"
+#include "sound/WavBytes.h"
+#include "support/FatalCatcher.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
@@ -13,7 +18,9 @@
 #include <string>
 #include <vector>
 
-class RecordingComponents : public IFormComponents {
+// The graphics device's part for these tests: pictures of chosen sizes, a device
+// state the test sets, and counters of the frame's device calls.
+class RecordingGraphics : public IFormGraphics {
 public:
     void Loaded() override { ++loaded; }
     TPictureSize HamsterSize(int32_t dir) override { return hamster.at(static_cast<size_t>(dir)); }
@@ -22,12 +29,6 @@ public:
         loads.push_back(entry);
         pictures[picture] = entrySizes.count(entry) ? entrySizes[entry] : TPictureSize{100, 50};
     }
-    void PlaySound(int32_t channel) override { sounds.push_back(channel); }
-    void PollKeyboard() override {
-        ++polls;
-        down = held;
-    }
-    bool ButtonDown(int32_t button) override { return down.at(static_cast<size_t>(button)); }
     TDeviceState TestCooperativeLevel() override { return state; }
     void ResetDevice() override { ++resets; }
     void BeginScene() override { ++frames; }
@@ -39,13 +40,33 @@ public:
                                         TPictureSize{24, 40}};
     std::map<TPicture, TPictureSize> pictures;
     std::map<std::string, TPictureSize> entrySizes{{"GC.bmp", TPictureSize{500, 200}}};
-    std::array<bool, 4> held{}; // the keys as the player holds them
-    std::array<bool, 4> down{}; // the state read at the last poll
     TDeviceState state = TDeviceState::Ok;
     std::vector<std::string> loads;
-    std::vector<int32_t> sounds;
-    int loaded = 0, polls = 0, resets = 0, frames = 0, presents = 0;
+    int loaded = 0, resets = 0, frames = 0, presents = 0;
 };
+
+// The window's side of a form: the graphics above, the keyboard fed by the test and
+// the sound mixer pulled by nobody.
+struct FormPlatform {
+    RecordingGraphics graphics;
+    WindowInput input{std::make_unique<FakeControllers>()};
+
+    TFormPlatform Make() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Graphics = &graphics;
+        return p;
+    }
+};
+
+// The five sound effects as tiny WAV files in the program's Data folder.
+inline void WriteWaves(const TempDir& dir) {
+    for (const char* name : {"cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
+        dir.Write(std::string("Data/") + name, PcmWav(1, 22050, 16, Pcm16(std::vector<int16_t>(64, 1000))));
+}
+
+enum Arrow { Up = 0, Down = 1, Left = 2, Right = 3 };
 
 class RecordingMusic : public IGameMusic {
 public:
@@ -64,13 +85,37 @@ public:
     std::vector<bool> checks;
 };
 
-enum Arrow { Up = 0, Down = 1, Left = 2, Right = 3 };
-
 class GameTest : public ::testing::Test {
 protected:
-    GameTest() : form(clock, host, dir.Dir(), comps) {
-        std::filesystem::create_directories(dir.Path() / "Data");
-        form.SetMusic(&music);
+    GameTest() : form(clock, host, Prepared(dir), platform.Make()) { form.SetMusic(&music); }
+    ~GameTest() override {
+        TDDSD::SetLogFolder("");
+        TDDIDEX::SetDebugLogFolder("");
+    }
+    static std::string Prepared(const TempDir& dir) {
+        WriteWaves(dir);
+        TDDSD::SetLogFolder(dir.Dir());
+        TDDIDEX::SetDebugLogFolder(dir.Dir());
+        return dir.Dir();
+    }
+
+    // The channels that are sounding, lowest first; they are stopped for the next check.
+    std::vector<int32_t> TakeSounds() {
+        std::vector<int32_t> playing;
+        for (int32_t i = 0; i < 5; ++i) {
+            TDDSDChannel* c = form.Components.DDSD1.Channel(i);
+            if (c->SoundBuffer() && c->SoundBuffer()->Playing()) playing.push_back(i);
+            c->Stop();
+        }
+        return playing;
+    }
+    void Hold(std::initializer_list<Arrow> arrows) {
+        const uint8_t codes[4] = {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT};
+        for (Arrow a : arrows) platform.input.Keyboard().KeyCodeDown(codes[a]);
+    }
+    void ReleaseAll() {
+        for (uint8_t code : {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT})
+            platform.input.Keyboard().KeyCodeUp(code);
     }
 
     void Create() { form.FormCreate(); }
@@ -88,11 +133,10 @@ protected:
     void Enter() { Key(VK_RETURN); }
     // One movement step with the given arrows held (the clock moves on 75 ms first).
     bool Step(std::initializer_list<Arrow> arrows) {
-        comps.held = {};
-        for (Arrow a : arrows) comps.held[static_cast<size_t>(a)] = true;
+        Hold(arrows);
         clock.Set(NextStepTime());
         const bool done = Tick();
-        comps.held = {};
+        ReleaseAll();
         return done;
     }
 
@@ -142,10 +186,12 @@ protected:
                !form.MainMenu1.H1.Enabled();
     }
 
+    FatalCatcher halts;
     ManualClock clock{1000};
     ScriptedHost host;
     TempDir dir;
-    RecordingComponents comps;
+    FormPlatform platform;
+    RecordingGraphics& comps = platform.graphics;
     RecordingMusic music;
     TForm1 form;
 };

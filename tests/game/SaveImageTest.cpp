@@ -210,8 +210,9 @@ TEST_F(GameTest, SavingBetweenBoardsAndRestoringInANewRun) {
 
     ManualClock clock2(9000);
     ScriptedHost host2;
-    RecordingComponents comps2;
-    TForm1 again(clock2, host2, dir.Dir(), comps2);
+    FormPlatform platform2;
+    RecordingGraphics& comps2 = platform2.graphics;
+    TForm1 again(clock2, host2, dir.Dir(), platform2.Make());
     again.FormCreate();
     ASSERT_TRUE(again.CanOfferResume());
     again.RestoreSavedGame();
