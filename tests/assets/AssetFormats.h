@@ -47,4 +47,3 @@ std::optional<TMp3Info> ReadMp3(const std::vector<uint8_t>& bytes);
 // Image size from a PNG's IHDR or a baseline JPEG's SOF0 marker.
 std::optional<std::pair<int32_t, int32_t>> PngSize(const std::vector<uint8_t>& bytes);
 std::optional<std::pair<int32_t, int32_t>> JpegSize(const std::vector<uint8_t>& bytes);
-
