@@ -67,7 +67,7 @@ def write_wav(path, audio, rate, peak):
 
 def encode(wav_path, mp3_path, bitrate, mono=False):
     os.makedirs(os.path.dirname(mp3_path) or ".", exist_ok=True)
-    cmd = ["lame", "--quiet", "--noreplaygain", "--cbr", "-b", str(bitrate), "-q", "2"]
+    cmd = ["lame", "--quiet", "--noreplaygain", "--cbr", "-b", str(bitrate), "-q", "2", "--resample", "44.1"]
     if mono:
         cmd += ["-m", "m"]
     subprocess.run(cmd + [wav_path, mp3_path], check=True)
@@ -92,9 +92,9 @@ def build_fixtures(root, work, cfg):
     midi = os.path.join(work, "fixture.mid")
     build_midi(src, midi)
     raw = os.path.join(work, "fixture.raw.wav")
-    audio = trim_silence(render(midi, raw, cfg["soundfont"], 22050)).mean(axis=1, keepdims=True)
+    audio = trim_silence(render(midi, raw, cfg["soundfont"], cfg["rate"])).mean(axis=1, keepdims=True)
     level = os.path.join(work, "fixture.wav")
-    write_wav(level, audio, 22050, 0.8)
+    write_wav(level, audio, cfg["rate"], 0.8)
     mp3 = os.path.join(work, "fixture.mp3")
     encode(level, mp3, fx["bitrate"], mono=True)
     base = os.path.join(root, fx["dir"])

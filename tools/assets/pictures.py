@@ -56,6 +56,28 @@ def key_composite(rgba, key_name):
     return out
 
 
+def fill_holes(rgb, key_name):
+    """Key-coloured pockets that do not reach the border (the insides of letters such as
+    O and A) take the outline colour, so lettering reads as a solid sticker."""
+    key = np.array(KEYS[key_name], dtype=np.uint8)
+    free = np.all(rgb == key[None, None, :], axis=2)
+    h, w = free.shape
+    outside = np.zeros_like(free)
+    stack = [(y, x) for y in range(h) for x in (0, w - 1) if free[y, x]]
+    stack += [(y, x) for x in range(w) for y in (0, h - 1) if free[y, x]]
+    for y, x in stack:
+        outside[y, x] = True
+    while stack:
+        y, x = stack.pop()
+        for ny, nx in ((y + 1, x), (y - 1, x), (y, x + 1), (y, x - 1)):
+            if 0 <= ny < h and 0 <= nx < w and free[ny, nx] and not outside[ny, nx]:
+                outside[ny, nx] = True
+                stack.append((ny, nx))
+    out = rgb.copy()
+    out[free & ~outside] = np.array(OUTLINE, dtype=np.uint8)
+    return out
+
+
 def write_bmp(path, rgb):
     """A bottom-up 24-bit BMP with a BITMAPINFOHEADER."""
     h, w, _ = rgb.shape
@@ -239,6 +261,58 @@ def contact_sheet(items, path):
     sheet.save(path, format="PNG", optimize=False, compress_level=9)
 
 
+def mock_screen(background, keyed, title):
+    """The window as the game composes it: a sample board with the sprites centred in their
+    cells, the status panel in its colours and, when title is set, the title screen's pictures.
+    Only for looking at the pictures together; the board is not one the game would make."""
+    img = background.copy()
+    rnd = random.Random(5)
+    xs, ys = [20], [20]
+    while xs[-1] < 570:
+        xs.append(xs[-1] + rnd.randint(20, 69))
+    xs[-1] = 620
+    while ys[-1] < 370:
+        ys.append(ys[-1] + rnd.randint(20, 69))
+    ys[-1] = 420
+    for y in ys:
+        img.alpha_composite(keyed["YokoLine.bmp"], (20, y))
+    for x in xs:
+        img.alpha_composite(keyed["TateLine.bmp"], (x, 20))
+
+    def centre(name, col, row):
+        sprite = keyed[name]
+        cw, ch = xs[col + 1] - xs[col], ys[row + 1] - ys[row]
+        img.alpha_composite(sprite, (xs[col] + (cw - sprite.width) // 2, ys[row] + (ch - sprite.height) // 2))
+
+    centre("himawari_tane0.bmp", len(xs) - 2, len(ys) - 2)
+    centre("apple.bmp", len(xs) - 4, len(ys) - 3)
+    centre("cat_R.bmp", 5, 4)
+    centre("cat_down.bmp", 7, 2)
+    centre("cat_up.bmp", 3, 5)
+    centre("cat_L.bmp", 9, 3)
+    centre("kuro_R.bmp", 0, 0)
+    centre("kuro_Up.bmp", 2, 1)
+    draw = ImageDraw.Draw(img)
+    font = ImageFont.truetype("/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf", 21)
+    panel = [(630, 10, "TIME:", "#27DA33"), (640, 46, '012"03', "#FFFFFF"), (630, 81, "RECORD:", "#27DA33"),
+             (640, 112, '034"50(1)', "#3339D6"), (640, 138, '100"00(2)', "#EFDC07"),
+             (640, 164, '100"00(3)', "#EFDC07"), (630, 300, "SCORE:", "#27DA33"), (640, 326, "001200", "#E30880"),
+             (630, 352, "HIGH SCORE:", "#27DA33"), (640, 378, "004500", "#E68AD2"), (630, 404, "FOODS:", "#27DA33"),
+             (640, 430, "03", "#36CDF3"), (22, 467, "050", "#E30880"),
+             (248, 467, "Enter:ゲームスタート Space:ハムスター回転", "#E3F5E4")]
+    for x, y, text, colour in panel:
+        draw.text((x, y), text, fill=colour, font=font)
+    draw.rectangle([64, 467, 64 + 168, 467 + 24], fill=(214, 214, 214), outline=(120, 120, 120))
+    draw.rectangle([65, 468, 65 + 42, 467 + 23], fill=(48, 168, 64))
+    if title:
+        t = keyed["Title.bmp"]
+        img.alpha_composite(t, ((img.width - t.width) // 2, 150))
+        logo = keyed["2008rogo.bmp"].copy()
+        logo.putalpha(logo.getchannel("A").point(lambda a: a * 0xBB // 255))
+        img.alpha_composite(logo, (400, 350))
+    return img
+
+
 def keyed_rgba(rgb, key_name):
     key = np.array(KEYS[key_name], dtype=np.uint8)
     alpha = np.where(np.all(rgb == key[None, None, :], axis=2), 0, 255).astype(np.uint8)
@@ -273,7 +347,7 @@ def main():
     banners = json.load(open(os.path.join(src, "banners.json"), encoding="utf-8"))
     for b in banners["banners"]:
         w, h = b["size"]
-        rgb = key_composite(rsvg(banner_svg(b, banners["font"], src), w, h), "black")
+        rgb = fill_holes(key_composite(rsvg(banner_svg(b, banners["font"], src), w, h), "black"), "black")
         write_bmp(os.path.join(bmp_dir, b["out"]), rgb)
         sheet.append((b["out"], keyed_rgba(rgb, "black")))
     for p in banners["pngs"]:
@@ -294,7 +368,14 @@ def main():
     os.makedirs(os.path.join(root, "Data"), exist_ok=True)
     Image.fromarray(rgb).save(os.path.join(root, "Data", "haikei.jpg"), format="JPEG",
                               quality=bg["jpeg_quality"], optimize=False, progressive=False, subsampling=0)
-    sheet.insert(0, ("haikei.jpg", Image.open(os.path.join(root, "Data", "haikei.jpg")).convert("RGBA")))
+    background = Image.open(os.path.join(root, "Data", "haikei.jpg")).convert("RGBA")
+    keyed = dict(sheet)
+    small = [(f"{name} x3", img.resize((img.width * 3, img.height * 3), Image.NEAREST))
+             for name, img in sheet if img.width <= 64 and img.height <= 64]
+    sheet = [("mock-up: play", mock_screen(background, keyed, False)),
+             ("mock-up: title", mock_screen(background, keyed, True)),
+             ("haikei.jpg", background)] + small + [item for item in sheet if "Line" not in item[0]] \
+        + [item for item in sheet if "Line" in item[0]]
 
     os.makedirs(os.path.join(root, "docs"), exist_ok=True)
     contact_sheet(sheet, os.path.join(root, "docs", "assets-contact-sheet.png"))
