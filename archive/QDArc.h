@@ -18,5 +18,5 @@ std::unique_ptr<TMemoryStream> QDALoadFromFile(const std::string& ArchiveFileNam
 std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::string& ID);
 // True when bytes 4..7 of the 256-byte header are "QDA0".
 bool QDACheckHeader(const uint8_t* Header);
-// Byte-pair decodes the whole of Input into DecodedSize bytes.
+// Byte-pair decodes Input, from its position to its end, into exactly DecodedSize bytes.
 std::unique_ptr<TMemoryStream> QDADecode(TStream& Input, uint32_t DecodedSize);
