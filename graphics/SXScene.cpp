@@ -71,7 +71,10 @@ void TSXScene::Draw2D(const TSXVector2& position, std::span<const TSXVertex2D> v
 
 void TSXScene::Render() {
     IRenderDevice* dev = Device();
-    if (!dev) return;
+    if (!dev) { // nothing to draw on: the queues are emptied all the same
+        for (auto* queue : {opaque_.get(), blend_.get(), overlay_.get()}) queue->Render(false);
+        return;
+    }
     dev->SetTransform(D3DTS_VIEW, ToD3D(MatrixIdentity()));
     opaque_->Render(false);
     blend_->Render(sortBlended_);
