@@ -1,0 +1,97 @@
+#pragma once
+// Drives the real form headless: the game's Data files copied into a temporary program
+// folder, the graphics on the software device of a 764 x 500 window without a screen,
+// a manual clock, a scripted host, the keyboard fed by the test.
+#include "game/FormGraphics.h"
+#include "game/Unit1.h"
+#include "graphics/device/SoftwareDevice.h"
+#include "input/DikCodes.h"
+#include "input/FakeControllers.h"
+#include "input/WindowInput.h"
+#include "support/FatalCatcher.h"
+#include "support/ManualClock.h"
+#include "support/PngImage.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A folder with the game's data files, as the build places them beside the program.
+inline std::string PreparedProgramFolder(const TempDir& dir) {
+    std::filesystem::create_directories(dir.Path() / "Data");
+    for (const char* name :
+         {"data.qda", "haikei.jpg", "cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
+        std::filesystem::copy_file(SourceDir() + "Data/" + name, dir.Path() / "Data" / name);
+    TDDSD::SetLogFolder(dir.Dir());
+    TDDIDEX::SetDebugLogFolder(dir.Dir());
+    return dir.Dir();
+}
+
+class ScreenTest : public ::testing::Test {
+protected:
+    ScreenTest()
+        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), graphics(owner, exeDir),
+          form(clock, host, exeDir, Platform()) {
+        graphics.Attach(form);
+        form.SetFrameDrawer(&graphics);
+        owner.SoftwareConfig()->PresentSink = [this](const TSoftwareFrame& f) {
+            frame.width = static_cast<int32_t>(f.Width);
+            frame.height = static_cast<int32_t>(f.Height);
+            frame.argb.resize(static_cast<size_t>(f.Width) * f.Height);
+            for (uint32_t y = 0; y < f.Height; ++y)
+                for (uint32_t x = 0; x < f.Width; ++x)
+                    frame.argb[static_cast<size_t>(y) * f.Width + x] =
+                        f.Pixels[static_cast<size_t>(y) * f.Pitch + x];
+        };
+    }
+    ~ScreenTest() override {
+        TDDSD::SetLogFolder("");
+        TDDIDEX::SetDebugLogFolder("");
+    }
+    TFormPlatform Platform() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Graphics = &graphics;
+        return p;
+    }
+
+    // Start-up, then past the first 2 s so that Enter is taken.
+    void Start() {
+        form.FormCreate();
+        clock.Set(form.StartTime + 2000);
+        Tick();
+    }
+    bool Tick() {
+        bool done = true;
+        form.ApplicationEvents1Idle(done);
+        return done;
+    }
+    void Key(uint16_t key) { form.FormKeyDown(key); }
+    // Draws one frame at the clock's time and answers it.
+    const PngImage& Render() {
+        form.RenderFrame();
+        return frame;
+    }
+    uint32_t Pixel(int32_t x, int32_t y) const { return frame.At(x, y) & 0xFFFFFF; }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    std::string exeDir;
+    WindowInput input{std::make_unique<FakeControllers>()};
+    THeadlessOwner owner;
+    TFormGraphics graphics;
+    TForm1 form;
+    PngImage frame;
+};
+
+// Compares a frame with tests/screen/golden/<name>.png: no colour channel may differ by
+// more than Tolerance, at no more than MaxPixels pixels. The frame is always written to
+// the build folder for a look; HIMAWARI_UPDATE_GOLDEN=1 stores it as the new golden.
+void ExpectGolden(const PngImage& frame, const std::string& name, int tolerance = 2, int maxPixels = 0);
