@@ -24,6 +24,8 @@ PACKAGES=(
   libsimpleini-dev
   # real-window tests
   xvfb xauth xdotool x11-apps
+  # screenshots of the real window in the end-to-end tests (import)
+  imagemagick
 )
 
 missing=()

@@ -1,0 +1,64 @@
+#pragma once
+// The drawing surface of the main window and the graphics device's view of the window.
+// With OpenGL 3.3 the surface is a QOpenGLWidget whose context the OpenGL device uses
+// at each present; without it, a plain widget shows the software device's frames.
+#include "graphics/DODozuz9.h"
+#include "graphics/device/OpenGLDevice.h"
+#include "graphics/device/SoftwareDevice.h"
+
+#include <QImage>
+#include <QOpenGLWidget>
+#include <QWidget>
+
+#include <memory>
+
+// Whether an OpenGL 3.3 core context can be made on this display; the largest texture
+// size it takes. Says why not in reason.
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
+
+class GlView : public QOpenGLWidget {
+public:
+    GlView(QWidget* parent, uint32_t maxTextureSize);
+    std::shared_ptr<IRenderDriver> CreateDriver();
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    std::shared_ptr<TGLConfig> config_;
+    bool initialized_ = false;
+};
+
+class SoftwareView : public QWidget {
+public:
+    explicit SoftwareView(QWidget* parent);
+    std::shared_ptr<IRenderDriver> CreateDriver();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::shared_ptr<TSoftwareConfig> config_;
+    QImage frame_;
+};
+
+// The window as the device component sees it: a fixed client area of the view's size.
+class WindowOwner : public IDGOwner {
+public:
+    WindowOwner(QWidget* view, std::function<std::shared_ptr<IRenderDriver>()> driver)
+        : view_(view), driver_(std::move(driver)) {}
+    int32_t ClientWidth() const override { return view_->width(); }
+    int32_t ClientHeight() const override { return view_->height(); }
+    TRect WindowBounds() const override;
+    // Stands for the window (asking Qt for a native id would make the view a native
+    // child, which the OpenGL widget does not take).
+    WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(view_); }
+    // The window keeps its fixed size; the back buffer is made for it.
+    void SetWindowPos(int32_t, int32_t, int32_t, int32_t) override {}
+    std::shared_ptr<IRenderDriver> CreateDriver() override { return driver_(); }
+
+private:
+    QWidget* view_;
+    std::function<std::shared_ptr<IRenderDriver>()> driver_;
+};

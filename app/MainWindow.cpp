@@ -1,0 +1,138 @@
+#include "app/MainWindow.h"
+
+#include "app/KeyCodes.h"
+#include "base/Clock.h"
+#include "base/Exception.h"
+#include "base/Paths.h"
+#include "input/SdlControllers.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int ClientW = 764, ClientH = 500;
+
+const char* const ResumeQuestion = "前回の続きからゲームを始めますか？";
+
+} // namespace
+
+MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize)
+    : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
+    setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
+    // A single border: no resizing, no maximise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    std::function<std::shared_ptr<IRenderDriver>()> driver;
+    if (useOpenGL) {
+        auto* gl = new GlView(this, maxTextureSize);
+        driver = [gl] { return gl->CreateDriver(); };
+        view_ = gl;
+    } else {
+        auto* sw = new SoftwareView(this);
+        driver = [sw] { return sw->CreateDriver(); };
+        view_ = sw;
+    }
+    view_->setFixedSize(ClientW, ClientH);
+    view_->setFocusPolicy(Qt::StrongFocus);
+    setCentralWidget(view_);
+    owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));
+    host_ = std::make_unique<QtHost>(this);
+    graphics_ = std::make_unique<TFormGraphics>(*owner_, exeDir_);
+    TFormPlatform platform;
+    platform.Input = &input_;
+    platform.Graphics = graphics_.get();
+    form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
+    graphics_->Attach(*form_);
+    form_->SetFrameDrawer(graphics_.get());
+    form_->SetResumeHandler([this] {
+        if (form_->CanOfferResume() && host_->AskYesNo(ResumeQuestion)) form_->RestoreSavedGame();
+    });
+
+    // The life bar: a real progress bar lying over the drawn surface.
+    const TProgressBar& bar = form_->PBLife;
+    lifeBar_ = new QProgressBar(view_);
+    lifeBar_->setGeometry(bar.Left(), bar.Top(), bar.Width(), bar.Height());
+    lifeBar_->setRange(0, bar.Max());
+    lifeBar_->setTextVisible(false);
+    lifeBar_->setFocusPolicy(Qt::NoFocus);
+    SyncLifeBar();
+
+    BuildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    idle_.setInterval(0);
+    connect(&idle_, &QTimer::timeout, this, [this] { OnIdle(); });
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    idle_.stop();
+    // The form (sounds, input) goes before the graphics it draws with.
+    form_.reset();
+    graphics_.reset();
+}
+
+void MainWindow::ShowError(const std::string& message) {
+    std::fprintf(stderr, "himawari: %s\n", message.c_str());
+    QMessageBox::critical(this, windowTitle(), QString::fromStdString(message));
+}
+
+bool MainWindow::Guarded(const std::function<void()>& f) {
+    try {
+        f();
+        return true;
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+}
+
+bool MainWindow::FormCreate() {
+    created_ = Guarded([this] { form_->FormCreate(); });
+    SyncMenus();
+    SyncLifeBar();
+    return created_;
+}
+
+void MainWindow::ShowCentred() {
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        QRect frame = frameGeometry();
+        frame.moveCenter(area.center());
+        move(frame.topLeft());
+    }
+    show();
+    view_->setFocus();
+    if (created_) idle_.start();
+}
+
+// The idle notification: when the handler leaves Done true, the driver stops until the
+// next input event. Not inside the composition's own handling of pending events.
+void MainWindow::OnIdle() {
+    if (!created_ || inTick_ || closing_ || host_->ProcessingMessages()) return;
+    inTick_ = true;
+    bool done = true;
+    const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
+    inTick_ = false;
+    SyncMenus();
+    SyncLifeBar();
+    if (done || !ok) idle_.stop();
+}
+
+void MainWindow::RestartIdle() {
+    if (created_ && !closing_ && !idle_.isActive()) idle_.start();
+}
+
+void MainWindow::SyncLifeBar() {
+    lifeBar_->setValue(form_->PBLife.Position());
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The main window: a fixed 764 x 500 drawing surface below a real menu bar, the life bar
+// lying over the surface, the idle driver, key events and focus for the game, and the
+// form TForm1 with everything it owns.
+#include "app/GameView.h"
+#include "app/QtHost.h"
+#include "game/FormGraphics.h"
+#include "game/Unit1.h"
+#include "input/WindowInput.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MainWindow : public QMainWindow {
+public:
+    // exeDir: the program's folder (with a trailing separator); useOpenGL: draw through
+    // OpenGL 3.3 (else the software device) with the given largest texture size.
+    MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize);
+    ~MainWindow() override;
+
+    // The start-up of the form; an error is shown in a message box and the window stays
+    // open without a game. Answers whether it succeeded.
+    bool FormCreate();
+    // Places the window in the middle of the screen and shows it; the idle driver starts.
+    void ShowCentred();
+
+    TForm1& Form() { return *form_; }
+    QProgressBar* LifeBar() { return lifeBar_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void SyncMenus();
+    void SyncLifeBar();
+    void OnIdle();
+    void RestartIdle();
+    void KeyPressed(QKeyEvent* event);
+    void KeyReleased(QKeyEvent* event);
+    void ShowError(const std::string& message);
+    // Runs a handler of the form; an error it raises is shown and the handler stops there.
+    bool Guarded(const std::function<void()>& f);
+
+    std::string exeDir_;
+    QWidget* view_ = nullptr;
+    std::unique_ptr<WindowOwner> owner_;
+    std::unique_ptr<QtHost> host_;
+    WindowInput input_;
+    std::unique_ptr<TFormGraphics> graphics_;
+    std::unique_ptr<TForm1> form_;
+    QProgressBar* lifeBar_ = nullptr;
+    QTimer idle_;
+    bool created_ = false;
+    bool inTick_ = false;
+    bool closing_ = false;
+    std::map<TMenuItem*, QAction*> actions_;
+    std::vector<std::pair<TMenuItem*, QMenu*>> menus_;
+};

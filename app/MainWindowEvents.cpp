@@ -1,0 +1,142 @@
+// The main window's menus, key and focus events and closing.
+#include "app/KeyCodes.h"
+#include "app/MainWindow.h"
+#include "base/Paths.h"
+#include "input/ScanCodes.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+
+namespace {
+
+QString Caption(const TMenuItem& item) {
+    return QString::fromStdString(item.Caption());
+}
+
+// Events after which the idle handler runs again: what a user does to the window.
+bool WakesIdle(QEvent::Type t) {
+    switch (t) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::Expose:
+    case QEvent::Show:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// The menu bar mirrors the form's menu models: captions with their access keys,
+// separators, enabled and checked states.
+void MainWindow::BuildMenus() {
+    TMainMenu& m = form_->MainMenu1;
+    for (TMenuItem* top : m.TopItems()) {
+        QMenu* menu = menuBar()->addMenu(Caption(*top));
+        menus_.emplace_back(top, menu);
+        for (TMenuItem* item : top->Items()) {
+            if (item->IsSeparator()) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(Caption(*item));
+            actions_[item] = action;
+            if (item == &m.E1) connect(action, &QAction::triggered, this, [this] { close(); });
+            if (item == &m.H2)
+                connect(action, &QAction::triggered, this,
+                        [this] { host_->ShellOpen(DataPath(exeDir_, "作品について.txt")); });
+        }
+    }
+    // The BGM choices carry check marks.
+    for (TMenuItem* item : {&m.Play, &m.Stop, &m.Yuyake, &m.Select, &m.R1})
+        actions_[item]->setCheckable(true);
+    SyncMenus();
+}
+
+void MainWindow::SyncMenus() {
+    for (auto& [item, menu] : menus_) {
+        menu->setTitle(Caption(*item));
+        menu->menuAction()->setEnabled(item->Enabled());
+    }
+    for (auto& [item, action] : actions_) {
+        action->setText(Caption(*item));
+        action->setEnabled(item->Enabled());
+        if (action->isCheckable()) action->setChecked(item->Checked());
+    }
+}
+
+// Key preview: every key press reaches the form's key-down handler, whatever has the
+// focus, auto-repeats included; presses and releases (not repeats) feed the keyboard
+// device the movement keys are polled from.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type t = event->type();
+    if (WakesIdle(t)) RestartIdle();
+    // A key event passes the filter once per widget on its way up to the window: it is
+    // taken where it starts, at the focus widget.
+    QWidget* focus = QApplication::focusWidget();
+    if ((t == QEvent::KeyPress || t == QEvent::KeyRelease) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && watched == (focus ? focus : this)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (t == QEvent::KeyPress)
+            KeyPressed(key);
+        else
+            KeyReleased(key);
+    }
+    if (t == QEvent::ApplicationStateChange || t == QEvent::WindowActivate || t == QEvent::WindowDeactivate) {
+        if (watched == this) input_.FocusChanged(isActiveWindow());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+uint8_t DikOf(const QKeyEvent* e) {
+    const uint8_t fromScan = DikFromNativeScanCode(e->nativeScanCode());
+    return fromScan ? fromScan : DikFromQtKey(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
+}
+} // namespace
+
+void MainWindow::KeyPressed(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        if (const uint8_t dik = DikOf(event)) input_.Keyboard().KeyCodeDown(dik);
+    }
+    uint16_t vk = VirtualKeyFromQt(event->key(), (event->modifiers() & Qt::KeypadModifier) != 0);
+    if (vk != 0 && created_) Guarded([&] { form_->FormKeyDown(vk); });
+    SyncMenus();
+    SyncLifeBar();
+}
+
+void MainWindow::KeyReleased(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return;
+    if (const uint8_t dik = DikOf(event)) input_.Keyboard().KeyCodeUp(dik);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!created_) {
+        event->accept();
+        return;
+    }
+    bool canClose = true;
+    closing_ = true;
+    const bool ok = Guarded([&] { form_->FormCloseQuery(canClose); });
+    if (!ok || !canClose) {
+        closing_ = false;
+        event->ignore();
+        RestartIdle();
+        return;
+    }
+    idle_.stop();
+    event->accept();
+}

@@ -1,0 +1,37 @@
+// The program: the application object and its title, the fatal-error hook, the main
+// window with its start-up, and the event loop until the window closes.
+#include "app/GameView.h"
+#include "app/MainWindow.h"
+#include "base/Fatal.h"
+#include "base/Paths.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("himawari"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ひまわり畑の大脱走！"));
+
+    uint32_t maxTexture = 0;
+    QString reason;
+    const bool gl = ProbeOpenGL(maxTexture, reason);
+    if (!gl)
+        std::fprintf(stderr, "himawari: %s; drawing with the software renderer instead of OpenGL\n",
+                     reason.toLocal8Bit().constData());
+
+    MainWindow window(ExeDir(), gl, maxTexture);
+    // A layer that stops the program says why in a message box (HaltProgram has already
+    // written it to standard error and exits with status 1 after the hook).
+    SetFatalHook([&window](const std::string& message) {
+        QMessageBox::critical(window.isVisible() ? &window : nullptr, window.windowTitle(),
+                              QString::fromStdString(message));
+    });
+    window.FormCreate();
+    window.ShowCentred();
+    const int status = app.exec();
+    SetFatalHook(nullptr);
+    return status;
+}
