@@ -1,0 +1,101 @@
+// Start-up and closing of the form with its real graphics.
+#include "ScreenFixture.h"
+
+#include "base/Stream.h"
+
+TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
+    form.FormCreate();
+    EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "000000");
+    EXPECT_EQ(form.Texts.Text(TStatusText::LifeValue), "030");
+    EXPECT_EQ(form.PBLife.Position(), 30);
+    for (int32_t n = 1; n <= 3; ++n)
+        EXPECT_EQ(form.Texts.Text(TStatusTexts::RecordLine(n)), "100\"00(" + std::to_string(n) + ")");
+    EXPECT_TRUE(form.TitleShown);
+    EXPECT_TRUE(form.GameSaved);
+    EXPECT_FALSE(form.MainMenu1.Save.Enabled());
+    // The labels are rendered at creation, the values at the first frame.
+    EXPECT_GT(graphics.HelpLineTex->Width(), graphics.TimeLabelTex->Width());
+    Render();
+    EXPECT_GT(graphics.HighScoreValueTex->Width(), 0u);
+    EXPECT_GT(graphics.RecordValueTex[2]->Width(), graphics.HighScoreValueTex->Width());
+}
+
+TEST_F(ScreenTest, TheHighScoreComesFromTheRecordsFile) {
+    TSaveImage image;
+    image.SetHighScore(4321);
+    image.WriteToFile(exeDir + "Data/record.dat");
+    form.FormCreate();
+    EXPECT_EQ(form.HighScore, 4321);
+    EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "004321");
+}
+
+TEST_F(ScreenTest, TheTexturesOfStartUpAreKeyed) {
+    form.FormCreate();
+    // The window font: bold italic values, bold labels.
+    EXPECT_EQ(graphics.ValueWriter->Font().Style, fsBold | fsItalic);
+    EXPECT_EQ(graphics.LabelWriter->Font().Style, fsBold);
+    EXPECT_EQ(graphics.BackgroundTex->Width(), 764u);
+    EXPECT_EQ(graphics.BackgroundTex->Height(), 500u);
+    // The hamster's picture decides which cells hold it: its two facings swap sides.
+    const TPictureSize right = graphics.HamsterSize(0), up = graphics.HamsterSize(3);
+    EXPECT_EQ(right.Width, up.Height);
+    EXPECT_EQ(right.Height, up.Width);
+    EXPECT_GT(graphics.PictureSize(TPicture::Food).Width, 0u);
+}
+
+TEST_F(ScreenTest, AMissingPictureFailsTheStartUpWithItsName) {
+    std::filesystem::remove(dir.Path() / "Data" / "haikei.jpg");
+    try {
+        form.FormCreate();
+        FAIL() << "start-up went on without its background";
+    } catch (const Exception& e) {
+        EXPECT_NE(std::string(e.what()).find("haikei.jpg"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(ScreenTest, ClosingOnTheTitleAsksNothing) {
+    Start();
+    bool canClose = false;
+    form.FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "record.dat"));
+}
+
+TEST_F(ScreenTest, ClosingDuringPlayStoresTheTimeThenAsks) {
+    Start();
+    Key(VK_RETURN);
+    clock.Advance(7300);
+    host.answers = {false};
+    bool canClose = false;
+    form.FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0], "ゲームを保存しますか？\r以前のデータは破棄されます。");
+    EXPECT_FALSE(form.Hamster.Active);
+    EXPECT_EQ(form.SaveImage.InterruptedElapsed(), 7300u);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "record.dat")); // No writes nothing
+}
+
+TEST_F(ScreenTest, AnsweringYesWritesTheSavedGame) {
+    Start();
+    Key(VK_RETURN);
+    clock.Advance(2000);
+    host.answers = {true};
+    bool canClose = false;
+    form.FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_TRUE(form.GameSaved);
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "Data" / "record.dat"), 3416u);
+}
+
+TEST_F(ScreenTest, ASaveThatFailsKeepsTheWindowOpen) {
+    Start();
+    Key(VK_RETURN);
+    std::filesystem::remove_all(dir.Path() / "Data");
+    host.answers = {true};
+    bool canClose = true;
+    EXPECT_THROW(form.FormCloseQuery(canClose), Exception);
+    EXPECT_FALSE(canClose);
+    EXPECT_FALSE(form.GameSaved);
+}
