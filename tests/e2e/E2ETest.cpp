@@ -103,6 +103,7 @@ protected:
         return -1;
     }
     // The window's 764 x 500 drawing surface (below the menu bar).
+    // Each one is also written to the build folder (e2e-out/<n>.png) for a look.
     PngImage Client() {
         const std::string file = dir.File("shot.png");
         Shell("import -window root " + file);
@@ -119,6 +120,11 @@ protected:
                 c.argb[static_cast<size_t>(y) * 764 + x] =
                     sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height ? screen.At(sx, sy) : 0;
             }
+        const std::string out = BuildDir() + "tests/e2e-out";
+        fs::create_directories(out);
+        WritePng(out + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                     std::to_string(++shots) + ".png",
+                 c);
         return c;
     }
     void Key(const std::string& key) { Shell("xdotool key " + key); }
@@ -127,6 +133,7 @@ protected:
     pid_t pid = -1;
     bool exited = false;
     unsigned long window = 0;
+    int shots = 0;
 };
 
 // Share of the pixels of a rectangle for which pred holds.
@@ -147,7 +154,7 @@ bool Dark(uint32_t c) {
     return ((c >> 16) & 255) < 70 && ((c >> 8) & 255) < 70 && (c & 255) < 80;
 }
 
-// The box around the dark pixels of the board: the hamster (the food is small).
+// The box around the dark pixels of a part of the board: the black hamster there.
 struct Box {
     int left = 10000, top = 10000, right = -1, bottom = -1, count = 0;
     int Width() const { return right - left + 1; }
@@ -155,16 +162,21 @@ struct Box {
     int CentreX() const { return (left + right) / 2; }
 };
 
-Box DarkBox(const PngImage& img) {
+Box DarkBox(const PngImage& img, int x0, int y0, int x1, int y1) {
     Box b;
-    for (int y = 20; y < 440; ++y)
-        for (int x = 20; x < 620; ++x)
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
             if (Dark(img.At(x, y))) {
                 b.left = std::min(b.left, x), b.right = std::max(b.right, x);
                 b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
                 ++b.count;
             }
     return b;
+}
+
+// The hamster starts in the top-left cell.
+Box StartCell(const PngImage& img) {
+    return DarkBox(img, 20, 20, 200, 130);
 }
 
 } // namespace
@@ -183,23 +195,27 @@ TEST_F(GameProcess, PlayThroughTheRealWindow) {
     std::this_thread::sleep_for(600ms);
     const PngImage playing = Client();
     EXPECT_LT(Share(playing, 90, 190, 660, 250, Orange), 0.05) << "the title is still shown";
-    const Box start = DarkBox(playing);
+    const Box start = StartCell(playing);
     ASSERT_GT(start.count, 200) << "no hamster on the board";
     EXPECT_GT(start.Width(), start.Height()); // facing right: wider than high
 
-    // A held arrow moves it cell by cell.
-    Shell("xdotool keydown Right");
-    std::this_thread::sleep_for(400ms);
-    Shell("xdotool keyup Right");
-    std::this_thread::sleep_for(200ms);
-    const Box moved = DarkBox(Client());
-    EXPECT_GT(moved.CentreX(), start.CentreX() + 20);
-
-    // Space turns it to face up: higher than wide.
+    // Space turns it to face up (higher than wide), and back; turning never drops it.
     Key("space");
     std::this_thread::sleep_for(300ms);
-    const Box turned = DarkBox(Client());
+    const Box turned = StartCell(Client());
     EXPECT_GT(turned.Height(), turned.Width());
+    Key("space");
+    std::this_thread::sleep_for(300ms);
+
+    // A held arrow moves it along its row (held briefly: a step or two, so that it
+    // does not walk into a cell too large for it and fall).
+    Shell("xdotool keydown Right");
+    std::this_thread::sleep_for(120ms);
+    Shell("xdotool keyup Right");
+    std::this_thread::sleep_for(250ms);
+    const Box moved = DarkBox(Client(), 20, std::max(20, start.top - 10), 620, start.bottom + 10);
+    EXPECT_GT(moved.count, 100);
+    EXPECT_GT(moved.CentreX(), start.CentreX() + 10);
 
     // Closing during play asks whether to save; No leaves nothing written.
     ASSERT_TRUE(RequestClose(window));
