@@ -9,8 +9,12 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
+    // SDL (sound, controllers) would otherwise turn SIGINT and SIGTERM into quit events
+    // that nobody reads: the program could then not be stopped from outside.
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("himawari"));
     QApplication::setApplicationDisplayName(QStringLiteral("ひまわり畑の大脱走！"));
