@@ -1,0 +1,389 @@
+#include "graphics/device/SoftwareDevice.h"
+
+#include "graphics/PixelFormat.h"
+#include "graphics/device/SoftwareRasterizer.h"
+#include "graphics/device/SoftwareTexture.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// A back buffer or depth surface: only its description is asked for.
+class SoftwareSurface : public IRenderSurface {
+public:
+    explicit SoftwareSurface(const D3DSURFACE_DESC& desc) : desc_(desc) {}
+    HRESULT GetDesc(D3DSURFACE_DESC& Desc) override {
+        Desc = desc_;
+        return D3D_OK;
+    }
+
+private:
+    D3DSURFACE_DESC desc_;
+};
+
+D3DMATRIX Identity() {
+    D3DMATRIX m;
+    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+    return m;
+}
+
+// Byte offsets of a vertex's parts under a vertex format; size 0 when it cannot be drawn.
+struct VertexLayout {
+    uint32_t diffuse = 0, tex = 0, size = 0;
+    bool hasDiffuse = false, hasTex = false;
+};
+
+VertexLayout LayoutOf(uint32_t fvf) {
+    VertexLayout l;
+    if ((fvf & 0x00E) != D3DFVF_XYZRHW) return l;
+    uint32_t offset = 16;
+    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4, l.hasDiffuse = true;
+    if (fvf & D3DFVF_SPECULAR) offset += 4;
+    if ((fvf & 0xF00) >= D3DFVF_TEX1) l.tex = offset, offset += 8 * ((fvf & 0xF00) >> 8), l.hasTex = true;
+    l.size = offset;
+    return l;
+}
+
+TRasterVertex ReadVertex(const uint8_t* p, const VertexLayout& l) {
+    TRasterVertex v;
+    std::memcpy(&v.x, p, 4);
+    std::memcpy(&v.y, p + 4, 4);
+    std::memcpy(&v.z, p + 8, 4);
+    std::memcpy(&v.rhw, p + 12, 4);
+    if (l.hasDiffuse) std::memcpy(&v.diffuse, p + l.diffuse, 4);
+    if (l.hasTex) {
+        std::memcpy(&v.u, p + l.tex, 4);
+        std::memcpy(&v.v, p + l.tex + 4, 4);
+    }
+    return v;
+}
+
+} // namespace
+
+SoftwareDevice::SoftwareDevice(std::shared_ptr<TSoftwareConfig> config,
+                               const D3DPRESENT_PARAMETERS& PresentParams, uint32_t BehaviorFlags)
+    : config_(std::move(config)), params_(PresentParams), behaviorFlags_(BehaviorFlags),
+      textureBytes_(std::make_shared<uint64_t>(0)), raster_(std::make_unique<SoftwareRasterizer>()) {
+    MakeBuffers();
+    ResetStates();
+}
+
+SoftwareDevice::~SoftwareDevice() = default;
+
+void SoftwareDevice::MakeBuffers() {
+    frame_.assign(static_cast<size_t>(params_.BackBufferWidth) * params_.BackBufferHeight, 0xFF000000u);
+    raster_->SetTarget(frame_.data(), params_.BackBufferWidth, params_.BackBufferHeight);
+}
+
+void SoftwareDevice::ResetStates() {
+    std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
+    renderStates_[D3DRS_ZENABLE] = params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+    renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    renderStates_[D3DRS_SHADEMODE] = 2; // Gouraud
+    renderStates_[D3DRS_ZWRITEENABLE] = 1;
+    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
+    renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    renderStates_[D3DRS_LIGHTING] = 1;
+    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    std::fill(std::begin(samplerStates_), std::end(samplerStates_), 0u);
+    samplerStates_[D3DSAMP_ADDRESSU] = samplerStates_[D3DSAMP_ADDRESSV] = samplerStates_[D3DSAMP_ADDRESSW] =
+        D3DTADDRESS_WRAP;
+    samplerStates_[D3DSAMP_MAGFILTER] = samplerStates_[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+    std::fill(std::begin(stageStates_), std::end(stageStates_), 0u);
+    stageStates_[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+    stageStates_[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    stageStates_[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    stageStates_[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+    stageStates_[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    stageStates_[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    transforms_.clear();
+    texture_.reset();
+    fvf_ = 0;
+    inScene_ = false;
+}
+
+HRESULT SoftwareDevice::TestCooperativeLevel() {
+    return config_->CooperativeLevel;
+}
+
+HRESULT SoftwareDevice::Reset(D3DPRESENT_PARAMETERS& PresentParams) {
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::Reset)) return hr;
+    if (config_->CooperativeLevel == D3DERR_DEVICELOST) return D3DERR_DEVICELOST;
+    // Like Direct3D 9: every default-pool resource must be gone first.
+    for (const auto& w : defaultPool_)
+        if (!w.expired()) return D3DERR_INVALIDCALL;
+    defaultPool_.clear();
+    if (PresentParams.BackBufferWidth == 0 || PresentParams.BackBufferHeight == 0 ||
+        PresentParams.BackBufferWidth > 16384 || PresentParams.BackBufferHeight > 16384)
+        return D3DERR_INVALIDCALL;
+    if (PresentParams.BackBufferCount == 0)
+        PresentParams.BackBufferCount = std::max(1u, config_->BackBufferCount);
+    params_ = PresentParams;
+    MakeBuffers();
+    ResetStates();
+    config_->CooperativeLevel = D3D_OK;
+    ++config_->ResetCount;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::BeginScene() {
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::BeginScene)) return hr;
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::EndScene() {
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::EndScene)) return hr;
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::Present() {
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::Present)) return hr;
+    if (config_->CooperativeLevel != D3D_OK) return D3DERR_DEVICELOST;
+    ++config_->PresentCount;
+    if (config_->PresentSink) config_->PresentSink(FrameBuffer());
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
+                              uint32_t Stencil) {
+    (void)Z, (void)Stencil;
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::Clear)) return hr;
+    if ((Count > 0 && !Rects) || (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
+        return D3DERR_INVALIDCALL;
+    if (!(Flags & D3DCLEAR_TARGET)) return D3D_OK;
+    const TRect view{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                     static_cast<int32_t>(viewport_.X + viewport_.Width),
+                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    const uint32_t n = Count == 0 ? 1 : Count;
+    for (uint32_t i = 0; i < n; ++i) {
+        const TRect r = Count == 0 ? view : Rects[i];
+        const int32_t left = std::max(r.Left, view.Left), right = std::min(r.Right, view.Right);
+        const int32_t top = std::max(r.Top, view.Top), bottom = std::min(r.Bottom, view.Bottom);
+        for (int32_t y = top; y < bottom; ++y)
+            std::fill_n(frame_.begin() + static_cast<ptrdiff_t>(y) * params_.BackBufferWidth + left,
+                        std::max(0, right - left), Color);
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
+    if (Viewport.X + Viewport.Width > params_.BackBufferWidth ||
+        Viewport.Y + Viewport.Height > params_.BackBufferHeight)
+        return D3DERR_INVALIDCALL;
+    viewport_ = Viewport;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetViewport(D3DVIEWPORT9& Viewport) {
+    Viewport = viewport_;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
+    transforms_[State] = Matrix;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
+    const auto it = transforms_.find(State);
+    Matrix = it == transforms_.end() ? Identity() : it->second;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetRenderState(uint32_t State, uint32_t Value) {
+    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
+    renderStates_[State] = Value;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetRenderState(uint32_t State, uint32_t& Value) {
+    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
+    Value = renderStates_[State];
+    return D3D_OK;
+}
+
+// Stage and sampler 0 are the only ones the device draws with; the others are accepted.
+HRESULT SoftwareDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
+    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
+    if (Sampler == 0) samplerStates_[Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
+    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
+    Value = Sampler == 0 ? samplerStates_[Type] : 0;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
+    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
+    if (Stage == 0) stageStates_[Type] = Value;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
+    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
+    Value = Stage == 0 ? stageStates_[Type] : 0;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
+    if (Stage >= 8) return D3DERR_INVALIDCALL;
+    if (Texture && !dynamic_cast<SoftwareTexture*>(Texture.get())) return D3DERR_INVALIDCALL;
+    if (Stage == 0) texture_ = std::move(Texture);
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
+    if (Stage >= 8) return D3DERR_INVALIDCALL;
+    Texture = Stage == 0 ? texture_ : nullptr;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::SetFVF(uint32_t FVF) {
+    fvf_ = FVF;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetFVF(uint32_t& FVF) {
+    FVF = fvf_;
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount,
+                                        const void* VertexData, uint32_t Stride) {
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::DrawPrimitiveUP)) return hr;
+    const VertexLayout layout = LayoutOf(fvf_);
+    if (!inScene_ || !VertexData || layout.size == 0 || Stride < layout.size || PrimitiveCount == 0 ||
+        PrimitiveCount > 0xFFFFF ||
+        (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
+        return D3DERR_INVALIDCALL;
+    ++config_->DrawCalls;
+    TRasterState st;
+    st.texture = static_cast<const SoftwareTexture*>(texture_.get());
+    st.linear = samplerStates_[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
+    st.wrapU = samplerStates_[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
+    st.wrapV = samplerStates_[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
+    st.colorOp = stageStates_[D3DTSS_COLOROP];
+    st.colorArg1 = stageStates_[D3DTSS_COLORARG1];
+    st.colorArg2 = stageStates_[D3DTSS_COLORARG2];
+    st.alphaOp = stageStates_[D3DTSS_ALPHAOP];
+    st.alphaArg1 = stageStates_[D3DTSS_ALPHAARG1];
+    st.alphaArg2 = stageStates_[D3DTSS_ALPHAARG2];
+    st.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    st.srcBlend = renderStates_[D3DRS_SRCBLEND];
+    st.destBlend = renderStates_[D3DRS_DESTBLEND];
+    st.blendOp = config_->BlendOpSupported ? renderStates_[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
+    st.alphaTest = renderStates_[D3DRS_ALPHATESTENABLE] != 0;
+    st.alphaFunc = renderStates_[D3DRS_ALPHAFUNC];
+    st.alphaRef = renderStates_[D3DRS_ALPHAREF] & 0xFF;
+    st.cullMode = renderStates_[D3DRS_CULLMODE];
+    st.clip = TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                    static_cast<int32_t>(viewport_.X + viewport_.Width),
+                    static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    const auto* bytes = static_cast<const uint8_t*>(VertexData);
+    auto vertex = [&](uint32_t i) { return ReadVertex(bytes + static_cast<size_t>(i) * Stride, layout); };
+    if (PrimitiveType == D3DPT_TRIANGLELIST) {
+        for (uint32_t t = 0; t < PrimitiveCount; ++t)
+            raster_->DrawTriangle(st, vertex(3 * t), vertex(3 * t + 1), vertex(3 * t + 2));
+        return D3D_OK;
+    }
+    if (PrimitiveCount == 2) {
+        const TRasterVertex quad[4] = {vertex(0), vertex(1), vertex(2), vertex(3)};
+        if (raster_->DrawQuad(st, quad)) return D3D_OK;
+    }
+    // Every odd triangle of a strip is turned round so that all keep the first one's winding.
+    for (uint32_t t = 0; t < PrimitiveCount; ++t) {
+        if (t % 2 == 0)
+            raster_->DrawTriangle(st, vertex(t), vertex(t + 1), vertex(t + 2));
+        else
+            raster_->DrawTriangle(st, vertex(t + 1), vertex(t), vertex(t + 2));
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::CreateTexture(uint32_t Width, uint32_t Height, uint32_t Levels, uint32_t Usage,
+                                      D3DFORMAT Format, D3DPOOL Pool,
+                                      std::shared_ptr<IRenderTexture>& Texture) {
+    (void)Levels;
+    Texture.reset();
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::CreateTexture)) return hr;
+    const TSoftwareConfig& c = *config_;
+    if (Width == 0 || Height == 0 || Width > c.MaxTextureWidth || Height > c.MaxTextureHeight ||
+        Pool > D3DPOOL_SCRATCH || FormatBits(Format) == 0 ||
+        std::find(c.TextureFormats.begin(), c.TextureFormats.end(), Format) == c.TextureFormats.end())
+        return D3DERR_INVALIDCALL;
+    if ((c.PowerOfTwo && ((Width & (Width - 1)) != 0 || (Height & (Height - 1)) != 0)) ||
+        (c.SquareOnly && Width != Height))
+        return D3DERR_INVALIDCALL;
+    const uint64_t bytes =
+        (static_cast<uint64_t>(Width) * (FormatBits(Format) / 8) + 3 + c.ExtraPitch) * Height;
+    if (*textureBytes_ + bytes > c.TextureMemory) return D3DERR_OUTOFVIDEOMEMORY;
+    auto texture =
+        std::make_shared<SoftwareTexture>(Width, Height, Format, Pool, Usage, config_, textureBytes_);
+    if (Pool == D3DPOOL_DEFAULT) {
+        std::erase_if(defaultPool_, [](const auto& w) { return w.expired(); });
+        defaultPool_.push_back(texture);
+    }
+    Texture = std::move(texture);
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetBackBuffer(uint32_t SwapChain, uint32_t Index, uint32_t Type,
+                                      std::shared_ptr<IRenderSurface>& Surface) {
+    Surface.reset();
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::GetBackBuffer)) return hr;
+    if (SwapChain != 0 || Index >= params_.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
+        return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc;
+    desc.Format = params_.BackBufferFormat;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = D3DUSAGE_RENDERTARGET;
+    desc.Width = params_.BackBufferWidth;
+    desc.Height = params_.BackBufferHeight;
+    Surface = std::make_shared<SoftwareSurface>(desc);
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::GetDepthStencilSurface(std::shared_ptr<IRenderSurface>& Surface) {
+    Surface.reset();
+    if (const HRESULT hr = config_->FailureOf(SoftwareOp::GetDepthStencilSurface)) return hr;
+    if (!params_.EnableAutoDepthStencil) return D3DERR_NOTFOUND;
+    D3DSURFACE_DESC desc;
+    desc.Format = params_.AutoDepthStencilFormat;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = D3DUSAGE_DEPTHSTENCIL;
+    desc.Width = params_.BackBufferWidth;
+    desc.Height = params_.BackBufferHeight;
+    Surface = std::make_shared<SoftwareSurface>(desc);
+    return D3D_OK;
+}
+
+uint32_t SoftwareDevice::GetAvailableTextureMem() {
+    const uint64_t used = *textureBytes_;
+    return used >= config_->TextureMemory ? 0 : static_cast<uint32_t>(config_->TextureMemory - used);
+}
+
+HRESULT SoftwareDevice::GetDeviceCaps(D3DCAPS9& Caps) {
+    SoftwareDriver driver(config_);
+    return driver.GetDeviceCaps(D3DADAPTER_DEFAULT, config_->HalAvailable ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF,
+                                Caps);
+}
+
+TSoftwareFrame SoftwareDevice::FrameBuffer() const {
+    return {params_.BackBufferWidth, params_.BackBufferHeight, params_.BackBufferWidth, frame_.data()};
+}
+
+uint32_t SoftwareDevice::Pixel(uint32_t X, uint32_t Y) const {
+    if (X >= params_.BackBufferWidth || Y >= params_.BackBufferHeight) return 0;
+    return frame_[static_cast<size_t>(Y) * params_.BackBufferWidth + X];
+}

@@ -1,0 +1,335 @@
+#include "graphics/device/SoftwareRasterizer.h"
+
+#include "graphics/device/SoftwareSampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+uint32_t Channel(uint32_t c, int shift) {
+    return (c >> shift) & 0xFF;
+}
+
+uint32_t Modulate(uint32_t a, uint32_t b) {
+    return Mul255(Channel(a, 24), Channel(b, 24)) << 24 | Mul255(Channel(a, 16), Channel(b, 16)) << 16 |
+           Mul255(Channel(a, 8), Channel(b, 8)) << 8 | Mul255(Channel(a, 0), Channel(b, 0));
+}
+
+uint32_t Argument(uint32_t arg, uint32_t texel, uint32_t diffuse) {
+    // Stage 0: the current colour is the diffuse colour.
+    return (arg & 0xF) == D3DTA_TEXTURE ? texel : diffuse;
+}
+
+uint32_t Operation(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuse) {
+    switch (op) {
+    case D3DTOP_DISABLE:
+        return diffuse;
+    case D3DTOP_SELECTARG1:
+        return a1;
+    case D3DTOP_SELECTARG2:
+        return a2;
+    default:
+        return Modulate(a1, a2);
+    }
+}
+
+uint32_t CombineOne(const TRasterState& s, uint32_t texel, uint32_t diffuse) {
+    const uint32_t c = Operation(s.colorOp, Argument(s.colorArg1, texel, diffuse),
+                                 Argument(s.colorArg2, texel, diffuse), diffuse);
+    const uint32_t a = Operation(s.alphaOp, Argument(s.alphaArg1, texel, diffuse),
+                                 Argument(s.alphaArg2, texel, diffuse), diffuse);
+    return (c & 0xFFFFFF) | (a & 0xFF000000);
+}
+
+bool AlphaPasses(uint32_t func, uint32_t alpha, uint32_t ref) {
+    switch (func) {
+    case D3DCMP_NEVER:
+        return false;
+    case D3DCMP_LESS:
+        return alpha < ref;
+    case D3DCMP_EQUAL:
+        return alpha == ref;
+    case D3DCMP_LESSEQUAL:
+        return alpha <= ref;
+    case D3DCMP_GREATER:
+        return alpha > ref;
+    case D3DCMP_NOTEQUAL:
+        return alpha != ref;
+    case D3DCMP_GREATEREQUAL:
+        return alpha >= ref;
+    default:
+        return true;
+    }
+}
+
+// The blend factor for one channel (shift) of source s and destination d.
+uint32_t Factor(uint32_t f, uint32_t s, uint32_t d, int shift) {
+    switch (f) {
+    case D3DBLEND_ZERO:
+        return 0;
+    case D3DBLEND_SRCCOLOR:
+        return Channel(s, shift);
+    case D3DBLEND_INVSRCCOLOR:
+        return 255 - Channel(s, shift);
+    case D3DBLEND_SRCALPHA:
+        return Channel(s, 24);
+    case D3DBLEND_INVSRCALPHA:
+        return 255 - Channel(s, 24);
+    case D3DBLEND_DESTALPHA:
+        return Channel(d, 24);
+    case D3DBLEND_INVDESTALPHA:
+        return 255 - Channel(d, 24);
+    case D3DBLEND_DESTCOLOR:
+        return Channel(d, shift);
+    case D3DBLEND_INVDESTCOLOR:
+        return 255 - Channel(d, shift);
+    default:
+        return 255; // ONE
+    }
+}
+
+uint32_t BlendAny(const TRasterState& st, uint32_t s, uint32_t d) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int32_t x = static_cast<int32_t>(Mul255(Channel(s, shift), Factor(st.srcBlend, s, d, shift)));
+        const int32_t y = static_cast<int32_t>(Mul255(Channel(d, shift), Factor(st.destBlend, s, d, shift)));
+        int32_t r;
+        switch (st.blendOp) {
+        case D3DBLENDOP_SUBTRACT:
+            r = x - y;
+            break;
+        case D3DBLENDOP_REVSUBTRACT:
+            r = y - x;
+            break;
+        case D3DBLENDOP_MIN:
+            r = std::min(Channel(s, shift), Channel(d, shift));
+            break;
+        case D3DBLENDOP_MAX:
+            r = std::max(Channel(s, shift), Channel(d, shift));
+            break;
+        default:
+            r = x + y;
+        }
+        out |= static_cast<uint32_t>(std::clamp(r, 0, 255)) << shift;
+    }
+    return out;
+}
+
+// Source over destination: s * a + d * (1 - a) per channel.
+inline uint32_t BlendAlpha(uint32_t s, uint32_t d) {
+    const uint32_t a = s >> 24, ia = 255 - a;
+    return (Mul255(Channel(s, 24), a) + Mul255(Channel(d, 24), ia)) << 24 |
+           (Mul255(Channel(s, 16), a) + Mul255(Channel(d, 16), ia)) << 16 |
+           (Mul255(Channel(s, 8), a) + Mul255(Channel(d, 8), ia)) << 8 |
+           (Mul255(s & 0xFF, a) + Mul255(d & 0xFF, ia));
+}
+
+// Additive: s * a + d per channel, saturated.
+inline uint32_t BlendAdd(uint32_t s, uint32_t d) {
+    const uint32_t a = s >> 24;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= std::min(255u, Mul255(Channel(s, shift), a) + Channel(d, shift)) << shift;
+    return out;
+}
+
+void WriteSpan(const TRasterState& st, uint32_t* dst, const uint32_t* src, int32_t n) {
+    const bool test = st.alphaTest;
+    const bool plainAdd = !st.alphaBlend || st.blendOp == D3DBLENDOP_ADD;
+    const bool over =
+        st.alphaBlend && plainAdd && st.srcBlend == D3DBLEND_SRCALPHA && st.destBlend == D3DBLEND_INVSRCALPHA;
+    const bool add =
+        st.alphaBlend && plainAdd && st.srcBlend == D3DBLEND_SRCALPHA && st.destBlend == D3DBLEND_ONE;
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t s = src[i];
+        if (test && !AlphaPasses(st.alphaFunc, s >> 24, st.alphaRef)) continue;
+        if (!st.alphaBlend)
+            dst[i] = s;
+        else if (over)
+            dst[i] = BlendAlpha(s, dst[i]);
+        else if (add)
+            dst[i] = BlendAdd(s, dst[i]);
+        else
+            dst[i] = BlendAny(st, s, dst[i]);
+    }
+}
+
+uint32_t ToByte(double v) {
+    return static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L));
+}
+
+uint32_t PackColor(const SoftwareRasterizer::Attrs& a) {
+    return ToByte(a.a) << 24 | ToByte(a.r) << 16 | ToByte(a.g) << 8 | ToByte(a.b);
+}
+
+SoftwareRasterizer::Attrs AttrsOf(const TRasterVertex& v) {
+    return {v.u,
+            v.v,
+            static_cast<double>(Channel(v.diffuse, 24)),
+            static_cast<double>(Channel(v.diffuse, 16)),
+            static_cast<double>(Channel(v.diffuse, 8)),
+            static_cast<double>(Channel(v.diffuse, 0))};
+}
+
+// Coordinates far outside any frame are pulled in so that fixed point cannot overflow.
+constexpr double CoordLimit = 1e6;
+double Limit(double v) {
+    return std::clamp(v, -CoordLimit, CoordLimit);
+}
+
+} // namespace
+
+void SoftwareRasterizer::SetTarget(uint32_t* Pixels, uint32_t Width, uint32_t Height) {
+    target_ = Pixels;
+    width_ = Width;
+    height_ = Height;
+    span_.resize(Width + 1);
+}
+
+void SoftwareRasterizer::Combine(const TRasterState& st, int32_t n, const Attrs& at, const Attrs& dx,
+                                 bool constColor) {
+    uint32_t* s = span_.data();
+    const bool modulate = st.colorOp == D3DTOP_MODULATE && st.alphaOp == D3DTOP_MODULATE &&
+                          (st.colorArg1 & 0xF) == D3DTA_TEXTURE && (st.colorArg2 & 0xF) != D3DTA_TEXTURE &&
+                          (st.alphaArg1 & 0xF) == D3DTA_TEXTURE && (st.alphaArg2 & 0xF) != D3DTA_TEXTURE;
+    if (constColor) {
+        const uint32_t diffuse = PackColor(at);
+        if (modulate) {
+            if (diffuse != 0xFFFFFFFF)
+                for (int32_t i = 0; i < n; ++i) s[i] = Modulate(s[i], diffuse);
+            return;
+        }
+        for (int32_t i = 0; i < n; ++i) s[i] = CombineOne(st, s[i], diffuse);
+        return;
+    }
+    Attrs c = at;
+    for (int32_t i = 0; i < n; ++i) {
+        s[i] = CombineOne(st, s[i], PackColor(c));
+        c.a += dx.a, c.r += dx.r, c.g += dx.g, c.b += dx.b;
+    }
+}
+
+void SoftwareRasterizer::DrawSpan(const TRasterState& st, int32_t y, int32_t x0, int32_t x1, const Attrs& at,
+                                  const Attrs& dx, bool constColor) {
+    const int32_t n = x1 - x0;
+    if (n <= 0) return;
+    uint32_t* s = span_.data();
+    if (st.texture) {
+        const double w = st.texture->Width(), h = st.texture->Height();
+        SampleSpan(*st.texture, st.linear, st.wrapU, st.wrapV, at.u * w, at.v * h, dx.u * w, dx.v * h, n, s);
+    } else {
+        std::fill(s, s + n, 0xFFFFFFFFu); // no texture: the texel is white
+    }
+    Combine(st, n, at, dx, constColor);
+    WriteSpan(st, target_ + static_cast<size_t>(y) * width_ + x0, s, n);
+}
+
+bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v) {
+    const bool aligned = v[0].x == v[2].x && v[1].x == v[3].x && v[0].y == v[1].y && v[2].y == v[3].y &&
+                         v[1].x > v[0].x && v[2].y > v[0].y;
+    const bool mapped = v[0].u == v[2].u && v[1].u == v[3].u && v[0].v == v[1].v && v[2].v == v[3].v;
+    const bool oneColor =
+        v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse && v[0].diffuse == v[3].diffuse;
+    // The quad winds clockwise on screen, which only CULL_CW removes.
+    if (!aligned || !mapped || !oneColor || st.cullMode == D3DCULL_CW) return false;
+    const double x0 = Limit(v[0].x), x1 = Limit(v[1].x), y0 = Limit(v[0].y), y1 = Limit(v[2].y);
+    if (!(x1 > x0) || !(y1 > y0)) return false;
+    // Pixel centres lie on integers; a pixel is inside when left <= centre < right.
+    const auto left = std::max<int64_t>(static_cast<int64_t>(std::ceil(x0)), st.clip.Left);
+    const auto right = std::min<int64_t>(static_cast<int64_t>(std::ceil(x1)), st.clip.Right);
+    const auto top = std::max<int64_t>(static_cast<int64_t>(std::ceil(y0)), st.clip.Top);
+    const auto bottom = std::min<int64_t>(static_cast<int64_t>(std::ceil(y1)), st.clip.Bottom);
+    if (left >= right || top >= bottom) return true;
+    Attrs dx;
+    dx.u = (static_cast<double>(v[1].u) - v[0].u) / (x1 - x0);
+    const double dvdy = (static_cast<double>(v[2].v) - v[0].v) / (y1 - y0);
+    Attrs at = AttrsOf(v[0]);
+    at.u = v[0].u + (static_cast<double>(left) - x0) * dx.u;
+    for (int64_t y = top; y < bottom; ++y) {
+        at.v = v[0].v + (static_cast<double>(y) - y0) * dvdy;
+        DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(left), static_cast<int32_t>(right), at, dx,
+                 true);
+    }
+    return true;
+}
+
+void SoftwareRasterizer::DrawTriangle(const TRasterState& st, const TRasterVertex& A, const TRasterVertex& B,
+                                      const TRasterVertex& C) {
+    for (const auto* p : {&A, &B, &C})
+        if (!std::isfinite(p->x) || !std::isfinite(p->y)) return;
+    const TRasterVertex* a = &A;
+    const TRasterVertex* b = &B;
+    const TRasterVertex* c = &C;
+    const double ax = Limit(a->x), ay = Limit(a->y);
+    double bx = Limit(b->x), by = Limit(b->y), cx = Limit(c->x), cy = Limit(c->y);
+    double area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+    // Positive area: clockwise on screen (y grows downwards).
+    if (area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0))
+        return;
+    if (area < 0) {
+        std::swap(b, c);
+        std::swap(bx, cx);
+        std::swap(by, cy);
+        area = -area;
+    }
+    // Edges in 24.8 fixed point; a pixel on an edge belongs to the triangle only when
+    // the edge is a top or a left one.
+    const int64_t X[3] = {std::llround(ax * 256), std::llround(bx * 256), std::llround(cx * 256)};
+    const int64_t Y[3] = {std::llround(ay * 256), std::llround(by * 256), std::llround(cy * 256)};
+    int64_t e0[3], stepX[3];
+    const int64_t minX =
+        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({ax, bx, cx}))), st.clip.Left);
+    const int64_t maxX =
+        std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({ax, bx, cx}))) + 1, st.clip.Right);
+    const int64_t minY =
+        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({ay, by, cy}))), st.clip.Top);
+    const int64_t maxY =
+        std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({ay, by, cy}))) + 1, st.clip.Bottom);
+    if (minX >= maxX || minY >= maxY) return;
+    int64_t bias[3], stepY[3];
+    for (int k = 0; k < 3; ++k) {
+        const int p = k, q = (k + 1) % 3;
+        const int64_t dx = X[q] - X[p], dy = Y[q] - Y[p];
+        const bool topLeft = (dy == 0 && dx > 0) || dy < 0;
+        bias[k] = topLeft ? 0 : 1;
+        stepX[k] = -dy * 256;
+        stepY[k] = dx * 256;
+        e0[k] = dx * (minY * 256 - Y[p]) - dy * (minX * 256 - X[p]);
+    }
+    // Attribute planes: value = at(a) + dx * (x - ax) + dy * (y - ay).
+    const Attrs fa = AttrsOf(*a), fb = AttrsOf(*b), fc = AttrsOf(*c);
+    Attrs ddx, ddy;
+    auto plane = [&](double Attrs::*m) {
+        const double d1 = fb.*m - fa.*m, d2 = fc.*m - fa.*m;
+        ddx.*m = (d1 * (cy - ay) - d2 * (by - ay)) / area;
+        ddy.*m = (d2 * (bx - ax) - d1 * (cx - ax)) / area;
+    };
+    for (auto m : {&Attrs::u, &Attrs::v, &Attrs::a, &Attrs::r, &Attrs::g, &Attrs::b}) plane(m);
+    const bool constColor = a->diffuse == b->diffuse && a->diffuse == c->diffuse;
+    for (int64_t y = minY; y < maxY; ++y) {
+        int64_t e[3] = {e0[0], e0[1], e0[2]};
+        int64_t x = minX;
+        while (x < maxX) {
+            while (x < maxX && (e[0] < bias[0] || e[1] < bias[1] || e[2] < bias[2])) {
+                for (int k = 0; k < 3; ++k) e[k] += stepX[k];
+                ++x;
+            }
+            const int64_t start = x;
+            while (x < maxX && e[0] >= bias[0] && e[1] >= bias[1] && e[2] >= bias[2]) {
+                for (int k = 0; k < 3; ++k) e[k] += stepX[k];
+                ++x;
+            }
+            if (x > start) {
+                Attrs at;
+                const double px = static_cast<double>(start) - ax, py = static_cast<double>(y) - ay;
+                for (auto m : {&Attrs::u, &Attrs::v, &Attrs::a, &Attrs::r, &Attrs::g, &Attrs::b})
+                    at.*m = fa.*m + ddx.*m * px + ddy.*m * py;
+                DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(start), static_cast<int32_t>(x),
+                         at, ddx, constColor);
+            }
+        }
+        for (int k = 0; k < 3; ++k) e0[k] += stepY[k];
+    }
+}

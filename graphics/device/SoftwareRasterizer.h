@@ -1,0 +1,60 @@
+#pragma once
+// The software device's drawing: triangles of pre-transformed vertices into an
+// A8R8G8B8 frame, one span (a run of pixels of one row) at a time. A span is sampled
+// from the texture into a row buffer, combined with the vertex colour, alpha tested
+// and blended into the frame.
+#include "graphics/device/SoftwareTexture.h"
+
+#include <cstdint>
+#include <vector>
+
+struct TRasterVertex {
+    float x = 0, y = 0, z = 0, rhw = 1;
+    uint32_t diffuse = 0xFFFFFFFF;
+    float u = 0, v = 0;
+};
+
+// The device states a draw needs, resolved once per draw call.
+struct TRasterState {
+    const SoftwareTexture* texture = nullptr;
+    bool linear = false; // bilinear sampling, else point
+    bool wrapU = true, wrapV = true;
+    uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0;
+    uint32_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    bool alphaBlend = false;
+    uint32_t srcBlend = 0, destBlend = 0, blendOp = 0;
+    bool alphaTest = false;
+    uint32_t alphaFunc = 0, alphaRef = 0;
+    uint32_t cullMode = 0;
+    TRect clip; // the viewport inside the frame
+};
+
+class SoftwareRasterizer {
+public:
+    void SetTarget(uint32_t* Pixels, uint32_t Width, uint32_t Height);
+    void DrawTriangle(const TRasterState& State, const TRasterVertex& A, const TRasterVertex& B,
+                      const TRasterVertex& C);
+    // The fast path for an axis-aligned quad in strip order (top-left, top-right,
+    // bottom-left, bottom-right) with one colour; false when the quad is not one.
+    bool DrawQuad(const TRasterState& State, const TRasterVertex* V);
+
+    // Span attributes: texture coordinates and colour components (0..255).
+    struct Attrs {
+        double u = 0, v = 0, a = 0, r = 0, g = 0, b = 0;
+    };
+
+private:
+    void DrawSpan(const TRasterState& State, int32_t Y, int32_t X0, int32_t X1, const Attrs& At,
+                  const Attrs& Dx, bool ConstColor);
+    void Combine(const TRasterState& State, int32_t N, const Attrs& At, const Attrs& Dx, bool ConstColor);
+
+    uint32_t* target_ = nullptr;
+    uint32_t width_ = 0, height_ = 0;
+    std::vector<uint32_t> span_;
+};
+
+// x * y / 255 rounded to nearest, for 0..255 operands.
+inline uint32_t Mul255(uint32_t x, uint32_t y) {
+    const uint32_t t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
