@@ -168,16 +168,17 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
         const TRect r = Count == 0 ? view : Rects[i];
         const int32_t left = std::max(r.Left, view.Left), right = std::min(r.Right, view.Right);
         const int32_t top = std::max(r.Top, view.Top), bottom = std::min(r.Bottom, view.Bottom);
+        if (left >= right) continue;
         for (int32_t y = top; y < bottom; ++y)
             std::fill_n(frame_.begin() + static_cast<ptrdiff_t>(y) * params_.BackBufferWidth + left,
-                        std::max(0, right - left), Color);
+                        right - left, Color);
     }
     return D3D_OK;
 }
 
 HRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (Viewport.X + Viewport.Width > params_.BackBufferWidth ||
-        Viewport.Y + Viewport.Height > params_.BackBufferHeight)
+    if (uint64_t{Viewport.X} + Viewport.Width > params_.BackBufferWidth ||
+        uint64_t{Viewport.Y} + Viewport.Height > params_.BackBufferHeight)
         return D3DERR_INVALIDCALL;
     viewport_ = Viewport;
     return D3D_OK;
