@@ -327,7 +327,8 @@ HRESULT SoftwareDevice::CreateTexture(uint32_t Width, uint32_t Height, uint32_t 
         (c.SquareOnly && Width != Height))
         return D3DERR_INVALIDCALL;
     const uint64_t bytes =
-        (static_cast<uint64_t>(Width) * (FormatBits(Format) / 8) + 3 + c.ExtraPitch) * Height;
+        (((static_cast<uint64_t>(Width) * (FormatBits(Format) / 8) + 3) & ~uint64_t{3}) + c.ExtraPitch) *
+        Height;
     if (*textureBytes_ + bytes > c.TextureMemory) return D3DERR_OUTOFVIDEOMEMORY;
     auto texture =
         std::make_shared<SoftwareTexture>(Width, Height, Format, Pool, Usage, config_, textureBytes_);
