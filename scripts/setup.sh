@@ -14,8 +14,6 @@ PACKAGES=(
   libepoxy-dev
   # glyphs and font matching, with a Japanese Gothic font
   libfreetype-dev libfontconfig-dev fonts-vlgothic
-  # golden-image tests write and read PNG frames
-  libpng-dev
   # background JPEG
   libjpeg-dev
   # audio output and game controllers

@@ -117,13 +117,18 @@ uint32_t BlendAny(const TRasterState& st, uint32_t s, uint32_t d) {
     return out;
 }
 
-// Source over destination: s * a + d * (1 - a) per channel.
+// Both 8-bit lanes of 0x00XX00YY times f (0..255), each rounded like Mul255.
+inline uint32_t MulPair(uint32_t pair, uint32_t f) {
+    const uint32_t t = pair * f + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+}
+
+// Source over destination: s * a + d * (1 - a) per channel (the sums cannot carry).
 inline uint32_t BlendAlpha(uint32_t s, uint32_t d) {
     const uint32_t a = s >> 24, ia = 255 - a;
-    return (Mul255(Channel(s, 24), a) + Mul255(Channel(d, 24), ia)) << 24 |
-           (Mul255(Channel(s, 16), a) + Mul255(Channel(d, 16), ia)) << 16 |
-           (Mul255(Channel(s, 8), a) + Mul255(Channel(d, 8), ia)) << 8 |
-           (Mul255(s & 0xFF, a) + Mul255(d & 0xFF, ia));
+    const uint32_t rb = MulPair(s & 0x00FF00FF, a) + MulPair(d & 0x00FF00FF, ia);
+    const uint32_t ag = MulPair((s >> 8) & 0x00FF00FF, a) + MulPair((d >> 8) & 0x00FF00FF, ia);
+    return rb | ag << 8;
 }
 
 // Additive: s * a + d per channel, saturated.
