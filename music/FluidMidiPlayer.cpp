@@ -1,0 +1,167 @@
+#include "music/FluidMidiPlayer.h"
+
+#include "base/Fatal.h"
+#include "base/Stream.h"
+
+#include <fluidsynth.h>
+
+#include <chrono>
+
+namespace {
+// The synthesiser's output as a stream: it never ends; the player inside it decides
+// what sounds.
+class FluidSource : public IStreamSource {
+public:
+    FluidSource(fluid_synth_t* synth, uint32_t rate) : synth_(synth), rate_(rate) {}
+    uint32_t Rate() const override { return rate_; }
+    size_t Read(float* stereo, size_t frames) override {
+        fluid_synth_write_float(synth_, static_cast<int>(frames), stereo, 0, 2, stereo, 1, 2);
+        return frames;
+    }
+    bool Rewind() override { return true; }
+
+private:
+    fluid_synth_t* synth_;
+    uint32_t rate_;
+};
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// A standard MIDI file: an "MThd" header of at least 6 bytes with a track count and a
+// time division, then a first "MTrk" chunk that lies inside the file.
+bool LooksLikeMidi(const std::vector<uint8_t>& b) {
+    if (b.size() < 14 || std::string(b.begin(), b.begin() + 4) != "MThd") return false;
+    const uint64_t headerLength = BigEndian32(&b[4]);
+    const unsigned tracks = b[10] << 8 | b[11];
+    const unsigned division = b[12] << 8 | b[13];
+    if (headerLength < 6 || tracks == 0 || division == 0) return false;
+    const uint64_t track = 8 + headerLength;
+    if (track + 8 > b.size() || std::string(b.begin() + track, b.begin() + track + 4) != "MTrk") return false;
+    return track + 8 + BigEndian32(&b[track + 4]) <= b.size();
+}
+
+void QuietLog(int level, const char* message, void*) {
+    if (level <= FLUID_ERR) ReportDiagnostic(std::string("fluidsynth: ") + message);
+}
+} // namespace
+
+TFluidMidiPlayer::TFluidMidiPlayer(std::shared_ptr<TMixer> mixer) : mixer_(std::move(mixer)) {}
+
+TFluidMidiPlayer::~TFluidMidiPlayer() {
+    voice_.reset(); // out of the mix before the synthesiser goes
+    if (player_) delete_fluid_player(player_);
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+}
+
+std::string TFluidMidiPlayer::DefaultSoundFont() {
+    for (const char* path : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                             "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/default.sf2"})
+        if (FileExists(path)) return path;
+    return "";
+}
+
+void TFluidMidiPlayer::EnsureSynth() {
+    if (synth_) return;
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, &QuietLog, nullptr);
+    const std::string path = soundFontPath_.empty() ? DefaultSoundFont() : soundFontPath_;
+    if (path.empty() || !FileExists(path))
+        throw EMCIDeviceError(fileName_ + " を開けません: 音色ファイル (SoundFont) がありません " + path);
+    settings_ = new_fluid_settings();
+    fluid_settings_setnum(settings_, "synth.sample-rate", mixer_->Rate());
+    fluid_settings_setstr(settings_, "player.timing-source", "sample");
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    fluid_settings_setint(settings_, "synth.chorus.active", 0);
+    // FluidSynth's default gain (0.2) leaves a tune far below the MP3 tracks.
+    fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    synth_ = new_fluid_synth(settings_);
+    const auto start = std::chrono::steady_clock::now();
+    const bool loaded = synth_ && fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED;
+    loadMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (!loaded) {
+        if (synth_) delete_fluid_synth(synth_);
+        delete_fluid_settings(settings_);
+        synth_ = nullptr;
+        settings_ = nullptr;
+        throw EMCIDeviceError(fileName_ + " を開けません: 音色ファイルを読めません " + path);
+    }
+    voice_ = std::make_unique<TStreamVoice>(mixer_);
+    voice_->SetSource(std::make_unique<FluidSource>(synth_, mixer_->Rate()));
+}
+
+void TFluidMidiPlayer::NewPlayer() {
+    if (player_) delete_fluid_player(player_);
+    fluid_synth_system_reset(synth_); // no notes or programs carried over
+    player_ = new_fluid_player(synth_);
+    fluid_player_add_mem(player_, midi_.data(), midi_.size());
+}
+
+void TFluidMidiPlayer::Open() {
+    Close();
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(fileName_);
+    } catch (const EStreamError&) {
+        throw EMCIDeviceError(fileName_ + " を開けません: ファイルが見つかりません");
+    }
+    if (!LooksLikeMidi(bytes))
+        throw EMCIDeviceError(fileName_ + " を開けません: MIDI ファイルではありません");
+    EnsureSynth();
+    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    midi_ = std::move(bytes);
+    NewPlayer();
+    open_ = true;
+}
+
+void TFluidMidiPlayer::Close() {
+    if (!open_) return;
+    voice_->Stop();
+    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    fluid_synth_all_sounds_off(synth_, -1);
+    midi_.clear();
+    open_ = false;
+}
+
+void TFluidMidiPlayer::RequireOpen() const {
+    if (!open_) throw EMCIDeviceError(kNoMciDevice);
+}
+
+void TFluidMidiPlayer::Play() {
+    RequireOpen();
+    {
+        std::lock_guard<std::mutex> lock(mixer_->Mutex());
+        fluid_player_play(player_);
+    }
+    voice_->Start();
+}
+
+void TFluidMidiPlayer::Stop() {
+    RequireOpen();
+    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    fluid_player_stop(player_);
+    fluid_synth_all_sounds_off(synth_, -1);
+}
+
+void TFluidMidiPlayer::SetPosition(int32_t ticks) {
+    RequireOpen();
+    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    NewPlayer();
+    if (ticks > 0) fluid_player_seek(player_, ticks);
+}
+
+TMPModes TFluidMidiPlayer::Mode() {
+    if (!open_) return TMPModes::mpNotReady;
+    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return TMPModes::mpStopped;
+    // The player lingers for a grace time after the last event so notes can fade; the
+    // piece itself is over once its last tick has passed (0 total: not loaded yet).
+    const int total = fluid_player_get_total_ticks(player_);
+    return total > 0 && fluid_player_get_current_tick(player_) >= total ? TMPModes::mpStopped
+                                                                        : TMPModes::mpPlaying;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The MIDI player for tests: files open when the test lists them as playable, the
+// test ends a track with FinishTrack(), every call is recorded, and the errors are
+// the real player's.
+#include "music/MidiPlayer.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+class FakeMidiPlayer : public IMidiPlayer {
+public:
+    std::set<std::string> playable;
+    std::vector<std::string> calls; // "open <file>", "close", "play", "stop", "seek <ticks>"
+    int32_t position = 0;
+
+    const std::string& FileName() const override { return fileName_; }
+    void SetFileName(const std::string& fileName) override { fileName_ = fileName; }
+    void Open() override {
+        calls.push_back("open " + fileName_);
+        mode_ = TMPModes::mpNotReady; // what was open is closed first
+        if (!playable.count(fileName_))
+            throw EMCIDeviceError(fileName_ + " を開けません: ファイルが見つかりません");
+        mode_ = TMPModes::mpStopped;
+        position = 0;
+    }
+    void Close() override {
+        calls.push_back("close");
+        mode_ = TMPModes::mpNotReady;
+    }
+    void Play() override {
+        Require("play");
+        mode_ = TMPModes::mpPlaying;
+    }
+    void Stop() override {
+        Require("stop");
+        mode_ = TMPModes::mpStopped;
+    }
+    void SetPosition(int32_t ticks) override {
+        Require("seek " + std::to_string(ticks));
+        position = ticks;
+        mode_ = TMPModes::mpStopped;
+    }
+    TMPModes Mode() override { return mode_; }
+
+    // The track plays to its end.
+    void FinishTrack() {
+        if (mode_ == TMPModes::mpPlaying) mode_ = TMPModes::mpStopped;
+    }
+
+private:
+    void Require(const std::string& call) {
+        calls.push_back(call);
+        if (mode_ == TMPModes::mpNotReady) throw EMCIDeviceError(kNoMciDevice);
+    }
+
+    std::string fileName_;
+    TMPModes mode_ = TMPModes::mpNotReady;
+};
