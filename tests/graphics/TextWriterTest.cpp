@@ -1,6 +1,7 @@
 #include "TextFixture.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -73,6 +74,16 @@ TEST_F(TextWriterTest, ClippedAtTheRightAndBottomEdges) {
     writer->TextOut(0, 29 - writer->FontCache().GetGlyph('H', writer->Font()).OriginY + 1, "H", *u);
     const auto pu = Pixels(*u);
     EXPECT_EQ(std::count(pu.begin(), pu.end(), kBlue), static_cast<long>(pu.size()));
+}
+
+TEST_F(TextWriterTest, ExtremePenPositionsWriteNothingAndDoNotOverflow) {
+    auto t = NewTexture(40, 30, kBlue);
+    writer->TextOut(INT32_MIN, 0, "HHHH", *t);
+    writer->TextOut(0, INT32_MIN, "HHHH", *t);
+    writer->TextOut(INT32_MIN, INT32_MIN, Utf8ToSjis("ひまわり"), *t);
+    writer->TextOut(INT32_MAX, 0, "H", *t);
+    const auto px = Pixels(*t);
+    EXPECT_EQ(std::count(px.begin(), px.end(), kBlue), static_cast<long>(px.size()));
 }
 
 TEST_F(TextWriterTest, NothingAtOrPastTheWidthAndThePenStopsThere) {
