@@ -3,8 +3,7 @@
 // a full frame of about 60 sprites through the scene on the software device.
 #include "base/Sjis.h"
 #include "graphics/DGTexture.h"
-#include "graphics/SXScene.h"
-#include "graphics/SXTextWriter.h"
+#include "graphics/RIdud9.h"
 
 #include <benchmark/benchmark.h>
 
