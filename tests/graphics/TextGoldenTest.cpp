@@ -12,7 +12,7 @@ namespace {
 
 class TextGoldenTest : public TextFixture {
 protected:
-    TextGoldenTest() : TextFixture(400, 64) {}
+    TextGoldenTest() : TextFixture(480, 56) {}
 
     void DrawSprite(TSXScene& scene, TDGTexture& t, float x, float y, uint32_t colour) {
         const float w = float(t.Width()), h = float(t.Height());
@@ -58,11 +58,11 @@ TEST_F(TextGoldenTest, JapaneseLineOnTheSoftwareDevice) {
     label.SetFont(GameFont(fsBold));
     TSXScene scene(dg, "");
     auto value = TextToTexture(*writer, "ひまわり畑の大脱走！ 012\"03");
-    auto help = TextToTexture(label, "TIME: Enter:ゲームスタート");
+    auto help = TextToTexture(label, "Enter:ゲームスタート Space:ハムスター回転");
     dg.D3DDevice()->BeginScene();
     scene.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     DrawSprite(scene, *value, 4, 4, 0xFFFFFFFF);
-    DrawSprite(scene, *help, 4, 34, 0xFF27DA33);
+    DrawSprite(scene, *help, 4, 30, 0xFFE3F5E4);
     scene.Render();
     dg.D3DDevice()->EndScene();
     const TestImage frame = Frame();
@@ -81,5 +81,5 @@ TEST_F(TextGoldenTest, JapaneseLineOnTheSoftwareDevice) {
     for (uint32_t y = 4; y < 4 + value->Height(); ++y)
         for (uint32_t x = 4; x < 4 + value->Width(); ++x) ink += (frame.At(x, y) & 0xFFFFFF) != 0;
     EXPECT_GT(ink, 400);
-    EXPECT_EQ(frame.At(399, 63), 0xFF000000u);
+    EXPECT_EQ(frame.At(479, 55), 0xFF000000u);
 }
