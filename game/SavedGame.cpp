@@ -1,0 +1,45 @@
+// The saved game and the high score in "Data\record.dat".
+#include "game/Unit1.h"
+
+#include "base/Paths.h"
+#include "base/Stream.h"
+
+std::string TForm1::RecordFilePath() const {
+    return DataPath(ExeDir, "Data\\record.dat");
+}
+
+void TForm1::ReadRecordFile() {
+    SaveImage.ReadFromFile(RecordFilePath());
+    HighScore = SaveImage.HighScore();
+}
+
+void TForm1::WriteSavedGame() {
+    SaveImage.StoreFrom(*this);
+    SaveImage.WriteToFile(RecordFilePath());
+}
+
+void TForm1::WriteGameClear() {
+    SaveImage.SetGameClear(true);
+    SaveImage.SetHighScore(HighScore);
+    SaveImage.WriteToFile(RecordFilePath());
+    GameSaved = true;
+    MainMenu1.Save.SetEnabled(false);
+}
+
+void TForm1::StoreInterruptedTime() {
+    if (Hamster.Active) SaveImage.SetInterruptedElapsed(Now() - BoardStartTime);
+}
+
+bool TForm1::CanOfferResume() const {
+    return !SaveImage.GameClear() && FileExists(RecordFilePath()) && SaveImage.CanRestore();
+}
+
+void TForm1::RestoreSavedGame() {
+    if (!SaveImage.RestoreTo(*this)) return;
+    Components.LoadPicture(TPicture::Food, FoodIsApple ? "apple.bmp" : "himawari_tane0.bmp");
+    ShowLife(Life);
+    for (int32_t n = 1; n <= 3; ++n) ShowRecordLine(n);
+    ShowScore();
+    ShowFoods();
+    if (!GameOver && !BoardClear) ResumeWaiting = true;
+}

@@ -1,0 +1,118 @@
+#pragma once
+// TForm1: the main window's logic without any toolkit — the game state, the board, the
+// idle tick, the play rules, the controls and the saved game. The window (app/) owns
+// one, forwards its idle notification, key-down events and menu clicks to it, and
+// mirrors its menu and life bar models into real controls.
+#include "base/Clock.h"
+#include "base/Random.h"
+#include "game/FormComponents.h"
+#include "game/FrameState.h"
+#include "game/GameMusic.h"
+#include "game/GameState.h"
+#include "game/SaveImage.h"
+#include "game/StatusTexts.h"
+#include "ui/Host.h"
+#include "ui/MenuItem.h"
+#include "ui/ProgressBar.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The frame's drawing, done by the screen composition after the game-state pass.
+class IFrameDrawer {
+public:
+    virtual ~IFrameDrawer() = default;
+    // Clears the target and queues the whole frame into the scene from the state.
+    virtual void DrawFrame(const TFrameState& frame) = 0;
+};
+
+constexpr uint16_t VK_RETURN = 13;
+constexpr uint16_t VK_SPACE = 32;
+
+class TForm1 : public TGameState {
+public:
+    // What the window provides: the clock, the host, the program folder and the platform
+    // behind the components (audio output, input backend, graphics device).
+    TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform);
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+    ~TForm1();
+
+    // Start-up of the game's part: the pictures the rules need, the start values, the
+    // seed and the board behind the title. Raises what the layers raise on a bad file.
+    void FormCreate();
+
+    // The idle tick; Done is true on entry and set to false to be called again at once.
+    void ApplicationEvents1Idle(bool& Done);
+    void RenderFrame();
+    void ComposeFrame();
+    // The game-state steps of a frame, in the frame's order: the food's hop, the cats'
+    // step, the fall, the time text, the blinks and the growth of the game-clear picture.
+    TFrameState UpdateFrameState();
+
+    // A key-down event of the window (Enter and Space; other keys are ignored).
+    void FormKeyDown(uint16_t& Key);
+
+    void NewBoard();
+    // One movement step; true when the tick ends at once (food, bite, lost by a bite).
+    bool MoveStep();
+    void CheckFood();
+    void CheckCatBite();
+    void CheckFall();
+    void StepFood();
+    void StepCats();
+    void StepFall();
+
+    // The saved game.
+    void ReadRecordFile();       // start-up: the image and the high score, when the file exists
+    void WriteSavedGame();       // copy the live state in and write the file
+    void WriteGameClear();       // game clear: mark the image finished, new high score, write
+    void StoreInterruptedTime(); // close during play: elapsed board time into the image
+    bool CanOfferResume() const; // not a finished game, the file exists and can be played
+    void RestoreSavedGame();     // copy the image back, reload the food, redraw the values
+    std::string RecordFilePath() const;
+
+    // Hooks for the music, the resume question and the drawing (none: nothing happens).
+    void SetMusic(IGameMusic* music) { Music = music; }
+    void SetResumeHandler(std::function<void()> handler) { ResumeHandler = std::move(handler); }
+    void SetFrameDrawer(IFrameDrawer* drawer) { Drawer = drawer; }
+
+    IClock& Clock;
+    THost& Host;
+    const std::string ExeDir;
+    TRandom Random;
+    TFormComponents Components;
+    TMainMenu MainMenu1;
+    TProgressBar PBLife{64, 467, 169, 25, MaxLife, true};
+    TStatusTexts Texts;
+    TSaveImage SaveImage;
+    int32_t ClientWidth = 764;
+    int32_t ClientHeight = 500;
+
+private:
+    bool AfterMove();
+    void EnableTopMenus(bool enabled);
+    void EndPlay(); // Hamster.Active := false; enable the three menus
+    void StartPlay();
+    void EnterPressed();
+    void ContinueRestoredBoard();
+    void StartNextBoard();
+    void RestartAfterGameClear();
+    void ContinueAfterGameOver();
+    void ShowLife(int32_t barValue);
+    void ShowScore();
+    void ShowHighScore();
+    void ShowFoods();
+    void ShowRecordLine(int32_t n);
+    void ShowTimeUnsigned(uint32_t t);
+    void ChangeGetPicture();
+    void StartGameClear();
+    void StepBlinks(uint32_t now);
+    void StepClearGrowth(uint32_t now);
+    uint32_t Now() { return Clock.Now(); }
+
+    IGameMusic* Music = nullptr;
+    std::function<void()> ResumeHandler;
+    IFrameDrawer* Drawer = nullptr;
+};

@@ -1,0 +1,163 @@
+#include "GameFixture.h"
+
+TEST_F(GameTest, StartValuesAndTheBoardBehindTheTitle) {
+    Create();
+    EXPECT_EQ(comps.loaded, 1);
+    EXPECT_EQ(form.Stage, 0);
+    EXPECT_EQ(form.CatCount, 1);
+    EXPECT_FALSE(form.FoodIsApple);
+    EXPECT_EQ(comps.loads, std::vector<std::string>{"himawari_tane0.bmp"});
+    EXPECT_TRUE(TakeSounds().empty());
+    EXPECT_EQ(Text(TStatusText::HighScoreValue), "000000");
+    EXPECT_EQ(Text(TStatusText::LifeValue), "030");
+    EXPECT_EQ(Text(TStatusText::ScoreValue), "000000");
+    EXPECT_EQ(Text(TStatusText::FoodsValue), "00");
+    EXPECT_EQ(Text(TStatusText::RecordValue1), "100\"00(1)");
+    EXPECT_EQ(Text(TStatusText::RecordValue3), "100\"00(3)");
+    EXPECT_EQ(form.PBLife.Position(), 30);
+    EXPECT_TRUE(form.TitleShown && form.GameSaved && form.ResumeAskPending);
+    EXPECT_FALSE(form.MainMenu1.Save.Enabled());
+    EXPECT_TRUE(TopMenusEnabled());
+    EXPECT_EQ(form.StartTime, 1000u);
+}
+
+TEST_F(GameTest, TicksAreGatedTo25MsAndSleepAwayMostOfTheWait) {
+    Create();
+    EXPECT_FALSE(Tick()); // first tick at 1000: movement step, frame
+    EXPECT_EQ(comps.frames, 1);
+    // Movement padded to 15 ms less 3, then the frame to 25 ms less 3.
+    EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{12, 10}));
+    EXPECT_EQ(clock.Now(), 1022u);
+    EXPECT_FALSE(Tick()); // 22 ms after the last tick: nothing
+    EXPECT_EQ(comps.frames, 1);
+    clock.Set(1025);
+    EXPECT_FALSE(Tick()); // a frame, no movement step (75 ms gate)
+    EXPECT_EQ(comps.frames, 2);
+    EXPECT_EQ(clock.sleeps.back(), 22u);
+    clock.Set(1075);
+    Tick();
+    EXPECT_EQ(clock.sleeps.back(), 10u) << "a movement step again";
+}
+
+TEST_F(GameTest, AnArrowReleasedBetweenTwoKeyboardReadsIsNotSeen) {
+    Create();
+    PassStartup();
+    Enter();
+    SmallBoard();
+    clock.Set(form.LastMoveTime + 50);
+    Hold({Right});
+    Tick(); // a frame only
+    ReleaseAll();
+    clock.Set(form.LastMoveTime + 75);
+    Tick();
+    EXPECT_EQ(form.Hamster.Col, 0);
+}
+
+TEST_F(GameTest, MusicStartsOnceAfter100MsAndTheResumeStepRunsOnceAfter2s) {
+    Create();
+    int resumeCalls = 0;
+    form.SetResumeHandler([&] {
+        ++resumeCalls;
+        EXPECT_FALSE(form.ResumeAskPending);
+    });
+    Tick();
+    EXPECT_TRUE(music.calls.empty());
+    clock.Set(1100);
+    Tick();
+    EXPECT_EQ(music.calls, std::vector<std::string>{"StartBgm"});
+    for (uint32_t t = 1200; t < 3000; t += 100) {
+        clock.Set(t);
+        Tick();
+    }
+    EXPECT_EQ(resumeCalls, 0);
+    Enter(); // refused during the first 2 s
+    EXPECT_TRUE(form.TitleShown);
+    EXPECT_FALSE(form.Hamster.Active);
+    clock.Set(3000);
+    Tick();
+    clock.Set(3100);
+    Tick();
+    EXPECT_EQ(resumeCalls, 1);
+    EXPECT_EQ(music.calls.size(), 1u);
+    EXPECT_EQ(music.checks.size(), 22u);
+    Enter();
+    EXPECT_TRUE(form.Hamster.Active);
+}
+
+TEST_F(GameTest, HoldingAnArrowMovesEvery75Ms) {
+    Create();
+    PassStartup();
+    Enter();
+    SetBoard({20, 50, 80, 110, 140, 170, 200, 230, 260, 620}, {20, 50, 80, 420});
+    Hold({Right});
+    const uint32_t start = clock.Now();
+    for (uint32_t t = start; t <= start + 300; t += 25) {
+        clock.Set(t);
+        Tick();
+    }
+    // The last step was at the start-up tick (3000): steps at 3097, 3172, 3247 and 3322.
+    EXPECT_EQ(form.Hamster.Col, 4);
+}
+
+TEST_F(GameTest, ReachingTheFoodOrBitingEndsTheTickWithoutAFrame) {
+    Create();
+    PassStartup();
+    Enter();
+    SmallBoard();
+    FoodAt(1, 0);
+    const int frames = comps.frames;
+    EXPECT_TRUE(Step({Right})); // Done left true
+    EXPECT_EQ(comps.frames, frames);
+    EXPECT_TRUE(form.BoardClear);
+
+    Enter();
+    SmallBoard();
+    AddCat(1, 0);
+    form.Life = 100;
+    EXPECT_TRUE(Step({Right, Down}));
+    EXPECT_EQ(comps.frames, frames);
+    EXPECT_EQ(form.Hamster.Row, 0) << "the bite ended the step before the down move";
+    EXPECT_FALSE(form.CatHit);
+    EXPECT_FALSE(Step({}));
+    EXPECT_EQ(comps.frames, frames + 1);
+}
+
+TEST_F(GameTest, ALostDeviceFreezesTheTimedStepsAndANotResetDeviceIsReset) {
+    Create();
+    PassStartup();
+    Enter();
+    SmallBoard();
+    form.Food.Col = 1;
+    form.Food.Row = 4;
+    AddCat(4, 4);
+    comps.state = TDeviceState::Lost;
+    const int frames = comps.frames;
+    clock.Advance(5000);
+    Tick();
+    EXPECT_EQ(form.Cats[0].Col, 4);
+    EXPECT_EQ(form.FoodMoveTime, form.BoardStartTime);
+    EXPECT_EQ(comps.frames, frames);
+    comps.state = TDeviceState::NotReset;
+    clock.Advance(25);
+    Tick();
+    EXPECT_EQ(comps.resets, 1);
+    EXPECT_EQ(comps.frames, frames);
+    comps.state = TDeviceState::Ok;
+    clock.Advance(25);
+    Tick();
+    EXPECT_EQ(comps.frames, frames + 1);
+    EXPECT_EQ(comps.presents, frames + 1);
+    // Overdue timers fire once.
+    EXPECT_EQ(form.FoodMoveTime, form.CatMoveTime);
+    EXPECT_TRUE(form.Cats[0].Col == 3 || form.Cats[0].Row == 3);
+}
+
+TEST_F(GameTest, KeyEventsHandledInsideTheFrameTakeEffectBeforeTheStateSteps) {
+    Create();
+    PassStartup();
+    host.onProcessMessages = [&] { Enter(); };
+    clock.Advance(25);
+    Tick();
+    EXPECT_TRUE(form.Hamster.Active);
+    EXPECT_EQ(Text(TStatusText::TimeValue), "000\"00");
+}

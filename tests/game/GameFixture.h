@@ -1,0 +1,197 @@
+#pragma once
+// Drives TForm1 headless: a manual clock, a scripted host, a temporary program folder
+// and recording components.
+#include "game/Unit1.h"
+#include "input/DikCodes.h"
+#include "input/FakeControllers.h"
+#include "input/WindowInput.h"
+#include "sound/WavBytes.h"
+#include "support/FatalCatcher.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedHost.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+// The graphics device's part for these tests: pictures of chosen sizes, a device
+// state the test sets, and counters of the frame's device calls.
+class RecordingGraphics : public IFormGraphics {
+public:
+    void Loaded() override { ++loaded; }
+    TPictureSize HamsterSize(int32_t dir) override { return hamster.at(static_cast<size_t>(dir)); }
+    TPictureSize PictureSize(TPicture picture) override { return pictures[picture]; }
+    void LoadPicture(TPicture picture, const std::string& entry) override {
+        loads.push_back(entry);
+        pictures[picture] = entrySizes.count(entry) ? entrySizes[entry] : TPictureSize{100, 50};
+    }
+    TDeviceState TestCooperativeLevel() override { return state; }
+    void ResetDevice() override { ++resets; }
+    void BeginScene() override { ++frames; }
+    void RenderScene() override {}
+    void EndScene() override {}
+    void Present() override { ++presents; }
+
+    std::array<TPictureSize, 4> hamster{TPictureSize{40, 24}, TPictureSize{24, 40}, TPictureSize{40, 24},
+                                        TPictureSize{24, 40}};
+    std::map<TPicture, TPictureSize> pictures;
+    std::map<std::string, TPictureSize> entrySizes{{"GC.bmp", TPictureSize{500, 200}}};
+    TDeviceState state = TDeviceState::Ok;
+    std::vector<std::string> loads;
+    int loaded = 0, resets = 0, frames = 0, presents = 0;
+};
+
+// The window's side of a form: the graphics above, the keyboard fed by the test and
+// the sound mixer pulled by nobody.
+struct FormPlatform {
+    RecordingGraphics graphics;
+    WindowInput input{std::make_unique<FakeControllers>()};
+
+    TFormPlatform Make() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Graphics = &graphics;
+        return p;
+    }
+};
+
+// The five sound effects as tiny WAV files in the program's Data folder.
+inline void WriteWaves(const TempDir& dir) {
+    for (const char* name : {"cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
+        dir.Write(std::string("Data/") + name, PcmWav(1, 22050, 16, Pcm16(std::vector<int16_t>(64, 1000))));
+}
+
+enum Arrow { Up = 0, Down = 1, Left = 2, Right = 3 };
+
+class RecordingMusic : public IGameMusic {
+public:
+    bool BgmInitDone() const override { return initDone; }
+    void StartBgm() override {
+        calls.push_back("StartBgm");
+        initDone = true;
+    }
+    void CheckBgmEnd(bool boardClear) override { checks.push_back(boardClear); }
+    void PlayJingle(int32_t foods) override { calls.push_back("PlayJingle " + std::to_string(foods)); }
+    void RestartBgmAfterBoard(int32_t foods) override {
+        calls.push_back("RestartBgmAfterBoard " + std::to_string(foods));
+    }
+    bool initDone = false;
+    std::vector<std::string> calls;
+    std::vector<bool> checks;
+};
+
+class GameTest : public ::testing::Test {
+protected:
+    GameTest() : form(clock, host, Prepared(dir), platform.Make()) { form.SetMusic(&music); }
+    ~GameTest() override {
+        TDDSD::SetLogFolder("");
+        TDDIDEX::SetDebugLogFolder("");
+    }
+    static std::string Prepared(const TempDir& dir) {
+        WriteWaves(dir);
+        TDDSD::SetLogFolder(dir.Dir());
+        TDDIDEX::SetDebugLogFolder(dir.Dir());
+        return dir.Dir();
+    }
+
+    // The channels that are sounding, lowest first; they are stopped for the next check.
+    std::vector<int32_t> TakeSounds() {
+        std::vector<int32_t> playing;
+        for (int32_t i = 0; i < 5; ++i) {
+            TDDSDChannel* c = form.Components.DDSD1.Channel(i);
+            if (c->SoundBuffer() && c->SoundBuffer()->Playing()) playing.push_back(i);
+            c->Stop();
+        }
+        return playing;
+    }
+    void Hold(std::initializer_list<Arrow> arrows) {
+        const uint8_t codes[4] = {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT};
+        for (Arrow a : arrows) platform.input.Keyboard().KeyCodeDown(codes[a]);
+    }
+    void ReleaseAll() {
+        for (uint8_t code : {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT})
+            platform.input.Keyboard().KeyCodeUp(code);
+    }
+
+    void Create() { form.FormCreate(); }
+    // Past the first 2 s, so that Enter is accepted.
+    void PassStartup() {
+        clock.Set(form.StartTime + 2000);
+        Tick();
+    }
+    bool Tick() {
+        bool done = true;
+        form.ApplicationEvents1Idle(done);
+        return done;
+    }
+    void Key(uint16_t key) { form.FormKeyDown(key); }
+    void Enter() { Key(VK_RETURN); }
+    // One movement step with the given arrows held (the clock moves on 75 ms first).
+    bool Step(std::initializer_list<Arrow> arrows) {
+        Hold(arrows);
+        clock.Set(NextStepTime());
+        const bool done = Tick();
+        ReleaseAll();
+        return done;
+    }
+
+    // When the next Step runs its movement step.
+    uint32_t NextStepTime() {
+        return std::max({clock.Now(), form.LastMoveTime + 75, form.LastFrameTime + 25});
+    }
+    void FoodAt(int32_t col, int32_t row) {
+        form.Food.Col = col;
+        form.Food.Row = row;
+    }
+
+    // A small board in play: columns and rows 30 px, except the last of each (large).
+    void SetBoard(std::vector<int32_t> xs, std::vector<int32_t> ys) {
+        form.XLines = xs;
+        form.YLines = ys;
+        form.XLineCount = static_cast<int32_t>(xs.size());
+        form.YLineCount = static_cast<int32_t>(ys.size());
+        form.CellGrid.assign(xs.size() - 1, std::vector<uint8_t>(ys.size() - 1, 0));
+        form.Cats.clear();
+        form.CatCount = 0;
+        form.Hamster = TBoardObject{};
+        form.Hamster.Active = true;
+        form.Food = TBoardObject{};
+        form.Food.Col = form.XLineCount - 2;
+        form.Food.Row = form.YLineCount - 2;
+        form.FoodIsApple = false;
+        if (form.Stage == 0) form.Stage = 1;
+        form.BoardStartTime = form.FoodMoveTime = form.CatMoveTime = clock.Now();
+    }
+    void SmallBoard() { SetBoard({20, 50, 80, 110, 140, 170, 620}, {20, 50, 80, 110, 140, 420}); }
+    void AddCat(int32_t col, int32_t row) {
+        TBoardObject cat;
+        cat.Col = col;
+        cat.Row = row;
+        cat.Alive = 1;
+        form.Cats.push_back(cat);
+        form.CatCount = static_cast<int32_t>(form.Cats.size());
+        form.CellGrid[static_cast<size_t>(col)][static_cast<size_t>(row)] = 1;
+    }
+    const std::string& Text(TStatusText t) { return form.Texts.Text(t); }
+    bool TopMenusEnabled() {
+        return form.MainMenu1.G1.Enabled() && form.MainMenu1.BGMB1.Enabled() && form.MainMenu1.H1.Enabled();
+    }
+    bool TopMenusDisabled() {
+        return !form.MainMenu1.G1.Enabled() && !form.MainMenu1.BGMB1.Enabled() &&
+               !form.MainMenu1.H1.Enabled();
+    }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    FormPlatform platform;
+    RecordingGraphics& comps = platform.graphics;
+    RecordingMusic music;
+    TForm1 form;
+};
