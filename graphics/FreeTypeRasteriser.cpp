@@ -85,6 +85,25 @@ uint32_t PackBitmap(const FT_Bitmap& src, TGlyphFormat format, std::vector<uint8
     return static_cast<uint32_t>(out.size());
 }
 
+// The line's ascent and descent in font units. The typographic values come first:
+// for Japanese Gothic faces they split the em box (a 21-pixel character height gives
+// a 21-pixel line, as the game's layout expects), where the "win" values of the same
+// faces add a quarter em of leading below. The win values and then the horizontal
+// header stand in for faces without them.
+struct LineUnits {
+    double ascent = 0, descent = 0;
+};
+LineUnits LineMetrics(FT_Face face) {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFF && os2->sTypoAscender > 0 &&
+        os2->sTypoAscender - os2->sTypoDescender > 0)
+        return {double(os2->sTypoAscender), -double(os2->sTypoDescender)};
+    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0)
+        return {double(os2->usWinAscent), double(os2->usWinDescent)};
+    if (face->ascender - face->descender > 0) return {double(face->ascender), -double(face->descender)};
+    return {double(face->units_per_EM) * 0.8, double(face->units_per_EM) * 0.2};
+}
+
 } // namespace
 
 struct TFreeTypeRasteriser::LoadedFont {
@@ -137,25 +156,16 @@ std::unique_ptr<TFreeTypeRasteriser::LoadedFont> TFreeTypeRasteriser::LoadFont(c
     // itself, so ask the face what it really is.
     f->synthBold = (font.Style & fsBold) && !(face->style_flags & FT_STYLE_FLAG_BOLD);
     f->synthItalic = (font.Style & fsItalic) && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    // The window system's ascent and descent come from the OS/2 "win" metrics.
-    const bool winMetrics = os2 && os2->usWinAscent + os2->usWinDescent > 0;
-    const double cellUnits =
-        winMetrics ? double(os2->usWinAscent) + os2->usWinDescent : double(face->ascender) - face->descender;
+    const LineUnits line = LineMetrics(face);
     double emPixels = kDefaultCharHeight;
     if (font.Height < 0) emPixels = -double(font.Height);
-    if (font.Height > 0) emPixels = font.Height * double(face->units_per_EM) / cellUnits;
+    if (font.Height > 0) emPixels = font.Height * double(face->units_per_EM) / (line.ascent + line.descent);
     const auto emPixels26_6 = static_cast<FT_F26Dot6>(std::lround(emPixels * 64));
     if (FT_Set_Char_Size(face, 0, emPixels26_6 < 64 ? 64 : emPixels26_6, 72, 72) != 0)
         throw Exception("フォント " + font.Name + " の大きさを設定できません");
     const FT_Fixed yScale = face->size->metrics.y_scale;
-    if (winMetrics) {
-        f->ascent = Round26_6(FT_MulFix(os2->usWinAscent, yScale));
-        f->descent = Round26_6(FT_MulFix(os2->usWinDescent, yScale));
-    } else {
-        f->ascent = Round26_6(face->size->metrics.ascender);
-        f->descent = Round26_6(-face->size->metrics.descender);
-    }
+    f->ascent = Round26_6(FT_MulFix(FT_Long(line.ascent), yScale));
+    f->descent = Round26_6(FT_MulFix(FT_Long(line.descent), yScale));
     return f;
 }
 

@@ -26,7 +26,9 @@ constexpr uint8_t SHIFTJIS_CHARSET = 128;
 
 // The font a writer draws with. Height follows the window system's font height:
 // negative is the character (em) height in pixels, positive the cell height
-// (ascent + descent) in pixels, 0 a default character height of 16 pixels.
+// (ascent + descent) in pixels, 0 a default character height of 16 pixels. The game's
+// window font is Height -21: 21-pixel characters on 21-pixel lines (ascent 18,
+// descent 3 with the Japanese Gothic faces), so that its status panel keeps its layout.
 // Underline and strike-out are part of the key only: glyph bitmaps never carry
 // those lines, as single glyph outlines never do.
 struct TSXFont {

@@ -52,7 +52,10 @@ const TSXFontCacheData& TSXFontCache::GetGlyph(uint32_t code, const TSXFont& fon
         ++hits_;
         return bucket.front();
     }
-    // Miss: reuse the least recently used entry when full, else take the first free slot.
+    // Miss. The font is selected first, so that a font that cannot be loaded leaves
+    // the cache as it was.
+    rasteriser_.SelectFont(font);
+    // Reuse the least recently used entry when full, else take the first free slot.
     const size_t slot = used == static_cast<size_t>(capacity_) ? used - 1 : used;
     if (used < static_cast<size_t>(capacity_)) {
         ++counts_[b];
@@ -67,13 +70,12 @@ const TSXFontCacheData& TSXFontCache::GetGlyph(uint32_t code, const TSXFont& fon
     e.FontName = font.Name;
     e.FontHeight = font.Height;
     e.FontStyle = font.Style;
-    Render(e, font);
+    Render(e);
     ++misses_;
     return e;
 }
 
-void TSXFontCache::Render(TSXFontCacheData& e, const TSXFont& font) {
-    rasteriser_.SelectFont(font);
+void TSXFontCache::Render(TSXFontCacheData& e) {
     TGlyphMetrics m;
     const TGlyphFormat format = antiAlias_ ? TGlyphFormat::Gray8 : TGlyphFormat::Bitmap;
     const uint32_t size = rasteriser_.GlyphOutline(e.Code, format, m, scratch_);

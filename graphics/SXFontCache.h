@@ -54,7 +54,7 @@ public:
     const TSXFontCacheData& Entry(int bucket, int pos) const { return buckets_[bucket][pos]; }
 
 private:
-    void Render(TSXFontCacheData& entry, const TSXFont& font);
+    void Render(TSXFontCacheData& entry);
     void ConvertGray(TSXFontCacheData& entry, const std::vector<uint8_t>& src) const;
     void ConvertMono(TSXFontCacheData& entry, const std::vector<uint8_t>& src) const;
     void PutPixel(uint8_t* dst, uint8_t alpha) const;

@@ -108,6 +108,9 @@ public:
     const TSXMatrix& Projection() const { return projection_; }
     const TSXMatrix& ViewportMatrix() const { return viewportMatrix_; }
     float FieldOfView() const { return fov_; }
+    float Aspect() const { return aspect_; }
+    float Near() const { return near_; }
+    float Far() const { return far_; }
     float HorizontalHalfAngle() const { return halfAngle_; }
     bool BlendOpSupported() const { return blendOpSupported_; }
     bool SortBlended() const { return sortBlended_; }

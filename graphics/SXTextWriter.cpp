@@ -29,9 +29,9 @@ int32_t TSXTextWriter::TextHeight(std::string_view sjis) {
 void TSXTextWriter::TextOut(int32_t x, int32_t y, std::string_view sjis, TDGTexture& texture) {
     const auto imageWidth = static_cast<int64_t>(texture.Width());
     if (x >= imageWidth || y >= static_cast<int64_t>(texture.Height())) return;
-    const auto limitX = static_cast<int32_t>(texture.TextureWidth());
-    const auto limitY = static_cast<int32_t>(texture.TextureHeight());
-    int32_t penX = x;
+    const auto limitX = static_cast<int64_t>(texture.TextureWidth());
+    const auto limitY = static_cast<int64_t>(texture.TextureHeight());
+    int64_t penX = x; // wide enough for any start and any run of advances
     for (size_t i = 0; i < sjis.size();) {
         const TSXFontCacheData& glyph = cache_->GetGlyph(NextSjisCode(sjis, i), font_);
         CopyGlyph(glyph, penX, y, texture, limitX, limitY);
@@ -42,12 +42,12 @@ void TSXTextWriter::TextOut(int32_t x, int32_t y, std::string_view sjis, TDGText
 
 // Copies the visible part of a glyph's ink box into the texture; glyph pixels replace
 // the texture's, the clear ones inside the box included.
-void TSXTextWriter::CopyGlyph(const TSXFontCacheData& glyph, int32_t penX, int32_t penY, TDGTexture& texture,
-                              int32_t limitX, int32_t limitY) {
-    int32_t left = penX + glyph.OriginX, top = penY + glyph.OriginY;
-    int32_t width = glyph.Width, height = glyph.Height;
+void TSXTextWriter::CopyGlyph(const TSXFontCacheData& glyph, int64_t penX, int64_t penY, TDGTexture& texture,
+                              int64_t limitX, int64_t limitY) {
+    int64_t left = penX + glyph.OriginX, top = penY + glyph.OriginY;
+    int64_t width = glyph.Width, height = glyph.Height;
     if (left >= limitX || left + width <= 0 || top >= limitY || top + height <= 0) return;
-    int32_t srcX = 0, srcY = 0;
+    int64_t srcX = 0, srcY = 0;
     if (left < 0) {
         srcX = -left;
         width -= srcX;
@@ -62,12 +62,13 @@ void TSXTextWriter::CopyGlyph(const TSXFontCacheData& glyph, int32_t penX, int32
     if (top + height > limitY) height = limitY - top;
     if (width <= 0 || height <= 0 || glyph.Bitmap.empty()) return;
     D3DLOCKED_RECT locked;
-    if (texture.LockRect(0, Rect(left, top, left + width, top + height), 0, locked) != D3D_OK) return;
+    const TRect box = Rect(int32_t(left), int32_t(top), int32_t(left + width), int32_t(top + height));
+    if (texture.LockRect(0, box, 0, locked) != D3D_OK) return;
     auto* bits = static_cast<uint8_t*>(locked.pBits);
     // A texture of another format is misread, never overrun: at most its own row is copied.
     const int32_t bytes = std::min(bytesPerPixel_, static_cast<int32_t>(texture.BytesPerPixel()));
     const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(bytes);
-    for (int32_t r = 0; r < height; ++r) {
+    for (int64_t r = 0; r < height; ++r) {
         const uint8_t* src = glyph.Bitmap.data() +
                              static_cast<size_t>(srcY + r) * static_cast<size_t>(glyph.Pitch) +
                              static_cast<size_t>(srcX) * static_cast<size_t>(bytesPerPixel_);

@@ -43,8 +43,8 @@ public:
     TDODozuz& DG() const { return dg_; }
 
 private:
-    void CopyGlyph(const TSXFontCacheData& glyph, int32_t penX, int32_t penY, TDGTexture& texture,
-                   int32_t limitX, int32_t limitY);
+    void CopyGlyph(const TSXFontCacheData& glyph, int64_t penX, int64_t penY, TDGTexture& texture,
+                   int64_t limitX, int64_t limitY);
 
     TDODozuz& dg_;
     uint32_t pixelFormat_;

@@ -77,14 +77,26 @@ TEST(FreeTypeRasteriser, MissingFamilyFallsBackToAJapaneseGothic) {
 TEST(FreeTypeRasteriser, HeightSignChoosesCharacterOrCellHeight) {
     TFreeTypeRasteriser r;
     TSXFont f = GameFont(0);
-    f.Height = 21; // cell height: the line is 21 pixels high
+    // Character height: the em is 21 pixels, split by the face's typographic ascent
+    // and descent; for the Gothic face that is the 18 + 3 of the game's layout.
     r.SelectFont(f);
-    EXPECT_NEAR(r.Ascent() + r.Descent(), 21, 1);
-    f.Height = -21; // character height: the em is 21 pixels, the cell taller
+    EXPECT_EQ(r.Ascent(), 18);
+    EXPECT_EQ(r.Descent(), 3);
+    EXPECT_EQ(r.TextExtent("x").Height, 21);
+    TGlyphMetrics m;
+    std::vector<uint8_t> bmp;
+    r.GlyphOutline(0x82A0, TGlyphFormat::Gray8, m, bmp); // a full-width character is one em wide
+    EXPECT_EQ(m.CellIncX, 21);
+    // Cell height: the line is 30 pixels; the em follows from the face's proportions.
+    f.Height = 30;
     r.SelectFont(f);
-    EXPECT_GT(r.Ascent() + r.Descent(), 21);
-    EXPECT_LE(r.Ascent() + r.Descent(), 30);
-    EXPECT_EQ(r.TextExtent("x").Height, r.Ascent() + r.Descent());
+    EXPECT_NEAR(r.Ascent() + r.Descent(), 30, 1);
+    r.GlyphOutline(0x82A0, TGlyphFormat::Gray8, m, bmp);
+    EXPECT_NEAR(m.CellIncX, 30, 1);
+    // No height: a 16-pixel character.
+    f.Height = 0;
+    r.SelectFont(f);
+    EXPECT_EQ(r.Ascent() + r.Descent(), 16);
 }
 
 TEST(FreeTypeRasteriser, GreyGlyphHasCoverageUpTo64AndPaddedRows) {

@@ -1,10 +1,10 @@
 #pragma once
 // A scene on a recording software device of the game's client size, and helpers to
 // make textures and queue sprites the way the game does.
-#include "support/FatalCatcher.h"
 #include "RecordingDevice.h"
 #include "graphics/DGTexture.h"
 #include "graphics/SXScene.h"
+#include "support/FatalCatcher.h"
 
 #include <gtest/gtest.h>
 
