@@ -25,6 +25,8 @@ public:
     virtual ~IFrameDrawer() = default;
     // Clears the target and queues the whole frame into the scene from the state.
     virtual void DrawFrame(const TFrameState& frame) = 0;
+    // Draws everything queued (the scene's Render), between BeginScene and EndScene.
+    virtual void RenderScene() = 0;
 };
 
 constexpr uint16_t VK_RETURN = 13;
@@ -33,7 +35,7 @@ constexpr uint16_t VK_SPACE = 32;
 class TForm1 : public TGameState {
 public:
     // What the window provides: the clock, the host, the program folder and the platform
-    // behind the components (audio output, input backend, graphics device).
+    // behind the components (the graphics device's owner, the audio output, the input).
     TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;

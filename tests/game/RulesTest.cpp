@@ -8,7 +8,6 @@ protected:
         Enter();
         SmallBoard();
         TakeSounds();
-        comps.loads.clear();
     }
 };
 
@@ -228,7 +227,7 @@ TEST_F(RulesTest, ScoreLifeAndRecordsAtTheFood) {
     const int32_t first = form.RecordTimes[0];
     EXPECT_EQ(first, 5000);
     EXPECT_EQ(Text(TStatusText::FoodsValue), "01");
-    EXPECT_EQ(comps.loads, std::vector<std::string>{"get.bmp"});
+    EXPECT_EQ(GetEntry(), "get.bmp");
 
     // The same time again is no record; 30 s or more scores exactly 100.
     Enter();
@@ -275,17 +274,18 @@ TEST_F(RulesTest, StageFoodsPlayJinglesSetCheckpointsAndChangePictures) {
     eat(9);
     EXPECT_EQ(music.calls.back(), "PlayJingle 9");
     EXPECT_TRUE(TakeSounds().empty());
-    EXPECT_EQ(comps.loads.back(), "10get.bmp");
+    EXPECT_EQ(GetEntry(), "10get.bmp");
     EXPECT_EQ(form.CheckpointScore, form.Score);
     EXPECT_EQ(form.CheckpointLife, form.Life);
     eat(10);
     EXPECT_EQ(TakeSounds(), std::vector<int32_t>{3});
-    EXPECT_EQ(comps.loads.back(), "get.bmp");
+    EXPECT_EQ(GetEntry(), "get.bmp");
+    form.Components.LoadPicture(TPicture::Get, "GC.bmp");
     eat(15);
-    EXPECT_EQ(comps.loads.size(), 2u) << "other counts keep the picture";
+    EXPECT_EQ(GetEntry(), "GC.bmp") << "other counts keep the picture";
     eat(19);
     EXPECT_EQ(music.calls.back(), "PlayJingle 19");
-    EXPECT_EQ(comps.loads.back(), "20get.bmp");
+    EXPECT_EQ(GetEntry(), "20get.bmp");
     const int32_t checkpoint = form.Score;
     eat(25);
     EXPECT_EQ(form.CheckpointScore, checkpoint);
@@ -302,7 +302,7 @@ TEST_F(RulesTest, GameClearRaisesTheHighScoreOnlyWhenStrictlyHigherAndWritesTheR
     Step({Right});
     EXPECT_TRUE(form.GameClear);
     EXPECT_EQ(music.calls.back(), "PlayJingle 29");
-    EXPECT_EQ(comps.loads.back(), "GC.bmp");
+    EXPECT_EQ(GetEntry(), "GC.bmp");
     EXPECT_EQ(form.Score, 5000);
     EXPECT_EQ(form.HighScore, 5000);
     EXPECT_FALSE(form.HighScoreUpdated);
