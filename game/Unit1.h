@@ -96,7 +96,6 @@ private:
     bool AfterMove();
     void EnableTopMenus(bool enabled);
     void EndPlay(); // Hamster.Active := false; enable the three menus
-    void StartPlay();
     void EnterPressed();
     void ContinueRestoredBoard();
     void StartNextBoard();

@@ -2,8 +2,8 @@
 // the bytes after it choose the keys of a short game played on whatever it restored.
 // A saved game that cannot be played must be refused; one that is restored must be
 // playable without a read or write outside the board.
-#include "TestPlatform.h"
 #include "base/Fatal.h"
+#include "game/TestPlatform.h" // the game tests' headless platform (tests/game)
 #include "input/DikCodes.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedHost.h"
@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Check(f.XLineCount >= 2 && f.XLineCount <= 51 && f.YLineCount >= 2 && f.YLineCount <= 51);
-    Check(static_cast<int32_t>(f.XLines.size()) == f.XLineCount && static_cast<int32_t>(f.Cats.size()) == f.CatCount);
+    Check(static_cast<int32_t>(f.XLines.size()) == f.XLineCount &&
+          static_cast<int32_t>(f.Cats.size()) == f.CatCount);
     CheckInGrid(f, f.Hamster);
     for (const TBoardObject& cat : f.Cats) CheckInGrid(f, cat);
     try {
