@@ -2,6 +2,7 @@
 
 #include "base/Format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -70,15 +71,15 @@ public:
         : in_(input), end_(input + size), limit_(decodedSize) {
         // Reserve what the input plausibly yields; the output grows beyond that only
         // while real coded bytes keep expanding, and never past DecodedSize.
-        out_.reserve(std::min<size_t>(decodedSize, size * 16 + 4096));
+        out_.resize(std::min<size_t>(decodedSize, size * 16 + 4096));
     }
 
     std::vector<uint8_t> Run() {
         while (in_ < end_) DecodeBlock();
-        if (out_.size() != limit_)
-            throw EQDAError(
-                Format("圧縮データが壊れています（展開後の長さ %zu バイトが %u バイトと違います）",
-                       out_.size(), limit_));
+        if (used_ != limit_)
+            throw EQDAError(Format(
+                "圧縮データが壊れています（展開後の長さ %zu バイトが %u バイトと違います）", used_, limit_));
+        out_.resize(used_);
         return std::move(out_);
     }
 
@@ -122,10 +123,15 @@ private:
     }
 
     void Put(uint8_t b) {
-        if (out_.size() == limit_)
+        if (used_ == out_.size()) Grow();
+        out_[used_++] = b;
+    }
+
+    void Grow() {
+        if (used_ == limit_)
             throw EQDAError(
                 Format("圧縮データが壊れています（展開後の長さが %u バイトを越えています）", limit_));
-        out_.push_back(b);
+        out_.resize(std::min<size_t>(limit_, std::max<size_t>(out_.size() * 2, 4096)));
     }
 
     // Writes the expansion of one coded byte, left half first.
@@ -149,7 +155,8 @@ private:
     const uint8_t* in_;
     const uint8_t* const end_;
     const uint32_t limit_;
-    std::vector<uint8_t> out_;
+    std::vector<uint8_t> out_; // written up to used_
+    size_t used_ = 0;
     uint8_t left_[256] = {};
     uint8_t right_[256] = {};
     uint8_t stack_[StackSize] = {};

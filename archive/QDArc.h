@@ -13,6 +13,9 @@ public:
 };
 
 // The entry named ID (ASCII letters compared without case), decoded, at position 0.
+// A missing ID, a file that is no archive and every malformed archive (counts, sizes
+// or coded data that do not fit the file) raise EQDAError; a file that cannot be
+// opened raises the stream layer's EFOpenError.
 std::unique_ptr<TMemoryStream> QDALoadFromFile(const std::string& ArchiveFileName, const std::string& ID);
 // Same, from a stream positioned at the archive's start.
 std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::string& ID);

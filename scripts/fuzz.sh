@@ -8,7 +8,7 @@ build=$1
 seconds=$2
 only=${3:-}
 for exe in "$build"/fuzz/*; do
-    [ -x "$exe" ] || continue
+    [ -f "$exe" ] && [ -x "$exe" ] || continue # skips CMake's folders
     name=$(basename "$exe")
     [ -z "$only" ] || [ "$only" = "$name" ] || continue
     seeds=fuzz/${name#fuzz_}/corpus

@@ -91,6 +91,8 @@ public:
     long SampleOwners() const { return samples_.use_count(); }
 
     // Write access to `bytes` from `offset`, wrapping to the start in a second region.
+    // The regions are the shared samples themselves (no copy): fill them before this
+    // buffer or a duplicate of it plays.
     int32_t Lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* length1, void** region2,
                  uint32_t* length2);
     int32_t Unlock(void* region1, uint32_t length1, void* region2, uint32_t length2);

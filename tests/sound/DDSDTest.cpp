@@ -94,6 +94,12 @@ TEST(DDSD, LogStartsAtOneEachRunAndCheckResultAddsTheCode) {
               "debug#00001 ... 失敗(Error Code(80070057))\r\ndebug#00002 ... 正の値(Error Code(5))\r\n");
 }
 
+TEST(DDSD, ALogThatCannotBeWrittenRaises) {
+    Sound s(dsoDebugMessage);
+    TDDSD::SetLogFolder(s.dir.File("no/such/folder"));
+    EXPECT_THROW(TDDSD::WriteDebugLog("x"), EWriteError);
+}
+
 TEST(DDSD, ExceptOnErrorRaisesAndHaltEndsTheProgram) {
     {
         Sound s(dsoExceptOnError);

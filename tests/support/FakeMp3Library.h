@@ -22,7 +22,7 @@ public:
     bool vbmp3_open(const std::string& fileName, Mp3Info* info) override {
         calls.push_back("open " + fileName);
         if (!initialized || !info) return false;
-        vbmp3_closeQuietly();
+        CloseQuietly();
         const auto it = playTimes.find(fileName);
         if (it == playTimes.end()) return false; // info keeps what it held
         info->PlayTime = it->second;
@@ -39,16 +39,16 @@ public:
     }
     void vbmp3_close() override {
         calls.push_back("close");
-        vbmp3_closeQuietly();
+        CloseQuietly();
     }
     void vbmp3_free() override {
         calls.push_back("free");
-        vbmp3_closeQuietly();
+        CloseQuietly();
         initialized = false;
     }
 
 private:
-    void vbmp3_closeQuietly() {
+    void CloseQuietly() {
         openFile.clear();
         playing = false;
     }

@@ -21,7 +21,7 @@ size_t BlockLength(const uint8_t* data, size_t size) {
     size_t n = 0;
     for (; n < size && n < MaxBlock; ++n) {
         if (seen[data[n]]) continue;
-        if (distinct == MaxDistinct && n >= MinBlock) break;
+        if (distinct >= MaxDistinct && n >= MinBlock) break;
         seen[data[n]] = true;
         ++distinct;
     }
