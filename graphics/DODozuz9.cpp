@@ -141,6 +141,13 @@ void TDODozuz::InitScreenMode(uint32_t Adapter, bool Windowed, const D3DDISPLAYM
     presentParams_.hDeviceWindow = owner_.Handle();
     presentParams_.EnableAutoDepthStencil = DepthStencilFormats.empty() ? 0 : 1;
 
+    ChooseDeviceAndCreate(Adapter);
+    CloseSection("■■■画面モードを初期化しました■■■");
+}
+
+// Software emulation when the hardware device has no caps or the reference device is
+// asked for; otherwise the hardware device with hardware T&L where it can.
+void TDODozuz::ChooseDeviceAndCreate(uint32_t Adapter) {
     D3DCAPS9 caps;
     const HRESULT capsResult =
         d3d_ ? d3d_->GetDeviceCaps(Adapter, D3DDEVTYPE_HAL, caps) : D3DERR_NOTAVAILABLE;
@@ -169,7 +176,6 @@ void TDODozuz::InitScreenMode(uint32_t Adapter, bool Windowed, const D3DDISPLAYM
         params = presentParams_;
         CreateDeviceObject(Adapter, D3DDEVTYPE_HAL, owner_.Handle(), behaviour, params);
     }
-    CloseSection("■■■画面モードを初期化しました■■■");
 }
 
 D3DFORMAT TDODozuz::FindDepthStencilFormat(D3DDEVTYPE DeviceType) {

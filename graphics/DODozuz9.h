@@ -145,7 +145,7 @@ public:
     int32_t NextResourceID() const { return nextResourceID_; }
 
 private:
-    void ReleaseSurfaces(bool reportFailures);
+    void ChooseDeviceAndCreate(uint32_t Adapter);
     void FetchSurfaces();
     void CallEach(TDGCallback TDGResourceDesc::*slot);
 

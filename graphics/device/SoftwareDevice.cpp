@@ -168,16 +168,17 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
         const TRect r = Count == 0 ? view : Rects[i];
         const int32_t left = std::max(r.Left, view.Left), right = std::min(r.Right, view.Right);
         const int32_t top = std::max(r.Top, view.Top), bottom = std::min(r.Bottom, view.Bottom);
+        if (left >= right) continue;
         for (int32_t y = top; y < bottom; ++y)
             std::fill_n(frame_.begin() + static_cast<ptrdiff_t>(y) * params_.BackBufferWidth + left,
-                        std::max(0, right - left), Color);
+                        right - left, Color);
     }
     return D3D_OK;
 }
 
 HRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (Viewport.X + Viewport.Width > params_.BackBufferWidth ||
-        Viewport.Y + Viewport.Height > params_.BackBufferHeight)
+    if (uint64_t{Viewport.X} + Viewport.Width > params_.BackBufferWidth ||
+        uint64_t{Viewport.Y} + Viewport.Height > params_.BackBufferHeight)
         return D3DERR_INVALIDCALL;
     viewport_ = Viewport;
     return D3D_OK;
@@ -326,7 +327,8 @@ HRESULT SoftwareDevice::CreateTexture(uint32_t Width, uint32_t Height, uint32_t 
         (c.SquareOnly && Width != Height))
         return D3DERR_INVALIDCALL;
     const uint64_t bytes =
-        (static_cast<uint64_t>(Width) * (FormatBits(Format) / 8) + 3 + c.ExtraPitch) * Height;
+        (((static_cast<uint64_t>(Width) * (FormatBits(Format) / 8) + 3) & ~uint64_t{3}) + c.ExtraPitch) *
+        Height;
     if (*textureBytes_ + bytes > c.TextureMemory) return D3DERR_OUTOFVIDEOMEMORY;
     auto texture =
         std::make_shared<SoftwareTexture>(Width, Height, Format, Pool, Usage, config_, textureBytes_);

@@ -117,13 +117,18 @@ uint32_t BlendAny(const TRasterState& st, uint32_t s, uint32_t d) {
     return out;
 }
 
-// Source over destination: s * a + d * (1 - a) per channel.
+// Both 8-bit lanes of 0x00XX00YY times f (0..255), each rounded like Mul255.
+inline uint32_t MulPair(uint32_t pair, uint32_t f) {
+    const uint32_t t = pair * f + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+}
+
+// Source over destination: s * a + d * (1 - a) per channel (the sums cannot carry).
 inline uint32_t BlendAlpha(uint32_t s, uint32_t d) {
     const uint32_t a = s >> 24, ia = 255 - a;
-    return (Mul255(Channel(s, 24), a) + Mul255(Channel(d, 24), ia)) << 24 |
-           (Mul255(Channel(s, 16), a) + Mul255(Channel(d, 16), ia)) << 16 |
-           (Mul255(Channel(s, 8), a) + Mul255(Channel(d, 8), ia)) << 8 |
-           (Mul255(s & 0xFF, a) + Mul255(d & 0xFF, ia));
+    const uint32_t rb = MulPair(s & 0x00FF00FF, a) + MulPair(d & 0x00FF00FF, ia);
+    const uint32_t ag = MulPair((s >> 8) & 0x00FF00FF, a) + MulPair((d >> 8) & 0x00FF00FF, ia);
+    return rb | ag << 8;
 }
 
 // Additive: s * a + d per channel, saturated.
@@ -255,81 +260,93 @@ bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v
     return true;
 }
 
+// The three edge functions of a triangle in 24.8 fixed point, at the first pixel of the
+// box and their steps per pixel. A pixel on an edge belongs to the triangle only when
+// the edge is a top or a left one.
+struct TriangleEdges {
+    int64_t e0[3], stepX[3], stepY[3], bias[3];
+    bool Inside(const int64_t (&e)[3]) const { return e[0] >= bias[0] && e[1] >= bias[1] && e[2] >= bias[2]; }
+};
+
+static TriangleEdges MakeEdges(const double (&xs)[3], const double (&ys)[3], int64_t minX, int64_t minY) {
+    const int64_t X[3] = {std::llround(xs[0] * 256), std::llround(xs[1] * 256), std::llround(xs[2] * 256)};
+    const int64_t Y[3] = {std::llround(ys[0] * 256), std::llround(ys[1] * 256), std::llround(ys[2] * 256)};
+    TriangleEdges edges;
+    for (int k = 0; k < 3; ++k) {
+        const int q = (k + 1) % 3;
+        const int64_t dx = X[q] - X[k], dy = Y[q] - Y[k];
+        edges.bias[k] = (dy == 0 && dx > 0) || dy < 0 ? 0 : 1;
+        edges.stepX[k] = -dy * 256;
+        edges.stepY[k] = dx * 256;
+        edges.e0[k] = dx * (minY * 256 - Y[k]) - dy * (minX * 256 - X[k]);
+    }
+    return edges;
+}
+
+namespace {
+constexpr double SoftwareRasterizer::Attrs::*AllAttrs[] = {
+    &SoftwareRasterizer::Attrs::u, &SoftwareRasterizer::Attrs::v, &SoftwareRasterizer::Attrs::a,
+    &SoftwareRasterizer::Attrs::r, &SoftwareRasterizer::Attrs::g, &SoftwareRasterizer::Attrs::b};
+
+} // namespace
+
 void SoftwareRasterizer::DrawTriangle(const TRasterState& st, const TRasterVertex& A, const TRasterVertex& B,
                                       const TRasterVertex& C) {
     for (const auto* p : {&A, &B, &C})
         if (!std::isfinite(p->x) || !std::isfinite(p->y)) return;
-    const TRasterVertex* a = &A;
-    const TRasterVertex* b = &B;
-    const TRasterVertex* c = &C;
-    const double ax = Limit(a->x), ay = Limit(a->y);
-    double bx = Limit(b->x), by = Limit(b->y), cx = Limit(c->x), cy = Limit(c->y);
-    double area = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+    const TRasterVertex* v[3] = {&A, &B, &C};
+    double xs[3] = {Limit(A.x), Limit(B.x), Limit(C.x)}, ys[3] = {Limit(A.y), Limit(B.y), Limit(C.y)};
+    double area = (xs[1] - xs[0]) * (ys[2] - ys[0]) - (ys[1] - ys[0]) * (xs[2] - xs[0]);
     // Positive area: clockwise on screen (y grows downwards).
     if (area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0))
         return;
     if (area < 0) {
-        std::swap(b, c);
-        std::swap(bx, cx);
-        std::swap(by, cy);
+        std::swap(v[1], v[2]);
+        std::swap(xs[1], xs[2]);
+        std::swap(ys[1], ys[2]);
         area = -area;
     }
-    // Edges in 24.8 fixed point; a pixel on an edge belongs to the triangle only when
-    // the edge is a top or a left one.
-    const int64_t X[3] = {std::llround(ax * 256), std::llround(bx * 256), std::llround(cx * 256)};
-    const int64_t Y[3] = {std::llround(ay * 256), std::llround(by * 256), std::llround(cy * 256)};
-    int64_t e0[3], stepX[3];
-    const int64_t minX =
-        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({ax, bx, cx}))), st.clip.Left);
-    const int64_t maxX =
-        std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({ax, bx, cx}))) + 1, st.clip.Right);
-    const int64_t minY =
-        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({ay, by, cy}))), st.clip.Top);
-    const int64_t maxY =
-        std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({ay, by, cy}))) + 1, st.clip.Bottom);
-    if (minX >= maxX || minY >= maxY) return;
-    int64_t bias[3], stepY[3];
-    for (int k = 0; k < 3; ++k) {
-        const int p = k, q = (k + 1) % 3;
-        const int64_t dx = X[q] - X[p], dy = Y[q] - Y[p];
-        const bool topLeft = (dy == 0 && dx > 0) || dy < 0;
-        bias[k] = topLeft ? 0 : 1;
-        stepX[k] = -dy * 256;
-        stepY[k] = dx * 256;
-        e0[k] = dx * (minY * 256 - Y[p]) - dy * (minX * 256 - X[p]);
+    TriangleBox box;
+    box.minX =
+        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({xs[0], xs[1], xs[2]}))), st.clip.Left);
+    box.maxX = std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({xs[0], xs[1], xs[2]}))) + 1,
+                                 st.clip.Right);
+    box.minY =
+        std::max<int64_t>(static_cast<int64_t>(std::ceil(std::min({ys[0], ys[1], ys[2]}))), st.clip.Top);
+    box.maxY = std::min<int64_t>(static_cast<int64_t>(std::floor(std::max({ys[0], ys[1], ys[2]}))) + 1,
+                                 st.clip.Bottom);
+    if (box.minX >= box.maxX || box.minY >= box.maxY) return;
+    // Attribute planes: value = at(a) + ddx * (x - ax) + ddy * (y - ay).
+    Plane plane{AttrsOf(*v[0]), {}, {}, xs[0], ys[0]};
+    const Attrs fb = AttrsOf(*v[1]), fc = AttrsOf(*v[2]);
+    for (auto m : AllAttrs) {
+        const double d1 = fb.*m - plane.at0.*m, d2 = fc.*m - plane.at0.*m;
+        plane.ddx.*m = (d1 * (ys[2] - ys[0]) - d2 * (ys[1] - ys[0])) / area;
+        plane.ddy.*m = (d2 * (xs[1] - xs[0]) - d1 * (xs[2] - xs[0])) / area;
     }
-    // Attribute planes: value = at(a) + dx * (x - ax) + dy * (y - ay).
-    const Attrs fa = AttrsOf(*a), fb = AttrsOf(*b), fc = AttrsOf(*c);
-    Attrs ddx, ddy;
-    auto plane = [&](double Attrs::*m) {
-        const double d1 = fb.*m - fa.*m, d2 = fc.*m - fa.*m;
-        ddx.*m = (d1 * (cy - ay) - d2 * (by - ay)) / area;
-        ddy.*m = (d2 * (bx - ax) - d1 * (cx - ax)) / area;
-    };
-    for (auto m : {&Attrs::u, &Attrs::v, &Attrs::a, &Attrs::r, &Attrs::g, &Attrs::b}) plane(m);
-    const bool constColor = a->diffuse == b->diffuse && a->diffuse == c->diffuse;
-    for (int64_t y = minY; y < maxY; ++y) {
-        int64_t e[3] = {e0[0], e0[1], e0[2]};
-        int64_t x = minX;
-        while (x < maxX) {
-            while (x < maxX && (e[0] < bias[0] || e[1] < bias[1] || e[2] < bias[2])) {
-                for (int k = 0; k < 3; ++k) e[k] += stepX[k];
-                ++x;
-            }
+    const bool constColor = v[0]->diffuse == v[1]->diffuse && v[0]->diffuse == v[2]->diffuse;
+    ScanTriangle(st, box, MakeEdges(xs, ys, box.minX, box.minY), plane, constColor);
+}
+
+void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const TriangleBox& box,
+                                      const TriangleEdges& edges, const Plane& plane, bool constColor) {
+    int64_t row[3] = {edges.e0[0], edges.e0[1], edges.e0[2]};
+    for (int64_t y = box.minY; y < box.maxY; ++y) {
+        int64_t e[3] = {row[0], row[1], row[2]};
+        auto step = [&] {
+            for (int k = 0; k < 3; ++k) e[k] += edges.stepX[k];
+        };
+        for (int64_t x = box.minX; x < box.maxX;) {
+            for (; x < box.maxX && !edges.Inside(e); ++x) step();
             const int64_t start = x;
-            while (x < maxX && e[0] >= bias[0] && e[1] >= bias[1] && e[2] >= bias[2]) {
-                for (int k = 0; k < 3; ++k) e[k] += stepX[k];
-                ++x;
-            }
-            if (x > start) {
-                Attrs at;
-                const double px = static_cast<double>(start) - ax, py = static_cast<double>(y) - ay;
-                for (auto m : {&Attrs::u, &Attrs::v, &Attrs::a, &Attrs::r, &Attrs::g, &Attrs::b})
-                    at.*m = fa.*m + ddx.*m * px + ddy.*m * py;
-                DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(start), static_cast<int32_t>(x),
-                         at, ddx, constColor);
-            }
+            for (; x < box.maxX && edges.Inside(e); ++x) step();
+            if (x == start) continue;
+            Attrs at;
+            const double px = static_cast<double>(start) - plane.x0, py = static_cast<double>(y) - plane.y0;
+            for (auto m : AllAttrs) at.*m = plane.at0.*m + plane.ddx.*m * px + plane.ddy.*m * py;
+            DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(start), static_cast<int32_t>(x), at,
+                     plane.ddx, constColor);
         }
-        for (int k = 0; k < 3; ++k) e0[k] += stepY[k];
+        for (int k = 0; k < 3; ++k) row[k] += edges.stepY[k];
     }
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+struct TriangleEdges;
+
 struct TRasterVertex {
     float x = 0, y = 0, z = 0, rhw = 1;
     uint32_t diffuse = 0xFFFFFFFF;
@@ -44,6 +46,15 @@ public:
     };
 
 private:
+    struct TriangleBox {
+        int64_t minX = 0, maxX = 0, minY = 0, maxY = 0; // pixels, max outside
+    };
+    struct Plane {
+        Attrs at0, ddx, ddy; // value at (x0, y0) and steps per pixel
+        double x0 = 0, y0 = 0;
+    };
+    void ScanTriangle(const TRasterState& State, const TriangleBox& Box, const TriangleEdges& E,
+                      const Plane& P, bool ConstColor);
     void DrawSpan(const TRasterState& State, int32_t Y, int32_t X0, int32_t X1, const Attrs& At,
                   const Attrs& Dx, bool ConstColor);
     void Combine(const TRasterState& State, int32_t N, const Attrs& At, const Attrs& Dx, bool ConstColor);

@@ -2,6 +2,7 @@
 
 #include "graphics/PixelFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -69,6 +70,11 @@ struct Addresser {
         }
         return i < 0 ? 0 : (i >= size ? size - 1 : static_cast<int32_t>(i));
     }
+    // True when texels u >> 16 (plus extra) of all n steps lie inside the texture.
+    bool Covers(int64_t u, int64_t du, int32_t n, int32_t extra) const {
+        const int64_t first = u >> 16, last = (u + du * (n - 1)) >> 16;
+        return std::min(first, last) >= 0 && std::max(first, last) + extra < size;
+    }
 };
 
 // Any other format the layer knows, through its pixel table.
@@ -100,6 +106,11 @@ void SamplePoint(const SoftwareTexture& t, const Addresser& ax, const Addresser&
     const size_t pitch = t.Pitch();
     if (dv == 0) {
         const uint8_t* row = data + static_cast<size_t>(ay(v >> 16)) * pitch;
+        if (ax.Covers(u, du, n, 0)) {
+            // The whole span lies inside the texture: no addressing per pixel.
+            for (int32_t i = 0; i < n; ++i, u += du) out[i] = Fetch::Get(row, static_cast<int32_t>(u >> 16));
+            return;
+        }
         for (int32_t i = 0; i < n; ++i, u += du) out[i] = Fetch::Get(row, ax(u >> 16));
         return;
     }

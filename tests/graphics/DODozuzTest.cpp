@@ -297,3 +297,11 @@ TEST(DGNames, ErrorAndFormatNames) {
     EXPECT_EQ(D3DFormatName(0x31545844), "DXT1");
     EXPECT_EQ(D3DFormatName(99), "UNKNOWN");
 }
+
+TEST_F(DODozuz, TheFullScreenModeKeepsTheRefreshRate) {
+    dg->InitScreenMode(0, false, {640, 480, 75, D3DFMT_X8R8G8B8}, 0, {}, 1, 0);
+    EXPECT_TRUE(Logged("フルスクリーンモード 640x480 75Hz X8R8G8B8 で初期化します"));
+    EXPECT_FALSE(dg->Windowed());
+    EXPECT_EQ(dg->PresentParams().FullScreen_RefreshRateInHz, 75u);
+    EXPECT_EQ(dg->ScreenWidth(), 640);
+}

@@ -96,6 +96,10 @@ TEST_F(SoftwareDeviceTest, ClearFillsTheViewportOnly) {
     device->Clear(1, &r, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     EXPECT_EQ(Px(2, 1), 0xFF000000u);
     EXPECT_EQ(Px(3, 1), 0xFF445566u);
+    const TRect away = Rect(1000000, 1000000, 2000000, 2000000), inverted = Rect(5, 5, 1, 1);
+    EXPECT_EQ(device->Clear(1, &away, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->Clear(1, &inverted, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Px(3, 3), 0xFF445566u);
 }
 
 TEST_F(SoftwareDeviceTest, AnUnscaledSpriteCopiesItsTexelsExactly) {
@@ -250,6 +254,8 @@ TEST_F(SoftwareDeviceTest, DrawingIsClippedToTheViewportAndTheFrame) {
     EXPECT_EQ(Quad(-100, -100, 1000, 1000, 0xFFFFFFFF), D3D_OK);
     EXPECT_EQ(Px(3, 3), 0xFFFFFFFFu);
     EXPECT_EQ(Px(4, 3), 0xFF000000u);
+    EXPECT_EQ(device->SetViewport({0xFFFFFFFF, 0, 2, 4, 0, 1}), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetViewport({0, 4, 16, 5, 0, 1}), D3DERR_INVALIDCALL);
     device->SetViewport({0, 0, 16, 8, 0, 1});
     EXPECT_EQ(Quad(1e30f, -1e30f, 1e30f, 1e30f, 0xFFFFFFFF), D3D_OK);
     EXPECT_EQ(Quad(NAN, 0, 4, 4, 0xFFFFFFFF), D3D_OK);

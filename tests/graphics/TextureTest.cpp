@@ -202,3 +202,18 @@ TEST_F(TextureHalting, LockingWithoutATextureHalts) {
     D3DLOCKED_RECT lr;
     EXPECT_THROW(t->LockRect(0, Rect(0, 0, 1, 1), 0, lr), HaltCalled);
 }
+
+TEST_F(Texture, RunningOutOfTextureMemoryIsAFailedCreation) {
+    Config().TextureMemory = 1u << 20;
+    auto a = MakeTexture("a");
+    a->SetSize(512, 256);
+    ASSERT_NE(a->Texture(), nullptr);
+    EXPECT_EQ(dg->D3DDevice()->GetAvailableTextureMem(), 512u * 1024);
+    auto b = MakeTexture("b");
+    b->SetSize(512, 512);
+    EXPECT_EQ(b->Texture(), nullptr);
+    EXPECT_TRUE(Logged("テクスチャの生成に失敗しました(Error Code = D3DERR_OUTOFVIDEOMEMORY)"));
+    a.reset();
+    b->SetSize(512, 512);
+    EXPECT_NE(b->Texture(), nullptr);
+}
