@@ -371,3 +371,41 @@ TEST_F(RulesTest, BlinksToggleEvery300Ms) {
     form.UpdateFrameState();
     EXPECT_FALSE(form.NewRecordBlinkOn);
 }
+
+TEST_F(RulesTest, ValuesAtTheirLimitsWrapInsteadOfOverflowing) {
+    // Only a hand-made saved game gets here; the sums wrap as 32-bit values do.
+    form.Score = INT32_MAX;
+    form.Life = INT32_MAX;
+    form.FoodsCount = INT32_MAX;
+    FoodAt(1, 0);
+    Step({Right});
+    EXPECT_EQ(form.Life, 200);
+    EXPECT_LT(form.Score, 0);
+    EXPECT_EQ(form.FoodsCount, INT32_MIN);
+    EXPECT_EQ(Text(TStatusText::FoodsValue), "-2147483648");
+
+    Enter();
+    SmallBoard();
+    form.Life = INT32_MIN;
+    AddCat(1, 0);
+    Step({Right});
+    EXPECT_EQ(form.Life, INT32_MAX - 29);
+}
+
+TEST(StatusTexts, NumbersAndTimes) {
+    EXPECT_EQ(FormatNumber(7, 3), "007");
+    EXPECT_EQ(FormatNumber(0, 2), "00");
+    EXPECT_EQ(FormatNumber(1234, 3), "---");
+    EXPECT_EQ(FormatNumber(-30, 3), "-30");
+    EXPECT_EQ(FormatNumber(999999, 6), "999999");
+    EXPECT_EQ(FormatTimeUnsigned(12345), "012\"03");
+    EXPECT_EQ(FormatTimeUnsigned(1000000), "---\"00") << "1000 s or more shows dashes";
+    EXPECT_EQ(FormatTimeUnsigned(0xFFFFFFFFu), "---\"02");
+    EXPECT_EQ(FormatRecordLine(100000, 2), "100\"00(2)");
+    EXPECT_EQ(FormatTimeSigned(-1500), "-1\"-5");
+    TStatusTexts texts;
+    const uint32_t r = texts.Revision(TStatusText::ScoreValue);
+    texts.Set(TStatusText::ScoreValue, "000100");
+    EXPECT_EQ(texts.Revision(TStatusText::ScoreValue), r + 1);
+    EXPECT_EQ(TStatusTexts::RecordLine(3), TStatusText::RecordValue3);
+}
