@@ -46,8 +46,12 @@ public:
     void FormCreate();
 
     // The idle tick; Done is true on entry and set to false to be called again at once.
+    // A failed game-clear write raises its EStreamError through it, for the window to show.
     void ApplicationEvents1Idle(bool& Done);
+    // Draws one frame if the device allows it; resets a device that asks for it.
     void RenderFrame();
+    // Between BeginScene and EndScene: handles pending window messages (Enter and Space
+    // may run here), runs the state pass, then lets the drawer queue the frame.
     void ComposeFrame();
     // The game-state steps of a frame, in the frame's order: the food's hop, the cats'
     // step, the fall, the time text, the blinks and the growth of the game-clear picture.
@@ -62,6 +66,8 @@ public:
     void CheckFood();
     void CheckCatBite();
     void CheckFall();
+    // One hop, one step of every cat, one shrink of the fall; the state pass calls them
+    // when they are due.
     void StepFood();
     void StepCats();
     void StepFall();
