@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs the tools that make the game's assets and test fixtures (never needed to
-# build or test: their outputs are committed). Idempotent.
+# Installs the Debian packages that the asset tools need (tools/assets/build-assets.sh).
+# The game itself needs none of them. Idempotent: when everything is present,
+# nothing is downloaded.
 set -euo pipefail
 
 PACKAGES=(
-  # MP3 encoding of music and fixtures
-  lame
-  # checking rendered audio (sox FILE -n stat)
-  sox
+  # SVG drawings to pixels; Debian's python3 with Pillow and NumPy for compositing and synthesis
+  librsvg2-bin python3 python3-pil python3-numpy
+  # lettering in the pictures: a rounded Japanese font, and VL Gothic for the contact sheet
+  fonts-motoya-l-maruberi fonts-vlgothic
+  # music: MIDI rendering with the General MIDI soundfont, MP3 encoding; sox for checking by ear and eye
+  fluidsynth timgm6mb-soundfont lame sox
 )
 
 missing=()
@@ -16,7 +19,10 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
 
 echo "setup-assets: installing ${missing[*]}" >&2
 SUDO=""

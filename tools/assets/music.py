@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""Builds the music from the note files in assets/music.
+
+  music.py SOURCE_DIR WORK_DIR
+
+Each note file becomes a MIDI file (assets/music/NAME.mid, kept with its source),
+is rendered through FluidSynth with the General MIDI soundfont, levelled, and
+encoded by LAME into the MP3 that music.json names. FluidSynth and LAME both give
+the same bytes for the same input, so rebuilding changes nothing.
+"""
+import json
+import os
+import subprocess
+import sys
+import wave
+
+import numpy as np
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def build_midi(notes_path, midi_path):
+    """Writes the MIDI file; returns the song's length in seconds (without its tail)."""
+    out = subprocess.run([sys.executable, os.path.join(HERE, "notes.py"), notes_path, midi_path],
+                         check=True, capture_output=True, text=True)
+    return float(out.stdout.strip())
+
+
+def render(midi_path, wav_path, soundfont, rate):
+    subprocess.run(["fluidsynth", "-ni", "-q", "-g", "0.5", "-r", str(rate), "-F", wav_path, soundfont, midi_path],
+                   check=True, stdout=subprocess.DEVNULL)
+    with wave.open(wav_path, "rb") as w:
+        if w.getsampwidth() != 2:
+            raise SystemExit(f"{wav_path}: expected 16-bit samples")
+        channels = w.getnchannels()
+        data = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(np.float64)
+    return data.reshape(-1, channels)
+
+
+def fold_loop(audio, seconds, rate):
+    """Cuts the audio at the song's end and adds what rings on past it to the start."""
+    n = int(round(seconds * rate))
+    head = audio[:n].copy()
+    tail = audio[n:2 * n]
+    head[:len(tail)] += tail
+    return head
+
+
+def trim_silence(audio, threshold=8.0):
+    loud = np.nonzero(np.max(np.abs(audio), axis=1) > threshold)[0]
+    end = (loud[-1] + 1) if len(loud) else len(audio)
+    out = audio[:end].copy()
+    fade = min(len(out), 2205)  # 50 ms
+    out[len(out) - fade:] *= np.linspace(1.0, 0.0, fade)[:, None]
+    return out
+
+
+def write_wav(path, audio, rate, peak):
+    top = np.max(np.abs(audio)) or 1.0
+    pcm = np.round(audio / top * peak * 32767).astype("<i2")
+    with wave.open(path, "wb") as w:
+        w.setnchannels(pcm.shape[1])
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(pcm.tobytes())
+
+
+def encode(wav_path, mp3_path, bitrate, mono=False):
+    os.makedirs(os.path.dirname(mp3_path) or ".", exist_ok=True)
+    cmd = ["lame", "--quiet", "--noreplaygain", "--cbr", "-b", str(bitrate), "-q", "2", "--resample", "44.1"]
+    if mono:
+        cmd += ["-m", "m"]
+    subprocess.run(cmd + [wav_path, mp3_path], check=True)
+
+
+def build_track(root, work, spec, cfg):
+    name = os.path.splitext(spec["notes"])[0]
+    src = os.path.join(root, "assets", "music", spec["notes"])
+    midi = os.path.join(root, "assets", "music", name + ".mid")
+    seconds = build_midi(src, midi)
+    raw = os.path.join(work, name + ".raw.wav")
+    audio = render(midi, raw, cfg["soundfont"], cfg["rate"])
+    audio = fold_loop(audio, seconds, cfg["rate"]) if spec["loop"] else trim_silence(audio)
+    level = os.path.join(work, name + ".wav")
+    write_wav(level, audio, cfg["rate"], spec["peak"])
+    encode(level, os.path.join(root, spec["out"]), spec["bitrate"])
+
+
+def build_fixtures(root, work, cfg):
+    fx = cfg["fixtures"]
+    src = os.path.join(root, "assets", "music", fx["notes"])
+    midi = os.path.join(work, "fixture.mid")
+    build_midi(src, midi)
+    raw = os.path.join(work, "fixture.raw.wav")
+    audio = trim_silence(render(midi, raw, cfg["soundfont"], cfg["rate"])).mean(axis=1, keepdims=True)
+    level = os.path.join(work, "fixture.wav")
+    write_wav(level, audio, cfg["rate"], 0.8)
+    mp3 = os.path.join(work, "fixture.mp3")
+    encode(level, mp3, fx["bitrate"], mono=True)
+    base = os.path.join(root, fx["dir"])
+    payload = {"mp3": open(mp3, "rb").read(), "mid": open(midi, "rb").read()}
+    payload["other"] = payload["mid"]  # a real MIDI file under a name the scan must skip
+    for kind in ("mp3", "mid", "other"):
+        for rel in fx[kind]:
+            path = os.path.join(base, rel)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            data = payload[kind] if not rel.endswith(".txt") else b"Not music: the scan skips this file.\n"
+            with open(path, "wb") as f:
+                f.write(data)
+
+
+def main():
+    root, work = sys.argv[1], sys.argv[2]
+    work = os.path.join(work, "music")
+    os.makedirs(work, exist_ok=True)
+    cfg = json.load(open(os.path.join(root, "assets", "music", "music.json"), encoding="utf-8"))
+    for spec in cfg["tracks"]:
+        build_track(root, work, spec, cfg)
+    build_fixtures(root, work, cfg)
+
+
+if __name__ == "__main__":
+    main()
