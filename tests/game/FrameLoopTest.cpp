@@ -1,5 +1,7 @@
 #include "GameFixture.h"
 
+#include "base/Stream.h"
+
 TEST_F(GameTest, StartValuesAndTheBoardBehindTheTitle) {
     Create();
     EXPECT_EQ(form.Stage, 0);
@@ -161,4 +163,39 @@ TEST_F(GameTest, KeyEventsHandledInsideTheFrameTakeEffectBeforeTheStateSteps) {
     Tick();
     EXPECT_TRUE(form.Hamster.Active);
     EXPECT_EQ(Text(TStatusText::TimeValue), "000\"00");
+}
+
+// The shipped pictures and sounds: the game starts on them and its boards can be made
+// with the real hamster (the picture must be at least 20 x 20 pixels).
+TEST(ShippedData, TheGameStartsAndPlaysOnTheRealPicturesAndSounds) {
+    const std::string exeDir = SourceDir();
+    if (!FileExists(exeDir + "Data/data.qda")) GTEST_SKIP() << "no Data folder in " << exeDir;
+    FatalCatcher halts;
+    TempDir logs;
+    SetLayerLogFolders(logs.Dir());
+    ManualClock clock(5000);
+    ScriptedHost host;
+    TestPlatform platform;
+    {
+        TForm1 form(clock, host, exeDir, platform.Make());
+        form.FormCreate();
+        const TPictureSize right = form.Components.HamsterSize(DirRight);
+        EXPECT_GE(right.Width, 20u);
+        EXPECT_GE(right.Height, 20u);
+        EXPECT_EQ(form.Components.PictureEntry(TPicture::Get), "get.bmp");
+        EXPECT_GT(form.Components.PictureSize(TPicture::Food).Width, 0u);
+        clock.Advance(2000);
+        bool done = true;
+        form.ApplicationEvents1Idle(done);
+        uint16_t enter = VK_RETURN;
+        form.FormKeyDown(enter);
+        EXPECT_TRUE(form.Hamster.Active);
+        for (int i = 0; i < 80; ++i) {
+            clock.Advance(25);
+            done = true;
+            form.ApplicationEvents1Idle(done);
+        }
+        EXPECT_GE(platform.PresentCount(), 40u);
+    }
+    SetLayerLogFolders("");
 }
