@@ -45,13 +45,12 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     setCentralWidget(view_);
     owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));
     host_ = std::make_unique<QtHost>(this);
-    graphics_ = std::make_unique<TFormGraphics>(*owner_, exeDir_);
     TFormPlatform platform;
+    platform.Owner = owner_.get();
     platform.Input = &input_;
-    platform.Graphics = graphics_.get();
     form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
-    graphics_->Attach(*form_);
-    form_->SetFrameDrawer(graphics_.get());
+    screen_ = std::make_unique<TFormScreen>(*form_);
+    form_->SetFrameDrawer(screen_.get());
     form_->SetResumeHandler([this] {
         if (form_->CanOfferResume() && host_->AskYesNo(ResumeQuestion)) form_->RestoreSavedGame();
     });
@@ -76,9 +75,10 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     idle_.stop();
-    // The form (sounds, input) goes before the graphics it draws with.
+    // The screen's textures go before the device the form's components own.
+    form_->SetFrameDrawer(nullptr);
+    screen_.reset();
     form_.reset();
-    graphics_.reset();
 }
 
 void MainWindow::ShowError(const std::string& message) {
@@ -97,7 +97,10 @@ bool MainWindow::Guarded(const std::function<void()>& f) {
 }
 
 bool MainWindow::FormCreate() {
-    created_ = Guarded([this] { form_->FormCreate(); });
+    created_ = Guarded([this] {
+        form_->FormCreate();
+        screen_->Loaded();
+    });
     SyncMenus();
     SyncLifeBar();
     return created_;

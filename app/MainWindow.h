@@ -4,7 +4,7 @@
 // form TForm1 with everything it owns.
 #include "app/GameView.h"
 #include "app/QtHost.h"
-#include "game/FormGraphics.h"
+#include "game/FormScreen.h"
 #include "game/Unit1.h"
 #include "input/WindowInput.h"
 
@@ -57,8 +57,8 @@ private:
     std::unique_ptr<WindowOwner> owner_;
     std::unique_ptr<QtHost> host_;
     WindowInput input_;
-    std::unique_ptr<TFormGraphics> graphics_;
     std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TFormScreen> screen_;
     QProgressBar* lifeBar_ = nullptr;
     QTimer idle_;
     bool created_ = false;

@@ -1,6 +1,6 @@
 // The composition of one frame: every picture and text queued as a 2D overlay sprite,
 // later ones on top, at the positions and in the colours of the game's screen.
-#include "game/FormGraphics.h"
+#include "game/FormScreen.h"
 
 namespace {
 
@@ -20,13 +20,13 @@ int32_t H(const TDGTexture& t) {
 
 } // namespace
 
-void TFormGraphics::DrawSprite(TDGTexture& Texture, int32_t X, int32_t Y, uint32_t Colour) {
+void TFormScreen::DrawSprite(TDGTexture& Texture, int32_t X, int32_t Y, uint32_t Colour) {
     DrawSpriteSized(Texture, X, Y, static_cast<int32_t>(Texture.Width()),
                     static_cast<int32_t>(Texture.Height()), Colour);
 }
 
-void TFormGraphics::DrawSpriteSized(TDGTexture& Texture, int32_t X, int32_t Y, int32_t W, int32_t H,
-                                    uint32_t Colour) {
+void TFormScreen::DrawSpriteSized(TDGTexture& Texture, int32_t X, int32_t Y, int32_t W, int32_t H,
+                                  uint32_t Colour) {
     const float w = static_cast<float>(W), h = static_cast<float>(H);
     const float u = Texture.MaxU(), v = Texture.MaxV();
     const TSXVertex2D vertices[4] = {MakeVertex2D(0, 0, Colour, 0, 0), MakeVertex2D(w, 0, Colour, u, 0),
@@ -36,12 +36,12 @@ void TFormGraphics::DrawSpriteSized(TDGTexture& Texture, int32_t X, int32_t Y, i
 }
 
 // (ClientWidth - width) halved by a logical shift of the unsigned 32-bit difference.
-int32_t TFormGraphics::CentredX(const TDGTexture& tex) const {
+int32_t TFormScreen::CentredX(const TDGTexture& tex) const {
     return static_cast<int32_t>(
-        static_cast<uint32_t>(form_->ClientWidth - static_cast<int32_t>(tex.Width())) >> 1);
+        static_cast<uint32_t>(form_.ClientWidth - static_cast<int32_t>(tex.Width())) >> 1);
 }
 
-TDGTexture* TFormGraphics::TextTexture(TStatusText which) {
+TDGTexture* TFormScreen::TextTexture(TStatusText which) {
     switch (which) {
     case TStatusText::TimeValue:
         return TimeValueTex.get();
@@ -66,11 +66,11 @@ TDGTexture* TFormGraphics::TextTexture(TStatusText which) {
     return nullptr;
 }
 
-void TFormGraphics::RefreshTexts() {
-    if (!form_ || !ValueWriter) return;
+void TFormScreen::RefreshTexts() {
+    if (!ValueWriter) return;
     for (size_t i = 0; i < rendered_.size(); ++i) {
         const auto which = static_cast<TStatusText>(i);
-        const uint32_t revision = form_->Texts.Revision(which);
+        const uint32_t revision = form_.Texts.Revision(which);
         if (revision == rendered_[i]) continue;
         rendered_[i] = revision;
         TDGTexture* tex = TextTexture(which);
@@ -78,14 +78,14 @@ void TFormGraphics::RefreshTexts() {
         // Numbers are written upright-italic by the value writer; the game-clear message
         // by the label writer onto its purple box.
         if (which == TStatusText::Message)
-            TextToTexture(*tex, MessageBackTex.get(), form_->Texts.Text(which), *LabelWriter);
+            TextToTexture(*tex, MessageBackTex.get(), form_.Texts.Text(which), *LabelWriter);
         else
-            TextToTexture(*tex, nullptr, form_->Texts.Text(which), *ValueWriter);
+            TextToTexture(*tex, nullptr, form_.Texts.Text(which), *ValueWriter);
     }
 }
 
-void TFormGraphics::DrawCentred(TDGTexture& tex, int32_t col, int32_t row) {
-    const TForm1& f = *form_;
+void TFormScreen::DrawCentred(TDGTexture& tex, int32_t col, int32_t row) {
+    const TForm1& f = form_;
     const int32_t x = f.XLines[static_cast<size_t>(col)] +
                       (CellWidth(f.XLines, col) - static_cast<int32_t>(tex.Width())) / 2;
     const int32_t y = f.YLines[static_cast<size_t>(row)] +
@@ -93,22 +93,24 @@ void TFormGraphics::DrawCentred(TDGTexture& tex, int32_t col, int32_t row) {
     DrawSprite(tex, x, y, Opaque);
 }
 
-void TFormGraphics::DrawBoard(const TForm1& f) {
+void TFormScreen::DrawBoard() {
+    const TForm1& f = form_;
     for (int32_t r = 0; r < f.YLineCount; ++r)
         DrawSprite(*HLineTex, f.BoardLeft, f.YLines[static_cast<size_t>(r)], Opaque);
     for (int32_t c = 0; c < f.XLineCount; ++c)
         DrawSprite(*VLineTex, f.XLines[static_cast<size_t>(c)], f.BoardTop, Opaque);
     if (f.XLineCount < 2 || f.YLineCount < 2) return;
-    DrawCentred(*FoodTex, f.Food.Col, f.Food.Row);
+    DrawCentred(FoodTex(), f.Food.Col, f.Food.Row);
     for (const TBoardObject& cat : f.Cats)
         if (cat.Alive) DrawCentred(*CatTex[static_cast<size_t>(cat.Dir & 3)], cat.Col, cat.Row);
 }
 
 // The hamster, unless the game is over; a falling hamster only in the frames where its
 // fall advanced (so it flickers as it shrinks), at its new size.
-void TFormGraphics::DrawHamster(const TForm1& f, const TFrameState& frame) {
+void TFormScreen::DrawHamster(const TFrameState& frame) {
+    const TForm1& f = form_;
     if (f.XLineCount < 2 || f.YLineCount < 2) return;
-    TDGTexture& tex = *HamsterTex[static_cast<size_t>(f.Hamster.Dir & 3)];
+    TDGTexture& tex = HamsterTex(f.Hamster.Dir);
     if (frame.FallStepped) {
         const int32_t w = Nearest(f.Hamster.FallWidth), h = Nearest(f.Hamster.FallHeight);
         const int32_t x = f.XLines[static_cast<size_t>(f.Hamster.Col)] + (f.HamsterCellWidth() - w) / 2;
@@ -120,7 +122,8 @@ void TFormGraphics::DrawHamster(const TForm1& f, const TFrameState& frame) {
     DrawCentred(tex, f.Hamster.Col, f.Hamster.Row);
 }
 
-void TFormGraphics::DrawPanel(const TForm1& f) {
+void TFormScreen::DrawPanel() {
+    const TForm1& f = form_;
     const int32_t TL = H(*TimeLabelTex), TV = H(*TimeValueTex), RL = H(*RecordLabelTex),
                   SL = H(*ScoreLabelTex);
     DrawSprite(*TimeLabelTex, 630, 10, LabelColour);
@@ -146,7 +149,8 @@ void TFormGraphics::DrawPanel(const TForm1& f) {
     DrawSprite(*HelpLineTex, bar.Left() + bar.Width() + 15, bar.Top(), HelpColour);
 }
 
-void TFormGraphics::DrawPhasePictures(const TForm1& f, const TFrameState& frame) {
+void TFormScreen::DrawPhasePictures(const TFrameState& frame) {
+    const TForm1& f = form_;
     if (frame.MessageBoxShown) {
         const int32_t x = CentredX(*MessageTex);
         DrawSprite(*MessageBackTex, x, 280, 0xBBFFFFFF);
@@ -157,11 +161,11 @@ void TFormGraphics::DrawPhasePictures(const TForm1& f, const TFrameState& frame)
                         Nearest(GameOverTex->Height() * 1.2), 0xABFFFFFF);
     if (f.BoardClear) {
         if (!f.GameClear) {
-            DrawSprite(*GetTex, CentredX(*GetTex), 150, 0xABFFFFFF);
+            DrawSprite(GetTex(), CentredX(GetTex()), 150, 0xABFFFFFF);
         } else {
             // The game-clear picture grows about the centre of its final place.
             const double cw = f.ClearImageWidth, ch = f.ClearImageHeight;
-            DrawSpriteSized(*GetTex, Nearest(f.ClientWidth - cw) / 2, Nearest(H(*GetTex) - ch) / 2 + 150,
+            DrawSpriteSized(GetTex(), Nearest(f.ClientWidth - cw) / 2, Nearest(H(GetTex()) - ch) / 2 + 150,
                             Nearest(cw), Nearest(ch), 0xBBFFFFFF);
         }
     }
@@ -171,14 +175,13 @@ void TFormGraphics::DrawPhasePictures(const TForm1& f, const TFrameState& frame)
     }
 }
 
-void TFormGraphics::DrawFrame(const TFrameState& frame) {
-    if (!form_ || !Scene) return;
-    const TForm1& f = *form_;
+void TFormScreen::DrawFrame(const TFrameState& frame) {
+    if (!Scene) return;
     Scene->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     RefreshTexts();
     DrawSprite(*BackgroundTex, 0, 0, Opaque);
-    DrawBoard(f);
-    DrawHamster(f, frame);
-    DrawPanel(f);
-    DrawPhasePictures(f, frame);
+    DrawBoard();
+    DrawHamster(frame);
+    DrawPanel();
+    DrawPhasePictures(frame);
 }

@@ -1,15 +1,26 @@
 #pragma once
-// The window's components as the game's rules use them: the sound component DDSD1 with
-// the five effects on channels 0..4, the input component DDIDEX1 with the arrows and
-// the keypad on buttons 0..3, and the pictures and frame of the graphics device.
-#include "input/Ddidex.h"
-#include "input/InputDevices.h"
-#include "sound/ddsd.h"
-
+// The window's components as the game's rules use them: the graphics device DG with the
+// pictures the rules measure and change, the sound component DDSD1 with the five
+// effects on channels 0..4, and the input component DDIDEX1 with the arrows and the
+// keypad on buttons 0..3.
+//
+// The layers' headers are kept out of this one (each layer's source file includes its
+// own), so that a file of the game can use the components without pulling in every
+// layer's declarations at once.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+
+class IAudioOutput;
+class IDGOwner;
+class IInputBackend;
+class TDDIDEX;
+class TDDSD;
+class TDDSDWaveData;
+class TDGTexture;
+class TDODozuz;
 
 enum class TDeviceState { Ok, NotReset, Lost };
 
@@ -21,32 +32,17 @@ struct TPictureSize {
     uint32_t Height = 0;
 };
 
-// The graphics device's part: the pictures the rules need and the frame's device calls.
-class IFormGraphics {
-public:
-    virtual ~IFormGraphics() = default;
-    // Starts the device and loads the pictures of start-up.
-    virtual void Loaded() = 0;
-    // Size of the hamster picture for a facing (0 right, 1 down, 2 left, 3 up).
-    virtual TPictureSize HamsterSize(int32_t dir) = 0;
-    virtual TPictureSize PictureSize(TPicture picture) = 0;
-    // Loads an entry of "Data\data.qda" into the picture; pure black becomes transparent.
-    virtual void LoadPicture(TPicture picture, const std::string& entry) = 0;
-    virtual TDeviceState TestCooperativeLevel() = 0;
-    virtual void ResetDevice() = 0;
-    virtual void BeginScene() = 0;
-    virtual void RenderScene() = 0; // draws everything queued in the scene
-    virtual void EndScene() = 0;
-    virtual void Present() = 0;
+// What the window hands to the game: the owner of the graphics device (its client
+// area and render driver), where the sound goes and where the keyboard comes from.
+// The owner and the input backend outlive the form.
+struct TFormPlatform {
+    IDGOwner* Owner = nullptr;
+    std::function<std::unique_ptr<IAudioOutput>()> AudioOutput; // empty: the system's audio device
+    IInputBackend* Input = nullptr;
 };
 
-// What the window hands to the game: where the sound goes, where the keyboard comes
-// from, and the graphics device. The input backend and the graphics outlive the form.
-struct TFormPlatform {
-    TDDSD::OutputFactory AudioOutput; // empty: the system's audio device
-    IInputBackend* Input = nullptr;
-    IFormGraphics* Graphics = nullptr;
-};
+// An owned component whose type stays incomplete here; its layer's file deletes it.
+template <class T> using TOwned = std::unique_ptr<T, void (*)(T*)>;
 
 class TFormComponents {
 public:
@@ -55,24 +51,59 @@ public:
     TFormComponents(const TFormComponents&) = delete;
     TFormComponents& operator=(const TFormComponents&) = delete;
 
-    // The components' device work, the five sound effects and the key assignment.
+    // The components' device work, then the game's part of start-up: the device for the
+    // client area, the five sound effects, the key assignment and the pictures the
+    // rules use (the four hamsters, the food, the board-clear picture).
     void Loaded();
 
-    TPictureSize HamsterSize(int32_t dir) { return Graphics.HamsterSize(dir); }
-    TPictureSize PictureSize(TPicture picture) { return Graphics.PictureSize(picture); }
-    void LoadPicture(TPicture picture, const std::string& entry) { Graphics.LoadPicture(picture, entry); }
+    int32_t ClientWidth() const;
+    int32_t ClientHeight() const;
+
+    // Pictures. LoadPicture reads an entry of "Data\data.qda" and makes pure black
+    // transparent.
+    void LoadPicture(TPicture picture, const std::string& entry);
+    TPictureSize PictureSize(TPicture picture) const;
+    // The archive entry the picture was last loaded from.
+    std::string PictureEntry(TPicture picture) const;
+    // The size of the hamster picture for a facing (0 right, 1 down, 2 left, 3 up).
+    TPictureSize HamsterSize(int32_t dir) const;
+
     // Plays sound channel 0 cat, 1 fall, 2 hit-cat, 3 get, 4 apple once from its start.
     void PlaySound(int32_t channel);
-    // Refreshes the keyboard state; ButtonDown then reads button 0 up, 1 down, 2 left, 3 right.
-    void PollKeyboard() { DDIDEX1.Update(0); }
-    bool ButtonDown(int32_t button) const { return DDIDEX1.Button(button); }
 
-    TDDSD DDSD1;
-    TDDIDEX DDIDEX1;
-    IFormGraphics& Graphics;
+    // Refreshes the keyboard state; ButtonDown then reads button 0 up, 1 down, 2 left, 3 right.
+    void PollKeyboard();
+    bool ButtonDown(int32_t button) const;
+
+    // The device's frame.
+    TDeviceState TestCooperativeLevel();
+    void ResetDevice();
+    void BeginScene();
+    void EndScene();
+    void Present();
+
+    std::string ArchivePath() const;
+
+    TOwned<TDODozuz> DG;
+    TOwned<TDDSD> DDSD1;
+    TOwned<TDDIDEX> DDIDEX1;
     // CatWave, FallWave, HitCatWave, GetWave, AppleWave on channels 0..4.
-    std::array<std::unique_ptr<TDDSDWaveData>, 5> Waves;
+    std::array<TOwned<TDDSDWaveData>, 5> Waves;
+    // By facing: kuro_R, kuro_Down, kuro_L, kuro_Up.
+    std::array<TOwned<TDGTexture>, 4> HamsterTex;
+    TOwned<TDGTexture> FoodTex;
+    TOwned<TDGTexture> GetTex;
 
 private:
+    // Each defined by its layer's file.
+    static TOwned<TDODozuz> MakeDG(IDGOwner& owner);
+    static TOwned<TDDSD> MakeDDSD(std::function<std::unique_ptr<IAudioOutput>()> output);
+    static TOwned<TDDIDEX> MakeDDIDEX(IInputBackend& input);
+    void LoadGraphics();
+    void LoadSounds();
+    void LoadKeys();
+    void ReleasePictures();
+    TDGTexture& Texture(TPicture picture) const;
+
     std::string exeDir_;
 };

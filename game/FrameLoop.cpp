@@ -38,20 +38,20 @@ void TForm1::ApplicationEvents1Idle(bool& Done) {
 }
 
 void TForm1::RenderFrame() {
-    switch (Components.Graphics.TestCooperativeLevel()) {
+    switch (Components.TestCooperativeLevel()) {
     case TDeviceState::NotReset:
-        Components.Graphics.ResetDevice();
+        Components.ResetDevice();
         return;
     case TDeviceState::Lost:
         return;
     case TDeviceState::Ok:
         break;
     }
-    Components.Graphics.BeginScene();
+    Components.BeginScene();
     ComposeFrame();
-    Components.Graphics.RenderScene();
-    Components.Graphics.EndScene();
-    Components.Graphics.Present();
+    if (Drawer) Drawer->RenderScene();
+    Components.EndScene();
+    Components.Present();
 }
 
 void TForm1::ComposeFrame() {

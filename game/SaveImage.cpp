@@ -183,6 +183,11 @@ bool TSaveImage::RestoreTo(TGameState& s) const {
     return true;
 }
 
+void TSaveImage::LoadBytes(const uint8_t* data, size_t size) {
+    if (size > Size) size = Size;
+    if (size > 0) std::memcpy(bytes_.data(), data, size);
+}
+
 void TSaveImage::ReadFromFile(const std::string& path) {
     TFileStream file(path, FileMode::OpenRead);
     int64_t done = 0;

@@ -53,6 +53,8 @@ public:
     // stay in the image). Returns false, touching nothing, when CanRestore is false.
     bool RestoreTo(TGameState& state) const;
 
+    // Takes up to Size bytes from the start of data; the rest keeps its bytes.
+    void LoadBytes(const uint8_t* data, size_t size);
     // Reads up to Size bytes of the file from its start; the rest keeps its bytes.
     // Raises EFOpenError when the file cannot be opened.
     void ReadFromFile(const std::string& path);

@@ -22,10 +22,7 @@ std::string JoinTime(int64_t seconds, int64_t tenths) {
 } // namespace
 
 std::string FormatTimeUnsigned(uint32_t t) {
-    // Seconds of an unsigned time can exceed int32 only as a very large count, which
-    // shows as dashes either way.
-    const uint32_t seconds = t / 1000;
-    return JoinTime(seconds > 0x7FFFFFFFu ? 0x7FFFFFFF : seconds, (t % 1000) / 100);
+    return JoinTime(t / 1000, (t % 1000) / 100);
 }
 
 std::string FormatTimeSigned(int32_t t) {

@@ -5,6 +5,8 @@
 
 TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform)
     : Clock(clock), Host(host), ExeDir(std::move(exeDir)), Components(ExeDir, std::move(platform)) {
+    ClientWidth = Components.ClientWidth();
+    ClientHeight = Components.ClientHeight();
     PBLife.SetPosition(Life);
 }
 

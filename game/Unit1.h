@@ -25,6 +25,8 @@ public:
     virtual ~IFrameDrawer() = default;
     // Clears the target and queues the whole frame into the scene from the state.
     virtual void DrawFrame(const TFrameState& frame) = 0;
+    // Draws everything queued (the scene's Render), between BeginScene and EndScene.
+    virtual void RenderScene() = 0;
 };
 
 constexpr uint16_t VK_RETURN = 13;
@@ -33,7 +35,7 @@ constexpr uint16_t VK_SPACE = 32;
 class TForm1 : public TGameState {
 public:
     // What the window provides: the clock, the host, the program folder and the platform
-    // behind the components (audio output, input backend, graphics device).
+    // behind the components (the graphics device's owner, the audio output, the input).
     TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -44,8 +46,12 @@ public:
     void FormCreate();
 
     // The idle tick; Done is true on entry and set to false to be called again at once.
+    // A failed game-clear write raises its EStreamError through it, for the window to show.
     void ApplicationEvents1Idle(bool& Done);
+    // Draws one frame if the device allows it; resets a device that asks for it.
     void RenderFrame();
+    // Between BeginScene and EndScene: handles pending window messages (Enter and Space
+    // may run here), runs the state pass, then lets the drawer queue the frame.
     void ComposeFrame();
     // The game-state steps of a frame, in the frame's order: the food's hop, the cats'
     // step, the fall, the time text, the blinks and the growth of the game-clear picture.
@@ -60,6 +66,8 @@ public:
     void CheckFood();
     void CheckCatBite();
     void CheckFall();
+    // One hop, one step of every cat, one shrink of the fall; the state pass calls them
+    // when they are due.
     void StepFood();
     void StepCats();
     void StepFall();
@@ -98,7 +106,6 @@ private:
     bool AfterMove();
     void EnableTopMenus(bool enabled);
     void EndPlay(); // Hamster.Active := false; enable the three menus
-    void StartPlay();
     void EnterPressed();
     void ContinueRestoredBoard();
     void StartNextBoard();

@@ -3,7 +3,7 @@
 // what must be there. The program runs from a copy of the build's program folder,
 // started in another current directory, so the files it writes stay in the copy.
 #include "XClose.h"
-#include "support/PngImage.h"
+#include "screen/PngImage.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -63,8 +63,9 @@ TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
     PassStartup();
     THamsterSizes sizes;
     for (size_t d = 0; d < 4; ++d)
-        sizes[d] = THamsterSize{static_cast<int32_t>(comps.hamster[d].Width),
-                                static_cast<int32_t>(comps.hamster[d].Height)};
+        sizes[d] =
+            THamsterSize{static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Width),
+                         static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Height)};
     Bot bot(form, sizes);
     int boardsStarted = 0, cleared = 0, lost = 0, falls = 0;
     for (int tick = 0; tick < 400000 && !form.GameClear; ++tick) {
@@ -100,7 +101,7 @@ TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
     EXPECT_GE(cleared + 1, 30);
     EXPECT_EQ(form.HighScore, form.Score);
     EXPECT_GT(form.Score, 30 * 100);
-    EXPECT_EQ(comps.loads.back(), "GC.bmp");
+    EXPECT_EQ(GetEntry(), "GC.bmp");
     EXPECT_EQ(std::count(music.calls.begin(), music.calls.end(), "PlayJingle 9"), 1);
     EXPECT_EQ(std::count(music.calls.begin(), music.calls.end(), "PlayJingle 29"), 1);
     EXPECT_TRUE(TopMenusEnabled());

@@ -167,7 +167,7 @@ TEST_F(ControlsTest, EnterContinuesARestoredBoardWhereItStopped) {
     // A new run restores it.
     ManualClock clock2(50000);
     ScriptedHost host2;
-    FormPlatform platform2;
+    TestPlatform platform2;
     TForm1 again(clock2, host2, dir.Dir(), platform2.Make());
     again.FormCreate();
     ASSERT_TRUE(again.CanOfferResume());

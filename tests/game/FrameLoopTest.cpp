@@ -1,12 +1,16 @@
 #include "GameFixture.h"
 
+#include "base/Stream.h"
+
 TEST_F(GameTest, StartValuesAndTheBoardBehindTheTitle) {
     Create();
-    EXPECT_EQ(comps.loaded, 1);
     EXPECT_EQ(form.Stage, 0);
     EXPECT_EQ(form.CatCount, 1);
     EXPECT_FALSE(form.FoodIsApple);
-    EXPECT_EQ(comps.loads, std::vector<std::string>{"himawari_tane0.bmp"});
+    EXPECT_EQ(FoodEntry(), "himawari_tane0.bmp");
+    EXPECT_EQ(GetEntry(), "get.bmp");
+    EXPECT_EQ(form.Components.HamsterSize(DirUp).Height, 40u);
+    EXPECT_EQ(form.ClientWidth, 764);
     EXPECT_TRUE(TakeSounds().empty());
     EXPECT_EQ(Text(TStatusText::HighScoreValue), "000000");
     EXPECT_EQ(Text(TStatusText::LifeValue), "030");
@@ -24,15 +28,15 @@ TEST_F(GameTest, StartValuesAndTheBoardBehindTheTitle) {
 TEST_F(GameTest, TicksAreGatedTo25MsAndSleepAwayMostOfTheWait) {
     Create();
     EXPECT_FALSE(Tick()); // first tick at 1000: movement step, frame
-    EXPECT_EQ(comps.frames, 1);
+    EXPECT_EQ(Frames(), 1);
     // Movement padded to 15 ms less 3, then the frame to 25 ms less 3.
     EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{12, 10}));
     EXPECT_EQ(clock.Now(), 1022u);
     EXPECT_FALSE(Tick()); // 22 ms after the last tick: nothing
-    EXPECT_EQ(comps.frames, 1);
+    EXPECT_EQ(Frames(), 1);
     clock.Set(1025);
     EXPECT_FALSE(Tick()); // a frame, no movement step (75 ms gate)
-    EXPECT_EQ(comps.frames, 2);
+    EXPECT_EQ(Frames(), 2);
     EXPECT_EQ(clock.sleeps.back(), 22u);
     clock.Set(1075);
     Tick();
@@ -105,9 +109,9 @@ TEST_F(GameTest, ReachingTheFoodOrBitingEndsTheTickWithoutAFrame) {
     Enter();
     SmallBoard();
     FoodAt(1, 0);
-    const int frames = comps.frames;
+    const int frames = Frames();
     EXPECT_TRUE(Step({Right})); // Done left true
-    EXPECT_EQ(comps.frames, frames);
+    EXPECT_EQ(Frames(), frames);
     EXPECT_TRUE(form.BoardClear);
 
     Enter();
@@ -115,11 +119,11 @@ TEST_F(GameTest, ReachingTheFoodOrBitingEndsTheTickWithoutAFrame) {
     AddCat(1, 0);
     form.Life = 100;
     EXPECT_TRUE(Step({Right, Down}));
-    EXPECT_EQ(comps.frames, frames);
+    EXPECT_EQ(Frames(), frames);
     EXPECT_EQ(form.Hamster.Row, 0) << "the bite ended the step before the down move";
     EXPECT_FALSE(form.CatHit);
     EXPECT_FALSE(Step({}));
-    EXPECT_EQ(comps.frames, frames + 1);
+    EXPECT_EQ(Frames(), frames + 1);
 }
 
 TEST_F(GameTest, ALostDeviceFreezesTheTimedStepsAndANotResetDeviceIsReset) {
@@ -130,23 +134,22 @@ TEST_F(GameTest, ALostDeviceFreezesTheTimedStepsAndANotResetDeviceIsReset) {
     form.Food.Col = 1;
     form.Food.Row = 4;
     AddCat(4, 4);
-    comps.state = TDeviceState::Lost;
-    const int frames = comps.frames;
+    platform.SetDeviceState(TDeviceState::Lost);
+    const int frames = Frames();
     clock.Advance(5000);
     Tick();
     EXPECT_EQ(form.Cats[0].Col, 4);
     EXPECT_EQ(form.FoodMoveTime, form.BoardStartTime);
-    EXPECT_EQ(comps.frames, frames);
-    comps.state = TDeviceState::NotReset;
+    EXPECT_EQ(Frames(), frames);
+    platform.SetDeviceState(TDeviceState::NotReset);
     clock.Advance(25);
     Tick();
-    EXPECT_EQ(comps.resets, 1);
-    EXPECT_EQ(comps.frames, frames);
-    comps.state = TDeviceState::Ok;
+    EXPECT_EQ(platform.ResetCount(), 1u);
+    EXPECT_EQ(Frames(), frames);
+    platform.SetDeviceState(TDeviceState::Ok);
     clock.Advance(25);
     Tick();
-    EXPECT_EQ(comps.frames, frames + 1);
-    EXPECT_EQ(comps.presents, frames + 1);
+    EXPECT_EQ(Frames(), frames + 1);
     // Overdue timers fire once.
     EXPECT_EQ(form.FoodMoveTime, form.CatMoveTime);
     EXPECT_TRUE(form.Cats[0].Col == 3 || form.Cats[0].Row == 3);
@@ -160,4 +163,39 @@ TEST_F(GameTest, KeyEventsHandledInsideTheFrameTakeEffectBeforeTheStateSteps) {
     Tick();
     EXPECT_TRUE(form.Hamster.Active);
     EXPECT_EQ(Text(TStatusText::TimeValue), "000\"00");
+}
+
+// The shipped pictures and sounds: the game starts on them and its boards can be made
+// with the real hamster (the picture must be at least 20 x 20 pixels).
+TEST(ShippedData, TheGameStartsAndPlaysOnTheRealPicturesAndSounds) {
+    const std::string exeDir = SourceDir();
+    if (!FileExists(exeDir + "Data/data.qda")) GTEST_SKIP() << "no Data folder in " << exeDir;
+    FatalCatcher halts;
+    TempDir logs;
+    SetLayerLogFolders(logs.Dir());
+    ManualClock clock(5000);
+    ScriptedHost host;
+    TestPlatform platform;
+    {
+        TForm1 form(clock, host, exeDir, platform.Make());
+        form.FormCreate();
+        const TPictureSize right = form.Components.HamsterSize(DirRight);
+        EXPECT_GE(right.Width, 20u);
+        EXPECT_GE(right.Height, 20u);
+        EXPECT_EQ(form.Components.PictureEntry(TPicture::Get), "get.bmp");
+        EXPECT_GT(form.Components.PictureSize(TPicture::Food).Width, 0u);
+        clock.Advance(2000);
+        bool done = true;
+        form.ApplicationEvents1Idle(done);
+        uint16_t enter = VK_RETURN;
+        form.FormKeyDown(enter);
+        EXPECT_TRUE(form.Hamster.Active);
+        for (int i = 0; i < 80; ++i) {
+            clock.Advance(25);
+            done = true;
+            form.ApplicationEvents1Idle(done);
+        }
+        EXPECT_GE(platform.PresentCount(), 40u);
+    }
+    SetLayerLogFolders("");
 }

@@ -1,11 +1,9 @@
 #pragma once
 // Drives TForm1 headless: a manual clock, a scripted host, a temporary program folder
 // and recording components.
+#include "TestPlatform.h"
 #include "game/Unit1.h"
 #include "input/DikCodes.h"
-#include "input/FakeControllers.h"
-#include "input/WindowInput.h"
-#include "sound/WavBytes.h"
 #include "support/FatalCatcher.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedHost.h"
@@ -17,54 +15,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-// The graphics device's part for these tests: pictures of chosen sizes, a device
-// state the test sets, and counters of the frame's device calls.
-class RecordingGraphics : public IFormGraphics {
-public:
-    void Loaded() override { ++loaded; }
-    TPictureSize HamsterSize(int32_t dir) override { return hamster.at(static_cast<size_t>(dir)); }
-    TPictureSize PictureSize(TPicture picture) override { return pictures[picture]; }
-    void LoadPicture(TPicture picture, const std::string& entry) override {
-        loads.push_back(entry);
-        pictures[picture] = entrySizes.count(entry) ? entrySizes[entry] : TPictureSize{100, 50};
-    }
-    TDeviceState TestCooperativeLevel() override { return state; }
-    void ResetDevice() override { ++resets; }
-    void BeginScene() override { ++frames; }
-    void RenderScene() override {}
-    void EndScene() override {}
-    void Present() override { ++presents; }
-
-    std::array<TPictureSize, 4> hamster{TPictureSize{40, 24}, TPictureSize{24, 40}, TPictureSize{40, 24},
-                                        TPictureSize{24, 40}};
-    std::map<TPicture, TPictureSize> pictures;
-    std::map<std::string, TPictureSize> entrySizes{{"GC.bmp", TPictureSize{500, 200}}};
-    TDeviceState state = TDeviceState::Ok;
-    std::vector<std::string> loads;
-    int loaded = 0, resets = 0, frames = 0, presents = 0;
-};
-
-// The window's side of a form: the graphics above, the keyboard fed by the test and
-// the sound mixer pulled by nobody.
-struct FormPlatform {
-    RecordingGraphics graphics;
-    WindowInput input{std::make_unique<FakeControllers>()};
-
-    TFormPlatform Make() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Graphics = &graphics;
-        return p;
-    }
-};
-
-// The five sound effects as tiny WAV files in the program's Data folder.
-inline void WriteWaves(const TempDir& dir) {
-    for (const char* name : {"cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
-        dir.Write(std::string("Data/") + name, PcmWav(1, 22050, 16, Pcm16(std::vector<int16_t>(64, 1000))));
-}
 
 enum Arrow { Up = 0, Down = 1, Left = 2, Right = 3 };
 
@@ -88,34 +38,23 @@ public:
 class GameTest : public ::testing::Test {
 protected:
     GameTest() : form(clock, host, Prepared(dir), platform.Make()) { form.SetMusic(&music); }
-    ~GameTest() override {
-        TDDSD::SetLogFolder("");
-        TDDIDEX::SetDebugLogFolder("");
-    }
+    ~GameTest() override { SetLayerLogFolders(""); }
     static std::string Prepared(const TempDir& dir) {
-        WriteWaves(dir);
-        TDDSD::SetLogFolder(dir.Dir());
-        TDDIDEX::SetDebugLogFolder(dir.Dir());
+        WriteTestData(dir);
+        SetLayerLogFolders(dir.Dir());
         return dir.Dir();
     }
 
-    // The channels that are sounding, lowest first; they are stopped for the next check.
-    std::vector<int32_t> TakeSounds() {
-        std::vector<int32_t> playing;
-        for (int32_t i = 0; i < 5; ++i) {
-            TDDSDChannel* c = form.Components.DDSD1.Channel(i);
-            if (c->SoundBuffer() && c->SoundBuffer()->Playing()) playing.push_back(i);
-            c->Stop();
-        }
-        return playing;
-    }
+    std::vector<int32_t> TakeSounds() { return ::TakeSounds(form); }
+    std::string FoodEntry() { return form.Components.PictureEntry(TPicture::Food); }
+    std::string GetEntry() { return form.Components.PictureEntry(TPicture::Get); }
+    int Frames() { return static_cast<int>(platform.PresentCount()); }
     void Hold(std::initializer_list<Arrow> arrows) {
         const uint8_t codes[4] = {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT};
-        for (Arrow a : arrows) platform.input.Keyboard().KeyCodeDown(codes[a]);
+        for (Arrow a : arrows) platform.Keyboard().KeyCodeDown(codes[a]);
     }
     void ReleaseAll() {
-        for (uint8_t code : {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT})
-            platform.input.Keyboard().KeyCodeUp(code);
+        for (uint8_t code : {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT}) platform.Keyboard().KeyCodeUp(code);
     }
 
     void Create() { form.FormCreate(); }
@@ -190,8 +129,7 @@ protected:
     ManualClock clock{1000};
     ScriptedHost host;
     TempDir dir;
-    FormPlatform platform;
-    RecordingGraphics& comps = platform.graphics;
+    TestPlatform platform;
     RecordingMusic music;
     TForm1 form;
 };

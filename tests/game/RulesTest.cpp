@@ -8,7 +8,6 @@ protected:
         Enter();
         SmallBoard();
         TakeSounds();
-        comps.loads.clear();
     }
 };
 
@@ -228,7 +227,7 @@ TEST_F(RulesTest, ScoreLifeAndRecordsAtTheFood) {
     const int32_t first = form.RecordTimes[0];
     EXPECT_EQ(first, 5000);
     EXPECT_EQ(Text(TStatusText::FoodsValue), "01");
-    EXPECT_EQ(comps.loads, std::vector<std::string>{"get.bmp"});
+    EXPECT_EQ(GetEntry(), "get.bmp");
 
     // The same time again is no record; 30 s or more scores exactly 100.
     Enter();
@@ -275,17 +274,18 @@ TEST_F(RulesTest, StageFoodsPlayJinglesSetCheckpointsAndChangePictures) {
     eat(9);
     EXPECT_EQ(music.calls.back(), "PlayJingle 9");
     EXPECT_TRUE(TakeSounds().empty());
-    EXPECT_EQ(comps.loads.back(), "10get.bmp");
+    EXPECT_EQ(GetEntry(), "10get.bmp");
     EXPECT_EQ(form.CheckpointScore, form.Score);
     EXPECT_EQ(form.CheckpointLife, form.Life);
     eat(10);
     EXPECT_EQ(TakeSounds(), std::vector<int32_t>{3});
-    EXPECT_EQ(comps.loads.back(), "get.bmp");
+    EXPECT_EQ(GetEntry(), "get.bmp");
+    form.Components.LoadPicture(TPicture::Get, "GC.bmp");
     eat(15);
-    EXPECT_EQ(comps.loads.size(), 2u) << "other counts keep the picture";
+    EXPECT_EQ(GetEntry(), "GC.bmp") << "other counts keep the picture";
     eat(19);
     EXPECT_EQ(music.calls.back(), "PlayJingle 19");
-    EXPECT_EQ(comps.loads.back(), "20get.bmp");
+    EXPECT_EQ(GetEntry(), "20get.bmp");
     const int32_t checkpoint = form.Score;
     eat(25);
     EXPECT_EQ(form.CheckpointScore, checkpoint);
@@ -302,7 +302,7 @@ TEST_F(RulesTest, GameClearRaisesTheHighScoreOnlyWhenStrictlyHigherAndWritesTheR
     Step({Right});
     EXPECT_TRUE(form.GameClear);
     EXPECT_EQ(music.calls.back(), "PlayJingle 29");
-    EXPECT_EQ(comps.loads.back(), "GC.bmp");
+    EXPECT_EQ(GetEntry(), "GC.bmp");
     EXPECT_EQ(form.Score, 5000);
     EXPECT_EQ(form.HighScore, 5000);
     EXPECT_FALSE(form.HighScoreUpdated);
@@ -370,4 +370,42 @@ TEST_F(RulesTest, BlinksToggleEvery300Ms) {
     clock.Set(t + 600);
     form.UpdateFrameState();
     EXPECT_FALSE(form.NewRecordBlinkOn);
+}
+
+TEST_F(RulesTest, ValuesAtTheirLimitsWrapInsteadOfOverflowing) {
+    // Only a hand-made saved game gets here; the sums wrap as 32-bit values do.
+    form.Score = INT32_MAX;
+    form.Life = INT32_MAX;
+    form.FoodsCount = INT32_MAX;
+    FoodAt(1, 0);
+    Step({Right});
+    EXPECT_EQ(form.Life, 200);
+    EXPECT_LT(form.Score, 0);
+    EXPECT_EQ(form.FoodsCount, INT32_MIN);
+    EXPECT_EQ(Text(TStatusText::FoodsValue), "-2147483648");
+
+    Enter();
+    SmallBoard();
+    form.Life = INT32_MIN;
+    AddCat(1, 0);
+    Step({Right});
+    EXPECT_EQ(form.Life, INT32_MAX - 29);
+}
+
+TEST(StatusTexts, NumbersAndTimes) {
+    EXPECT_EQ(FormatNumber(7, 3), "007");
+    EXPECT_EQ(FormatNumber(0, 2), "00");
+    EXPECT_EQ(FormatNumber(1234, 3), "---");
+    EXPECT_EQ(FormatNumber(-30, 3), "-30");
+    EXPECT_EQ(FormatNumber(999999, 6), "999999");
+    EXPECT_EQ(FormatTimeUnsigned(12345), "012\"03");
+    EXPECT_EQ(FormatTimeUnsigned(1000000), "---\"00") << "1000 s or more shows dashes";
+    EXPECT_EQ(FormatTimeUnsigned(0xFFFFFFFFu), "---\"02");
+    EXPECT_EQ(FormatRecordLine(100000, 2), "100\"00(2)");
+    EXPECT_EQ(FormatTimeSigned(-1500), "-1\"-5");
+    TStatusTexts texts;
+    const uint32_t r = texts.Revision(TStatusText::ScoreValue);
+    texts.Set(TStatusText::ScoreValue, "000100");
+    EXPECT_EQ(texts.Revision(TStatusText::ScoreValue), r + 1);
+    EXPECT_EQ(TStatusTexts::RecordLine(3), TStatusText::RecordValue3);
 }

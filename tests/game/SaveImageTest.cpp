@@ -210,8 +210,7 @@ TEST_F(GameTest, SavingBetweenBoardsAndRestoringInANewRun) {
 
     ManualClock clock2(9000);
     ScriptedHost host2;
-    FormPlatform platform2;
-    RecordingGraphics& comps2 = platform2.graphics;
+    TestPlatform platform2;
     TForm1 again(clock2, host2, dir.Dir(), platform2.Make());
     again.FormCreate();
     ASSERT_TRUE(again.CanOfferResume());
@@ -221,7 +220,8 @@ TEST_F(GameTest, SavingBetweenBoardsAndRestoringInANewRun) {
     EXPECT_EQ(again.XLines, lines);
     EXPECT_EQ(again.FoodsCount, 1);
     EXPECT_EQ(again.Texts.Text(TStatusText::FoodsValue), "01");
-    EXPECT_EQ(comps2.loads.back(), again.FoodIsApple ? "apple.bmp" : "himawari_tane0.bmp");
+    EXPECT_EQ(again.Components.PictureEntry(TPicture::Food),
+              again.FoodIsApple ? "apple.bmp" : "himawari_tane0.bmp");
     // A finished game is not offered.
     again.SaveImage.SetGameClear(true);
     EXPECT_FALSE(again.CanOfferResume());

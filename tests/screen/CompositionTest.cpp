@@ -20,9 +20,9 @@ protected:
         TSXRenderingQueue& q = graphics.Scene->OverlayQueue();
         std::vector<TSXPolygon2D> items;
         for (int32_t i = 0; i < q.Polygon2DCount(); ++i) items.push_back(q.Polygon2D(i));
-        graphics.BeginScene();
+        form.Components.BeginScene();
         graphics.RenderScene(); // empties the queues
-        graphics.EndScene();
+        form.Components.EndScene();
         return items;
     }
     // Where and how the texture was drawn in the last composed frame; none when not drawn.
@@ -104,8 +104,8 @@ TEST_F(CompositionTest, AHighScoreBlinksTheScoreAndAddsThePrefix) {
     EXPECT_EQ(message->y, 280.0f);
     EXPECT_EQ(message->x, static_cast<float>((764 - static_cast<int32_t>(graphics.MessageTex->Width())) / 2));
     // The grown picture has its full size, its top at 150.
-    auto get = Find(items, graphics.GetTex.get());
-    EXPECT_EQ(get->w, static_cast<float>(graphics.GetTex->Width()));
+    auto get = Find(items, &graphics.GetTex());
+    EXPECT_EQ(get->w, static_cast<float>(graphics.GetTex().Width()));
     EXPECT_EQ(get->y, 150.0f);
 }
 
@@ -134,10 +134,10 @@ TEST_F(CompositionTest, APictureLargerThanItsCellHasNegativeOffsets) {
     form.Cats.clear();
     form.Food.Col = form.Food.Row = 0;
     form.FoodMoveTime = clock.Now();
-    auto food = Find(Compose(), graphics.FoodTex.get());
+    auto food = Find(Compose(), &graphics.FoodTex());
     ASSERT_TRUE(food);
-    const auto w = static_cast<int32_t>(graphics.FoodTex->Width()),
-               h = static_cast<int32_t>(graphics.FoodTex->Height());
+    const auto w = static_cast<int32_t>(graphics.FoodTex().Width()),
+               h = static_cast<int32_t>(graphics.FoodTex().Height());
     ASSERT_GT(w, 10);
     EXPECT_EQ(food->x, static_cast<float>(20 + (10 - w) / 2));
     EXPECT_EQ(food->y, static_cast<float>(20 + (10 - h) / 2));
@@ -152,7 +152,7 @@ TEST_F(CompositionTest, AFallingHamsterIsDrawnOnlyWhenItsFallSteps) {
     form.Hamster.FallWidth = 54;
     form.Hamster.FallHeight = 28;
     form.FallStepTime = clock.Now();
-    const TDGTexture* hamster = graphics.HamsterTex[static_cast<size_t>(form.Hamster.Dir)].get();
+    const TDGTexture* hamster = &graphics.HamsterTex(form.Hamster.Dir);
     clock.Advance(200);
     EXPECT_FALSE(Find(Compose(), hamster)); // not more than 200 ms yet
     clock.Advance(1);

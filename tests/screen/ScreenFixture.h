@@ -2,15 +2,17 @@
 // Drives the real form headless: the game's Data files copied into a temporary program
 // folder, the graphics on the software device of a 764 x 500 window without a screen,
 // a manual clock, a scripted host, the keyboard fed by the test.
-#include "game/FormGraphics.h"
+#include "game/FormScreen.h"
 #include "game/Unit1.h"
 #include "graphics/device/SoftwareDevice.h"
+#include "input/Ddidex.h"
 #include "input/DikCodes.h"
+#include "sound/ddsd.h"
 #include "input/FakeControllers.h"
 #include "input/WindowInput.h"
 #include "support/FatalCatcher.h"
 #include "support/ManualClock.h"
-#include "support/PngImage.h"
+#include "screen/PngImage.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -34,9 +36,8 @@ inline std::string PreparedProgramFolder(const TempDir& dir) {
 class ScreenTest : public ::testing::Test {
 protected:
     ScreenTest()
-        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), graphics(owner, exeDir),
-          form(clock, host, exeDir, Platform()) {
-        graphics.Attach(form);
+        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), form(clock, host, exeDir, Platform()),
+          graphics(form) {
         form.SetFrameDrawer(&graphics);
         owner.SoftwareConfig()->PresentSink = [this](const TSoftwareFrame& f) {
             frame.width = static_cast<int32_t>(f.Width);
@@ -56,15 +57,20 @@ protected:
         TFormPlatform p;
         p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
         p.Input = &input;
-        p.Graphics = &graphics;
+        p.Owner = &owner;
         return p;
     }
 
     // Start-up, then past the first 2 s so that Enter is taken.
     void Start() {
-        form.FormCreate();
+        Create();
         clock.Set(form.StartTime + 2000);
         Tick();
+    }
+    // The window's start-up: the form's, then the screen's.
+    void Create() {
+        form.FormCreate();
+        graphics.Loaded();
     }
     bool Tick() {
         bool done = true;
@@ -86,8 +92,8 @@ protected:
     std::string exeDir;
     WindowInput input{std::make_unique<FakeControllers>()};
     THeadlessOwner owner;
-    TFormGraphics graphics;
     TForm1 form;
+    TFormScreen graphics;
     PngImage frame;
 };
 

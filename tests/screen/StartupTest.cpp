@@ -4,7 +4,7 @@
 #include "base/Stream.h"
 
 TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
-    form.FormCreate();
+    Create();
     EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "000000");
     EXPECT_EQ(form.Texts.Text(TStatusText::LifeValue), "030");
     EXPECT_EQ(form.PBLife.Position(), 30);
@@ -24,29 +24,29 @@ TEST_F(ScreenTest, TheHighScoreComesFromTheRecordsFile) {
     TSaveImage image;
     image.SetHighScore(4321);
     image.WriteToFile(exeDir + "Data/record.dat");
-    form.FormCreate();
+    Create();
     EXPECT_EQ(form.HighScore, 4321);
     EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "004321");
 }
 
 TEST_F(ScreenTest, TheTexturesOfStartUpAreKeyed) {
-    form.FormCreate();
+    Create();
     // The window font: bold italic values, bold labels.
     EXPECT_EQ(graphics.ValueWriter->Font().Style, fsBold | fsItalic);
     EXPECT_EQ(graphics.LabelWriter->Font().Style, fsBold);
     EXPECT_EQ(graphics.BackgroundTex->Width(), 764u);
     EXPECT_EQ(graphics.BackgroundTex->Height(), 500u);
     // The hamster's picture decides which cells hold it: its two facings swap sides.
-    const TPictureSize right = graphics.HamsterSize(0), up = graphics.HamsterSize(3);
+    const TPictureSize right = form.Components.HamsterSize(0), up = form.Components.HamsterSize(3);
     EXPECT_EQ(right.Width, up.Height);
     EXPECT_EQ(right.Height, up.Width);
-    EXPECT_GT(graphics.PictureSize(TPicture::Food).Width, 0u);
+    EXPECT_GT(form.Components.PictureSize(TPicture::Food).Width, 0u);
 }
 
 TEST_F(ScreenTest, AMissingPictureFailsTheStartUpWithItsName) {
     std::filesystem::remove(dir.Path() / "Data" / "haikei.jpg");
     try {
-        form.FormCreate();
+        Create();
         FAIL() << "start-up went on without its background";
     } catch (const Exception& e) {
         EXPECT_NE(std::string(e.what()).find("haikei.jpg"), std::string::npos) << e.what();

@@ -1,9 +1,8 @@
 #pragma once
-// The graphics side of the main window: the device component DG, the sprite scene, the
-// two text writers and every texture of the game, and the composition of each frame
-// (background, board, food, cats, hamster, status panel and the pictures of the
-// current phase) from the form's state.
-#include "game/FormComponents.h"
+// The screen of the main window: the sprite scene, the two text writers and every
+// texture the frame shows besides the pictures the rules own (hamster, food, board
+// clear), and the composition of each frame (background, board, food, cats, hamster,
+// status panel and the pictures of the current phase) from the form's state.
 #include "game/StatusTexts.h"
 #include "game/Unit1.h"
 #include "graphics/DGTexture.h"
@@ -19,35 +18,25 @@
 // The window's font: "MS UI Gothic", 21 pixels, bold italic, Shift-JIS.
 TSXFont WindowFont();
 
-// N rounded to the nearest integer, halves to even.
+// v rounded to the nearest integer, halves to even.
 int32_t Nearest(double v);
 
-class TFormGraphics : public IFormGraphics, public IFrameDrawer {
+class TFormScreen : public IFrameDrawer {
 public:
-    // owner: the window (client size, where the render driver comes from).
-    TFormGraphics(IDGOwner& owner, std::string exeDir);
-    ~TFormGraphics() override;
-    TFormGraphics(const TFormGraphics&) = delete;
-    TFormGraphics& operator=(const TFormGraphics&) = delete;
+    // The form whose device it draws with and whose state its frames show.
+    explicit TFormScreen(const TForm1& form);
+    ~TFormScreen() override;
+    TFormScreen(const TFormScreen&) = delete;
+    TFormScreen& operator=(const TFormScreen&) = delete;
 
-    // The form whose state the frames show; set once the form exists.
-    void Attach(const TForm1& form) { form_ = &form; }
+    // The screen's part of start-up, once the form's components have made the device:
+    // the scene, the writers with the window font, and every texture with its colour
+    // key or label text. Raises what the layers raise on a bad file.
+    void Loaded();
 
-    // IFormGraphics: the device for the client size, the scene, the writers and every
-    // texture of start-up with its colour key and label text.
-    void Loaded() override;
-    TPictureSize HamsterSize(int32_t dir) override;
-    TPictureSize PictureSize(TPicture picture) override;
-    void LoadPicture(TPicture picture, const std::string& entry) override;
-    TDeviceState TestCooperativeLevel() override;
-    void ResetDevice() override;
-    void BeginScene() override;
-    void RenderScene() override;
-    void EndScene() override;
-    void Present() override;
-
-    // IFrameDrawer: clears the target and queues the whole frame.
+    // IFrameDrawer: clears the target and queues the whole frame; draws the queue.
     void DrawFrame(const TFrameState& frame) override;
+    void RenderScene() override;
 
     // Queues the whole texture at its own size (blend mode 2, point sampling, overlay).
     void DrawSprite(TDGTexture& Texture, int32_t X, int32_t Y, uint32_t Colour);
@@ -60,34 +49,38 @@ public:
     // Renders every status text whose value changed since it was last rendered.
     void RefreshTexts();
 
-    TDODozuz DG;
     std::unique_ptr<TSXScene> Scene;
     std::unique_ptr<TSXTextWriter> ValueWriter;
     std::unique_ptr<TSXTextWriter> LabelWriter;
 
     std::unique_ptr<TDGTexture> BackgroundTex, VLineTex, HLineTex;
-    std::array<std::unique_ptr<TDGTexture>, 4> HamsterTex;
     std::unique_ptr<TDGTexture> LifeValueTex;
     std::array<std::unique_ptr<TDGTexture>, 4> CatTex;
-    std::unique_ptr<TDGTexture> FoodTex, GameOverTex, GetTex, TimeValueTex, TimeLabelTex;
+    std::unique_ptr<TDGTexture> GameOverTex, TimeValueTex, TimeLabelTex;
     std::array<std::unique_ptr<TDGTexture>, 3> RecordValueTex;
     std::unique_ptr<TDGTexture> RecordLabelTex, ScoreValueTex, ScoreLabelTex, HighScoreValueTex,
         HighScoreLabelTex, FoodsValueTex, FoodsLabelTex, HelpLineTex, MessageTex, MessageBackTex, TitleTex,
         LogoTex;
 
+    // The pictures the rules own.
+    TDGTexture& HamsterTex(int32_t dir) const {
+        return *form_.Components.HamsterTex[static_cast<size_t>(dir & 3)];
+    }
+    TDGTexture& FoodTex() const { return *form_.Components.FoodTex; }
+    TDGTexture& GetTex() const { return *form_.Components.GetTex; }
+
 private:
     std::unique_ptr<TDGTexture> NewTexture();
     std::unique_ptr<TDGTexture> ArchiveTexture(const std::string& entry, uint32_t key);
     TDGTexture* TextTexture(TStatusText which);
-    std::string ArchivePath() const;
-    void DrawBoard(const TForm1& f);
+    void ReleaseTextures();
+    void DrawBoard();
     void DrawCentred(TDGTexture& tex, int32_t col, int32_t row);
-    void DrawHamster(const TForm1& f, const TFrameState& frame);
-    void DrawPanel(const TForm1& f);
-    void DrawPhasePictures(const TForm1& f, const TFrameState& frame);
+    void DrawHamster(const TFrameState& frame);
+    void DrawPanel();
+    void DrawPhasePictures(const TFrameState& frame);
     int32_t CentredX(const TDGTexture& tex) const;
 
-    std::string exeDir_;
-    const TForm1* form_ = nullptr;
+    const TForm1& form_;
     std::array<uint32_t, static_cast<size_t>(TStatusText::Count)> rendered_{};
 };
