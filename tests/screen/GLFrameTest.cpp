@@ -1,0 +1,128 @@
+// Whole game frames through the OpenGL device match the software device's golden
+// frames. Runs under a display with OpenGL 3.3 (Xvfb's Mesa llvmpipe in CI).
+#include "ScreenFixture.h"
+#include "graphics/device/OpenGLDevice.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+
+namespace {
+
+// A 764 x 500 window whose driver is the OpenGL one, drawing into a framebuffer object
+// of an offscreen 3.3 core context.
+class GLOwner : public THeadlessOwner {
+public:
+    GLOwner() : THeadlessOwner(764, 500), config_(std::make_shared<TGLConfig>()) {
+        QSurfaceFormat f;
+        f.setVersion(3, 3);
+        f.setProfile(QSurfaceFormat::CoreProfile);
+        context_.setFormat(f);
+        surface_.setFormat(f);
+        surface_.create();
+        if (!context_.create() || !context_.makeCurrent(&surface_)) return;
+        fbo_ = std::make_unique<QOpenGLFramebufferObject>(764, 500);
+        context_.doneCurrent();
+        ok_ = fbo_->isValid();
+        TGLContextHooks& h = config_->Hooks;
+        h.MakeCurrent = [this] { return context_.makeCurrent(&surface_); };
+        h.DoneCurrent = [this] { context_.doneCurrent(); };
+        h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(fbo_->handle()); };
+    }
+    ~GLOwner() override {
+        if (context_.makeCurrent(&surface_)) fbo_.reset();
+    }
+    std::shared_ptr<IRenderDriver> CreateDriver() override { return std::make_shared<OpenGLDriver>(config_); }
+    bool Ok() const { return ok_; }
+    TGLConfig& Config() { return *config_; }
+
+private:
+    QOffscreenSurface surface_;
+    QOpenGLContext context_;
+    std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+    std::shared_ptr<TGLConfig> config_;
+    bool ok_ = false;
+};
+
+class GLFrameTest : public ::testing::Test {
+protected:
+    GLFrameTest() : exeDir(PreparedProgramFolder(dir)), form(clock, host, exeDir, Platform()), screen(form) {
+        form.SetFrameDrawer(&screen);
+        owner.Config().PresentSink = [this](const TSoftwareFrame& f) {
+            frame.width = static_cast<int32_t>(f.Width);
+            frame.height = static_cast<int32_t>(f.Height);
+            frame.argb.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+        };
+    }
+    ~GLFrameTest() override {
+        form.SetFrameDrawer(nullptr);
+        TDDSD::SetLogFolder("");
+        TDDIDEX::SetDebugLogFolder("");
+    }
+    TFormPlatform Platform() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Owner = &owner;
+        return p;
+    }
+    void SetUp() override {
+        if (!owner.Ok()) GTEST_SKIP() << "no OpenGL 3.3 context on this display";
+    }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    std::string exeDir;
+    WindowInput input{std::make_unique<FakeControllers>()};
+    GLOwner owner;
+    TForm1 form;
+    TFormScreen screen;
+    PngImage frame;
+};
+
+} // namespace
+
+TEST_F(GLFrameTest, TheTitleScreenMatchesTheSoftwareDevice) {
+    form.FormCreate();
+    screen.Loaded();
+    clock.Set(form.StartTime + 2000);
+    bool done = true;
+    form.ApplicationEvents1Idle(done);
+    form.RenderFrame();
+    ASSERT_EQ(owner.Config().PresentCount, 2u);
+    ExpectGolden(frame, "title");
+}
+
+TEST_F(GLFrameTest, AGameClearFrameMatchesTheSoftwareDevice) {
+    // The same steps as the software golden: stretched and translucent pictures, the
+    // message on its box, blinking texts.
+    form.FormCreate();
+    screen.Loaded();
+    clock.Set(form.StartTime + 2000);
+    bool done = true;
+    form.ApplicationEvents1Idle(done);
+    form.FoodsCount = 29;
+    uint16_t enter = VK_RETURN;
+    form.FormKeyDown(enter);
+    form.Score = 123456;
+    clock.Advance(2500);
+    form.Hamster.Col = form.Food.Col;
+    form.Hamster.Row = form.Food.Row;
+    form.CheckFood();
+    for (int i = 0; i < 30 && form.ClearGrowing; ++i) {
+        clock.Advance(200);
+        form.RenderFrame();
+    }
+    if (!form.HighScoreBlinkOn) clock.Advance(300);
+    form.RenderFrame();
+    ExpectGolden(frame, "gameclear");
+}
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
