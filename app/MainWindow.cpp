@@ -120,16 +120,22 @@ void MainWindow::ShowCentred() {
 }
 
 // The idle notification: when the handler leaves Done true, the driver stops until the
-// next input event. Not inside the composition's own handling of pending events.
+// next input event. It never runs inside the composition's own handling of pending
+// events; inside a modal dialog's loop (a question asked by a tick) it does, as the
+// game expects.
 void MainWindow::OnIdle() {
-    if (!created_ || inTick_ || closing_ || host_->ProcessingMessages()) return;
-    inTick_ = true;
+    if (!created_ || closing_ || host_->ProcessingMessages()) return;
+    if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
+    ++tickDepth_;
     bool done = true;
     const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
-    inTick_ = false;
+    --tickDepth_;
     SyncMenus();
     SyncLifeBar();
-    if (done || !ok) idle_.stop();
+    if (done || !ok)
+        idle_.stop();
+    else if (!idle_.isActive())
+        idle_.start();
 }
 
 void MainWindow::RestartIdle() {

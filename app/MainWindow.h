@@ -62,7 +62,7 @@ private:
     QProgressBar* lifeBar_ = nullptr;
     QTimer idle_;
     bool created_ = false;
-    bool inTick_ = false;
+    int tickDepth_ = 0;
     bool closing_ = false;
     std::map<TMenuItem*, QAction*> actions_;
     std::vector<std::pair<TMenuItem*, QMenu*>> menus_;

@@ -68,6 +68,11 @@ protected:
         if (!fs::exists(build + "himawari")) GTEST_SKIP() << "the program is not built";
         fs::copy_file(build + "himawari", dir.Path() / "himawari");
         fs::copy(build + "Data", dir.Path() / "Data", fs::copy_options::recursive);
+        Launch();
+    }
+    // Starts the program and waits for its window.
+    void Launch() {
+        exited = false;
         pid = fork();
         if (pid == 0) {
             // Started from elsewhere: the program finds its data beside itself.
@@ -82,6 +87,14 @@ protected:
         ASSERT_FALSE(windows.empty()) << "no game window";
         window = windows.front();
         Shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null");
+    }
+    // Waits until n windows of the game are shown (a question adds one).
+    bool WaitWindows(size_t n) {
+        for (int i = 0; i < 80; ++i) {
+            if (GameWindows().size() == n) return true;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
     }
     void TearDown() override {
         if (pid > 0 && !exited) {
@@ -231,4 +244,32 @@ TEST_F(GameProcess, ClosingOnTheTitleAsksNothing) {
     ASSERT_TRUE(RequestClose(window));
     EXPECT_EQ(WaitExit(5s), 0);
     EXPECT_FALSE(fs::exists(dir.Path() / "Data" / "record.dat"));
+}
+
+TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
+    std::this_thread::sleep_for(2300ms);
+    Key("Return");
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(RequestClose(window));
+    ASSERT_TRUE(WaitWindows(2)) << "no save question";
+    Key("Return"); // Yes
+    ASSERT_EQ(WaitExit(5s), 0);
+    ASSERT_TRUE(fs::exists(dir.Path() / "Data" / "record.dat"));
+    EXPECT_EQ(fs::file_size(dir.Path() / "Data" / "record.dat"), 3416u);
+
+    // The next start asks, 2 s in, whether to go on; Yes and Enter play the board on.
+    Launch();
+    ASSERT_TRUE(WaitWindows(2)) << "no resume question";
+    Key("Return"); // Yes
+    ASSERT_TRUE(WaitWindows(1));
+    Shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null");
+    // The restored board waits behind the title until Enter.
+    Key("Return");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(Share(Client(), 90, 190, 660, 250, Orange), 0.05) << "the title is still shown";
+    // Closing again asks again (a board is in play).
+    ASSERT_TRUE(RequestClose(window));
+    ASSERT_TRUE(WaitWindows(2)) << "no save question";
+    Key("Escape");
+    EXPECT_EQ(WaitExit(5s), 0);
 }
