@@ -2,6 +2,7 @@
 // The sound device: makes primary and secondary buffers over one mixer and hands the
 // mixer to an audio output that pulls the mix. It stands where the system's sound
 // device would; the component above it (TDDSD) keeps its own checks and messages.
+#include "base/SharedRef.h"
 #include "sound/Mixer.h"
 #include "sound/SoundBuffer.h"
 
@@ -65,11 +66,3 @@ private:
     bool hasPrimary_ = false;
     TCooperativeLevel level_ = TCooperativeLevel::Normal;
 };
-
-// Drops one reference and returns how many remain, the way the system's Release does.
-template <typename T> uint32_t ReleaseRef(std::shared_ptr<T>& ref) {
-    if (!ref) return 0;
-    const long rest = ref.use_count() - 1;
-    ref.reset();
-    return static_cast<uint32_t>(rest);
-}

@@ -7,6 +7,7 @@
 // reference and checked the count left, ReleaseRef() below drops one holder and
 // answers how many others are left, so "a release that leaves references
 // outstanding" is still seen (for instance a texture still bound with SetTexture).
+#include "base/SharedRef.h"
 #include "graphics/device/D3DTypes.h"
 
 #include <memory>
@@ -100,12 +101,3 @@ public:
                                  uint32_t BehaviorFlags, D3DPRESENT_PARAMETERS& PresentParams,
                                  std::shared_ptr<IRenderDevice>& Device) = 0;
 };
-
-// Drops the reference p holds and answers how many holders are left: the count
-// IUnknown::Release answered. A null p answers 0.
-template <class T> uint32_t ReleaseRef(std::shared_ptr<T>& p) {
-    if (!p) return 0;
-    const long others = p.use_count() - 1;
-    p.reset();
-    return static_cast<uint32_t>(others);
-}
