@@ -2,7 +2,7 @@
 // The sound device: makes primary and secondary buffers over one mixer and hands the
 // mixer to an audio output that pulls the mix. It stands where the system's sound
 // device would; the component above it (TDDSD) keeps its own checks and messages.
-#include "base/ReleaseRef.h"
+#include "base/SharedRef.h"
 #include "sound/Mixer.h"
 #include "sound/SoundBuffer.h"
 
@@ -66,4 +66,3 @@ private:
     bool hasPrimary_ = false;
     TCooperativeLevel level_ = TCooperativeLevel::Normal;
 };
-

@@ -7,7 +7,7 @@
 // reference and checked the count left, ReleaseRef() below drops one holder and
 // answers how many others are left, so "a release that leaves references
 // outstanding" is still seen (for instance a texture still bound with SetTexture).
-#include "base/ReleaseRef.h"
+#include "base/SharedRef.h"
 #include "graphics/device/D3DTypes.h"
 
 #include <memory>
@@ -101,4 +101,3 @@ public:
                                  uint32_t BehaviorFlags, D3DPRESENT_PARAMETERS& PresentParams,
                                  std::shared_ptr<IRenderDevice>& Device) = 0;
 };
-
