@@ -68,6 +68,9 @@ protected:
         if (!fs::exists(build + "himawari")) GTEST_SKIP() << "the program is not built";
         fs::copy_file(build + "himawari", dir.Path() / "himawari");
         fs::copy(build + "Data", dir.Path() / "Data", fs::copy_options::recursive);
+        // A game saved while playing from the build folder is not this test's.
+        fs::remove(dir.Path() / "Data" / "record.dat");
+        fs::remove(dir.Path() / "Data" / "Settei.ini");
         Launch();
     }
     // Starts the program and waits for its window.
