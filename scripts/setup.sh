@@ -24,8 +24,9 @@ PACKAGES=(
   libsimpleini-dev
   # real-window tests
   xvfb xauth xdotool x11-apps
-  # screenshots of the real window in the end-to-end tests (import)
-  imagemagick
+  # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
+  # and the window's close request sent the way a window manager does (Xlib)
+  imagemagick libpng-dev libx11-dev
 )
 
 source "$(dirname "$0")/apt-ensure.sh"
