@@ -3,8 +3,8 @@
 #include "base/Exception.h"
 #include "base/SafeFile.h"
 
-// Plain bytes in and out: the values are kept as they stand.
-#define SI_NO_CONVERSION
+// The system package builds SimpleIni with ICU; the char interface keeps bytes as they are.
+#define SI_CONVERT_ICU
 #include <SimpleIni.h>
 
 #include <cstdint>
