@@ -47,7 +47,7 @@ TEST(TrackPool, ScanOfAMissingFolderFindsNothing) {
     EXPECT_EQ(list[0], dir.Dir() + "x/y.mp3");
 }
 
-TEST(TrackPool, EveryCycleplaysEachTrackOnce) {
+TEST(TrackPool, EveryCyclePlaysEachTrackOnce) {
     TTrackPool pool;
     pool.Build({"a", "b", "c"});
     TRandom random(42);
