@@ -110,7 +110,7 @@ std::optional<std::vector<TReachAction>> FindPath(const TReachQuery& query) {
     return std::nullopt;
 }
 
-bool FoodReachable(const TBoard& board, const THamsterSizes& sizes) {
+std::optional<std::vector<TReachAction>> FoodPath(const TBoard& board, const THamsterSizes& sizes) {
     TReachQuery q;
     q.XLines = &board.XLines;
     q.YLines = &board.YLines;
@@ -120,5 +120,9 @@ bool FoodReachable(const TBoard& board, const THamsterSizes& sizes) {
     q.StartDir = board.Hamster.Dir;
     q.TargetCol = board.Food.Col;
     q.TargetRow = board.Food.Row;
-    return FindPath(q).has_value();
+    return FindPath(q);
+}
+
+bool FoodReachable(const TBoard& board, const THamsterSizes& sizes) {
+    return FoodPath(board, sizes).has_value();
 }

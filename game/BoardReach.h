@@ -38,4 +38,6 @@ std::optional<std::vector<TReachAction>> FindPath(const TReachQuery& query);
 
 // True when the food's start cell of a generated board can be reached from the
 // hamster's start cell (facing right), ignoring cats.
+// The shortest way from the hamster's start to the food on a generated board (cats ignored).
+std::optional<std::vector<TReachAction>> FoodPath(const TBoard& board, const THamsterSizes& sizes);
 bool FoodReachable(const TBoard& board, const THamsterSizes& sizes);

@@ -13,20 +13,5 @@ PACKAGES=(
   fluidsynth timgm6mb-soundfont lame sox
 )
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "setup-assets: installing ${missing[*]}" >&2
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+source "$(dirname "$0")/apt-ensure.sh"
+ensure_packages setup-assets "${PACKAGES[@]}"

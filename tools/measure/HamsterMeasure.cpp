@@ -19,19 +19,6 @@ THamsterSizes SizesFor(THamsterCandidate c, bool turnedPictures) {
     return {side, turned, side, turned};
 }
 
-std::optional<std::vector<TReachAction>> PathOnBoard(const TBoard& board, const THamsterSizes& sizes) {
-    TReachQuery q;
-    q.XLines = &board.XLines;
-    q.YLines = &board.YLines;
-    q.Sizes = sizes;
-    q.StartCol = board.Hamster.Col;
-    q.StartRow = board.Hamster.Row;
-    q.StartDir = board.Hamster.Dir;
-    q.TargetCol = board.Food.Col;
-    q.TargetRow = board.Food.Row;
-    return FindPath(q);
-}
-
 std::string Percent(int32_t part, int32_t whole) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f %%", whole > 0 ? 100.0 * part / whole : 0.0);
@@ -51,11 +38,11 @@ THamsterShare MeasureHamster(THamsterCandidate size, int32_t boards, uint64_t se
     for (int32_t i = 0; i < boards; ++i) {
         const TBoard board = GenerateBoard(size.Width, size.Height, 1, BoardLeft, BoardTop, random);
         ++share.Boards;
-        const auto path = PathOnBoard(board, turning);
+        const auto path = FoodPath(board, turning);
         if (!path) continue;
         ++share.Reachable;
         share.TurnsOnShortest += std::count(path->begin(), path->end(), TReachAction::Turn);
-        if (PathOnBoard(board, straight)) ++share.WithoutTurning;
+        if (FoodPath(board, straight)) ++share.WithoutTurning;
     }
     return share;
 }
