@@ -280,3 +280,18 @@ TEST_F(MusicTest, AnUnwritableSettingsFileIsReportedOnceAndClosingGoesOn) {
     EXPECT_EQ(host.messages, Calls{Data("Settei.ini") + " に書き込めません"});
     EXPECT_EQ(mp3.calls, (Calls{"stop", "free"}));
 }
+
+TEST_F(MusicTest, AMidiFileThatCannotBeOpenedIsReportedOnce) {
+    const std::string song = dir.Write("broken.mid", "");
+    Settings("[BGM]\nMusicName=" + song + "\n");
+    Create();
+    clock.Set(form.StartTime + 100);
+    EXPECT_THROW(Tick(), EMCIDeviceError);
+    EXPECT_TRUE(bgm.BgmInitDone()) << "the set-up is not run again on every tick";
+    EXPECT_EQ(mp3.calls, Calls{"init"}) << "the MP3 library is ready for the jingles";
+    TakeMidiCalls();
+    for (int i = 0; i < 100; ++i) EXPECT_NO_THROW(bgm.CheckBgmEnd(false));
+    EXPECT_TRUE(midi.calls.empty()) << "nothing open: the single track is not retried";
+    commands.FormClose();
+    EXPECT_EQ(midi.calls, (Calls{"stop", "close"}));
+}
