@@ -295,3 +295,22 @@ TEST_F(MusicTest, AMidiFileThatCannotBeOpenedIsReportedOnce) {
     commands.FormClose();
     EXPECT_EQ(midi.calls, (Calls{"stop", "close"}));
 }
+
+TEST_F(MusicTest, ARandomMidiTrackThatEndsMakesWayForTheOther) {
+    StartMusic();
+    const std::string a = dir.Write("midis/a.mid", "");
+    const std::string b = dir.Write("midis/b.MID", "");
+    midi.playable = {a, b};
+    host.folderAnswers.push_back(dir.File("midis"));
+    commands.Click("R1");
+    ASSERT_TRUE(bgm.RandomMode);
+    EXPECT_EQ(mp3.calls.back(), "close") << "the built-in track is closed";
+    const std::string first = bgm.BgmFile;
+    TakeMidiCalls();
+    midi.FinishTrack();
+    for (int i = 0; i < 40; ++i) bgm.CheckBgmEnd(false);
+    const std::string other = first == a ? b : a;
+    EXPECT_EQ(bgm.BgmFile, other);
+    EXPECT_EQ(TakeMidiCalls(), (Calls{"stop", "close", "close", "open " + other, "play"}));
+    EXPECT_EQ(form.MainMenu1.R1.Caption(), "ランダムに(&R): " + ExtractFileName(other));
+}
