@@ -5,6 +5,9 @@
 #include "base/Exception.h"
 #include "base/Paths.h"
 #include "input/SdlControllers.h"
+#include "music/FluidMidiPlayer.h"
+#include "music/Mpg123Library.h"
+#include "sound/ddsd.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,8 +22,6 @@
 namespace {
 
 constexpr int ClientW = 764, ClientH = 500;
-
-const char* const ResumeQuestion = "前回の続きからゲームを始めますか？";
 
 } // namespace
 
@@ -51,9 +52,6 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
-    form_->SetResumeHandler([this] {
-        if (form_->CanOfferResume() && host_->AskYesNo(ResumeQuestion)) form_->RestoreSavedGame();
-    });
 
     // The life bar: a real progress bar lying over the drawn surface.
     const TProgressBar& bar = form_->PBLife;
@@ -75,7 +73,13 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     idle_.stop();
-    // The screen's textures go before the device the form's components own.
+    // The commands and the music (its voices on the sound component's mixer) first; the
+    // screen's textures go before the device the form's components own.
+    commands_.reset();
+    form_->SetMusic(nullptr);
+    bgm_.reset();
+    midi_.reset();
+    mp3_.reset();
     form_->SetFrameDrawer(nullptr);
     screen_.reset();
     form_.reset();
@@ -100,10 +104,21 @@ bool MainWindow::FormCreate() {
     created_ = Guarded([this] {
         form_->FormCreate();
         screen_->Loaded();
+        MakeMusicAndCommands();
     });
     SyncMenus();
     SyncLifeBar();
     return created_;
+}
+
+// The MP3 library and the MIDI player play into the sound component's mixer.
+void MainWindow::MakeMusicAndCommands() {
+    const std::shared_ptr<TMixer> mixer = form_->Components.DDSD1->Mixer();
+    mp3_ = std::make_unique<TMpg123Library>(mixer);
+    midi_ = std::make_unique<TFluidMidiPlayer>(mixer);
+    bgm_ = std::make_unique<TBgm>(*form_, *mp3_, *midi_);
+    form_->SetMusic(bgm_.get());
+    commands_ = std::make_unique<TMenuCommands>(*form_, *bgm_);
 }
 
 void MainWindow::ShowCentred() {

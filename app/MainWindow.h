@@ -4,9 +4,13 @@
 // form TForm1 with everything it owns.
 #include "app/GameView.h"
 #include "app/QtHost.h"
+#include "game/Bgm.h"
 #include "game/FormScreen.h"
+#include "game/MenuCommands.h"
 #include "game/Unit1.h"
 #include "input/WindowInput.h"
+#include "music/MidiPlayer.h"
+#include "music/Mp3Library.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -49,6 +53,7 @@ private:
     void KeyPressed(QKeyEvent* event);
     void KeyReleased(QKeyEvent* event);
     void ShowError(const std::string& message);
+    void MakeMusicAndCommands();
     // Runs a handler of the form; an error it raises is shown and the handler stops there.
     bool Guarded(const std::function<void()>& f);
 
@@ -59,6 +64,11 @@ private:
     WindowInput input_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<TFormScreen> screen_;
+    // The music and the menu commands, made once the form's sound component is up.
+    std::unique_ptr<IMp3Library> mp3_;
+    std::unique_ptr<IMidiPlayer> midi_;
+    std::unique_ptr<TBgm> bgm_;
+    std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
     QTimer idle_;
     bool created_ = false;

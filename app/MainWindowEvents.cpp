@@ -1,7 +1,6 @@
 // The main window's menus, key and focus events and closing.
 #include "app/KeyCodes.h"
 #include "app/MainWindow.h"
-#include "base/Paths.h"
 #include "input/ScanCodes.h"
 
 #include <QApplication>
@@ -54,10 +53,13 @@ void MainWindow::BuildMenus() {
             }
             QAction* action = menu->addAction(Caption(*item));
             actions_[item] = action;
-            if (item == &m.E1) connect(action, &QAction::triggered, this, [this] { close(); });
-            if (item == &m.H2)
-                connect(action, &QAction::triggered, this,
-                        [this] { host_->ShellOpen(DataPath(exeDir_, "作品について.txt")); });
+            const std::string name = item->Name();
+            connect(action, &QAction::triggered, this, [this, name] {
+                if (commands_) Guarded([&] { commands_->Click(name); });
+                SyncMenus();
+                SyncLifeBar();
+                RestartIdle();
+            });
         }
     }
     // The BGM choices carry check marks.
@@ -128,15 +130,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    bool canClose = true;
     closing_ = true;
-    const bool ok = Guarded([&] { form_->FormCloseQuery(canClose); });
+    bool canClose = true;
+    const bool ok = Guarded([&] {
+        if (commands_) canClose = commands_->FormCloseQuery();
+    });
     if (!ok || !canClose) {
         closing_ = false;
         event->ignore();
         RestartIdle();
         return;
     }
+    Guarded([&] {
+        if (commands_) commands_->FormClose();
+    });
     idle_.stop();
     event->accept();
 }

@@ -77,6 +77,12 @@ void QtHost::ProcessMessages() {
     QCoreApplication::processEvents();
 }
 
+// The version: the game's name and version in a modal box.
+void QtHost::ShowVersionDialog() {
+    QMessageBox::about(window_, QStringLiteral("ひまわり畑の大脱走！のバージョン情報"),
+                       QStringLiteral("ひまわり畑の大脱走！\nVer 1.10"));
+}
+
 void QtHost::Close() {
     window_->close();
 }

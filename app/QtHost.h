@@ -18,6 +18,7 @@ public:
     bool BrowseFolder(const std::string& title, std::string& folder) override;
     bool ShellOpen(const std::string& target) override;
     void ProcessMessages() override;
+    void ShowVersionDialog() override;
     void Close() override;
 
     // True while ProcessMessages runs: the idle handler does not run inside it.

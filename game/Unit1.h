@@ -81,10 +81,6 @@ public:
     void RestoreSavedGame();     // copy the image back, reload the food, redraw the values
     std::string RecordFilePath() const;
 
-    // Closing the window (Shutdown.cpp): stores the interrupted board time and asks
-    // whether to save when something changed. Never refuses; a save that fails raises.
-    void FormCloseQuery(bool& CanClose);
-
     // Hooks for the music, the resume question and the drawing (none: nothing happens).
     void SetMusic(IGameMusic* music) { Music = music; }
     void SetResumeHandler(std::function<void()> handler) { ResumeHandler = std::move(handler); }

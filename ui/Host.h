@@ -29,6 +29,8 @@ public:
     virtual bool ShellOpen(const std::string& target) = 0;
     // Handles every pending window message (key events may reach the game from here).
     virtual void ProcessMessages() = 0;
+    // Shows the version dialog modally; returns when the user has closed it.
+    virtual void ShowVersionDialog() = 0;
     // Closes the main window (the shutdown follows from the window's close).
     virtual void Close() = 0;
 };

@@ -46,6 +46,7 @@ public:
             action();
         }
     }
+    void ShowVersionDialog() override { ++versionDialogs; }
     void Close() override { ++closeCalls; }
 
     std::deque<bool> answers;            // Yes (true) / No (false), in order
@@ -61,4 +62,5 @@ public:
     std::vector<std::string> opened;
     int processCalls = 0;
     int closeCalls = 0;
+    int versionDialogs = 0;
 };

@@ -1,0 +1,182 @@
+// The BGM menu commands, their check marks and captions, and the music's part of closing.
+#include "base/Exception.h"
+#include "base/Paths.h"
+#include "game/Bgm.h"
+#include "game/Unit1.h"
+#include "music/BgmSettings.h"
+
+namespace {
+
+const char* const RandomSettingUp = "ランダムＢＧＭの設定中...";
+const char* const FolderCaption = "midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。";
+const char* const EmptyFolder =
+    "選択したフォルダには音楽ファイルがありません。\r他のフォルダを選んでください。";
+const char* const SelectCaption = "指定した曲(&M)";
+const char* const RandomCaption = "ランダムに(&R)";
+
+} // namespace
+
+void TBgm::BuildRandomPool(const std::vector<std::string>& list) {
+    Pool.Build(list);
+    RandomMode = Pool.PoolCount() >= 2;
+    Form.MainMenu1.Select.SetChecked(!RandomMode);
+    Form.MainMenu1.R1.SetChecked(RandomMode);
+    Form.MainMenu1.Yuyake.SetChecked(false);
+}
+
+void TBgm::PlayClick() {
+    if (Form.MainMenu1.Play.Checked()) return;
+    SetPlayChecks(true);
+    if (IsMidiFile(BgmFile)) {
+        Midi.SetPosition(0);
+        Midi.Play();
+        MidiPollCount = 0;
+    } else {
+        PlayMp3();
+    }
+    BgmOn = true;
+}
+
+void TBgm::StopClick() {
+    if (Form.MainMenu1.Stop.Checked()) return;
+    SetPlayChecks(false);
+    if (IsMidiFile(BgmFile))
+        Midi.Stop();
+    else
+        Mp3.vbmp3_stop();
+    BgmOn = false;
+}
+
+void TBgm::StopCurrentTrack() {
+    if (IsMidiFile(BgmFile)) {
+        if (BgmOn) Midi.Stop();
+        Midi.Close();
+    } else {
+        Mp3.vbmp3_stop();
+        Mp3.vbmp3_close();
+    }
+}
+
+void TBgm::YuyakeClick() {
+    if (Form.MainMenu1.Yuyake.Checked()) return;
+    Form.Host.ProcessMessages();
+    StopCurrentTrack();
+    BgmFile = BuiltInTrack();
+    RandomMode = false;
+    PlayMp3();
+    BgmOn = true;
+    SetSourceChecks(true, false, false);
+    SetPlayChecks(true);
+    SetCaptionsBuiltIn();
+}
+
+void TBgm::SelectClick() {
+    TOpenDialogOptions options;
+    options.Title = "BGMの指定";
+    options.Filter = "mp3ファイル; midiファイル|*.mp3; *.mid";
+    std::string chosen;
+    if (!Form.Host.OpenFile(options, chosen)) return;
+    Form.Host.ProcessMessages();
+    StopCurrentTrack();
+    BgmFile = chosen;
+    RandomMode = false;
+    PlayByType();
+    BgmOn = true;
+    SetSourceChecks(false, true, false);
+    SetPlayChecks(true);
+    SetCaptionsChosen();
+}
+
+void TBgm::R1Click() {
+    ShowScreenMessage(RandomSettingUp);
+    try {
+        std::string folder;
+        if (Form.Host.BrowseFolder(FolderCaption, folder)) TakeRandomFolder(folder);
+    } catch (...) {
+        ShowScreenMessage("");
+        throw;
+    }
+    ShowScreenMessage("");
+}
+
+void TBgm::TakeRandomFolder(const std::string& folder) {
+    std::vector<std::string> list;
+    Form.Host.ProcessMessages();
+    ScanMusicFolder(folder, list);
+    if (list.empty()) {
+        Form.Host.ShowMessage(EmptyFolder);
+        return;
+    }
+    MusicFolder = folder;
+    BuildRandomPool(list);
+    if (IsMidiFile(BgmFile)) {
+        if (BgmOn) Midi.Stop();
+        Midi.Close();
+    } else {
+        Mp3.vbmp3_close();
+    }
+    BgmFile = Pool.PickFirst(Form.Random);
+    PlayByType();
+    BgmOn = true;
+    SetSourceChecks(false, false, true);
+    SetPlayChecks(true);
+    SetCaptionsRandom();
+}
+
+void TBgm::SaveBgmSettings() {
+    WriteBgmSettings(SettingsPath(), TBgmSettings{BgmOn, RandomMode, BgmFile, MusicFolder});
+}
+
+void TBgm::FormClose() {
+    // Before the deferred set-up nothing was read: writing then would wipe the settings.
+    if (BgmInitDone_) {
+        try {
+            SaveBgmSettings();
+        } catch (const Exception& e) {
+            Form.Host.ShowMessage(e.Message());
+        }
+    }
+    if (IsMidiFile(BgmFile)) {
+        try {
+            if (BgmOn) Midi.Stop();
+        } catch (const EMCIDeviceError&) {
+            // Nothing was open: there is nothing to stop while closing.
+        }
+        Midi.Close();
+    }
+    Mp3.vbmp3_stop();
+    Mp3.vbmp3_free();
+}
+
+void TBgm::SetSourceChecks(bool yuyake, bool select, bool random) {
+    Form.MainMenu1.Yuyake.SetChecked(yuyake);
+    Form.MainMenu1.Select.SetChecked(select);
+    Form.MainMenu1.R1.SetChecked(random);
+}
+
+void TBgm::SetPlayChecks(bool on) {
+    Form.MainMenu1.Play.SetChecked(on);
+    Form.MainMenu1.Stop.SetChecked(!on);
+}
+
+void TBgm::SetCaptionsBuiltIn() {
+    Form.MainMenu1.Select.SetCaption(SelectCaption);
+    Form.MainMenu1.R1.SetCaption(RandomCaption);
+}
+
+void TBgm::SetCaptionsChosen() {
+    Form.MainMenu1.Select.SetCaption(std::string(SelectCaption) + ": " + ExtractFileName(BgmFile));
+    Form.MainMenu1.R1.SetCaption(RandomCaption);
+}
+
+void TBgm::SetCaptionsRandom() {
+    Form.MainMenu1.Select.SetCaption(SelectCaption);
+    Form.MainMenu1.R1.SetCaption(std::string(RandomCaption) + ": " + ExtractFileName(BgmFile));
+}
+
+// The one-line message on the game screen, shown by rendering one frame.
+void TBgm::ShowScreenMessage(const std::string& text) {
+    Form.ClearMessage = text;
+    if (!text.empty()) Form.Texts.Set(TStatusText::Message, text);
+    Form.RenderFrame();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The music settings kept in "Data\Settei.ini", section BGM: Music and Random as 1/0,
+// MusicName (the chosen track) and MusicFolda (the folder for random play).
+#include <string>
+
+struct TBgmSettings {
+    bool Music = true;
+    bool Random = false;
+    std::string MusicName;
+    std::string MusicFolda;
+};
+
+// A value is read with at most this many bytes.
+inline constexpr size_t MaxIniValueLength = 2047;
+
+// Reads the four keys of an existing settings file over the given defaults: a boolean
+// is true for an integer other than 0 (decimal or "0x" hexadecimal); a missing or
+// non-numeric value keeps the default. A file that cannot be read keeps every default.
+TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaults);
+
+// Writes the four keys (other sections and keys of the file are kept) safely; raises
+// Exception("<path> に書き込めません") when the file cannot be written, leaving it as it was.
+void WriteBgmSettings(const std::string& path, const TBgmSettings& settings);
+
+// An INI integer: optional sign, decimal or "0x" hexadecimal; false for anything else
+// or a value beyond 32 bits.
+bool ParseIniInteger(const std::string& text, int32_t& value);

@@ -1,0 +1,316 @@
+#include "MusicFixture.h"
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using Calls = std::vector<std::string>;
+
+TEST_F(MusicTest, NoSettingsPlayTheBuiltInTrackAfter100ms) {
+    Create();
+    clock.Set(form.StartTime + 99);
+    Tick();
+    EXPECT_FALSE(bgm.BgmInitDone());
+    EXPECT_TRUE(mp3.calls.empty()) << "no MP3 call before the set-up";
+    clock.Set(form.StartTime + 130);
+    Tick();
+    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(midi.calls, Calls{"close"});
+    EXPECT_TRUE(bgm.BgmOn);
+    EXPECT_TRUE(form.MainMenu1.Play.Checked());
+    EXPECT_FALSE(form.MainMenu1.Stop.Checked());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_FALSE(form.MainMenu1.Select.Checked());
+    EXPECT_FALSE(form.MainMenu1.R1.Checked());
+}
+
+TEST_F(MusicTest, MusicOffStartsNothingAndPlayStartsTheTrackFromItsBeginning) {
+    Settings("[BGM]\nMusic=0\n");
+    StartMusic();
+    EXPECT_EQ(mp3.calls, Calls{"init"});
+    EXPECT_TRUE(form.MainMenu1.Stop.Checked());
+    EXPECT_FALSE(form.MainMenu1.Play.Checked());
+    commands.Click("Stop");
+    EXPECT_EQ(mp3.calls, Calls{"init"}) << "a checked item does nothing";
+    clock.Advance(5000);
+    ASSERT_TRUE(commands.Click("Play"));
+    EXPECT_EQ(TakeCalls(), (Calls{"init", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(bgm.Mp3StartTime, clock.Now());
+    EXPECT_TRUE(bgm.BgmOn);
+    commands.Click("Stop");
+    EXPECT_EQ(TakeCalls(), Calls{"stop"});
+    EXPECT_FALSE(bgm.BgmOn);
+    EXPECT_TRUE(form.MainMenu1.Stop.Checked());
+}
+
+TEST_F(MusicTest, AChosenFileThatVanishedFallsBackToTheBuiltInTrack) {
+    Settings("[BGM]\nMusicName=" + dir.File("gone.mp3") + "\n");
+    StartMusic();
+    EXPECT_EQ(bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_FALSE(form.MainMenu1.Select.Checked());
+}
+
+TEST_F(MusicTest, AChosenFileIsCheckedAndNamedInItsCaption) {
+    const std::string song = dir.Write("songs/夏.MID", "");
+    midi.playable.insert(song);
+    Settings("[BGM]\nMusic=1\nMusicName=" + song + "\n");
+    StartMusic();
+    EXPECT_TRUE(form.MainMenu1.Select.Checked());
+    EXPECT_FALSE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M): 夏.MID");
+    EXPECT_EQ(midi.calls, (Calls{"close", "open " + song, "close", "open " + song, "play"}));
+    EXPECT_EQ(mp3.calls, Calls{"init"});
+}
+
+TEST_F(MusicTest, AVanishedFolderTurnsRandomPlayOff) {
+    Settings("[BGM]\nRandom=1\nMusicFolda=" + dir.File("gone") + "\n");
+    StartMusic();
+    EXPECT_FALSE(bgm.RandomMode);
+    EXPECT_EQ(bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_FALSE(form.MainMenu1.R1.Checked());
+    dir.Write("empty/readme.txt", "");
+    Settings("[BGM]\nRandom=1\nMusicFolda=" + dir.File("empty") + "\n");
+    NextRun next(dir.Dir());
+    next.StartUp();
+    EXPECT_FALSE(next.bgm.RandomMode);
+    EXPECT_EQ(next.bgm.BgmFile, BuiltIn());
+}
+
+TEST_F(MusicTest, AOneFileFolderIsRecordedAsAChosenFile) {
+    StartMusic();
+    const std::string only = dir.Write("one/deep/only.Mp3", "");
+    host.folderAnswers.push_back(dir.File("one"));
+    ASSERT_TRUE(commands.Click("R1"));
+    EXPECT_EQ(host.folderTitles,
+              Calls{"midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。"});
+    EXPECT_EQ(bgm.BgmFile, only);
+    EXPECT_FALSE(bgm.RandomMode);
+    EXPECT_TRUE(form.MainMenu1.R1.Checked());
+    EXPECT_FALSE(form.MainMenu1.Select.Checked());
+    EXPECT_EQ(form.MainMenu1.R1.Caption(), "ランダムに(&R): only.Mp3");
+    EXPECT_TRUE(form.ClearMessage.empty()) << "the on-screen message is gone again";
+    EXPECT_EQ(Text(TStatusText::Message), "ランダムＢＧＭの設定中...");
+    commands.FormClose();
+    NextRun next(dir.Dir());
+    next.StartUp();
+    EXPECT_EQ(next.bgm.BgmFile, only);
+    EXPECT_FALSE(next.bgm.RandomMode);
+    EXPECT_TRUE(next.form.MainMenu1.Select.Checked());
+}
+
+TEST_F(MusicTest, AnEmptyFolderKeepsTheCurrentTrack) {
+    StartMusic();
+    TakeCalls();
+    dir.Write("nothing/a.midi", "");
+    host.folderAnswers.push_back(dir.File("nothing"));
+    commands.Click("R1");
+    EXPECT_EQ(host.messages,
+              Calls{"選択したフォルダには音楽ファイルがありません。\r他のフォルダを選んでください。"});
+    EXPECT_TRUE(mp3.calls.empty());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    commands.Click("R1"); // cancelled
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(form.ClearMessage.empty());
+}
+
+TEST_F(MusicTest, APoolOfThreePlaysThreeDifferentTracksPerCycle) {
+    StartMusic();
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        mp3.playTimes[dir.Write(std::string("pool/") + name, "")] = 10;
+    host.folderAnswers.push_back(dir.File("pool"));
+    commands.Click("R1");
+    ASSERT_TRUE(bgm.RandomMode);
+    EXPECT_EQ(bgm.MusicFolder, dir.File("pool"));
+    TakeCalls();
+    std::vector<std::string> played{bgm.BgmFile};
+    for (int i = 0; i < 29; ++i) {
+        clock.Set(bgm.Mp3StartTime + 11001);
+        bgm.CheckBgmEnd(false);
+        played.push_back(bgm.BgmFile);
+        EXPECT_EQ(form.MainMenu1.R1.Caption(), "ランダムに(&R): " + ExtractFileName(bgm.BgmFile));
+    }
+    EXPECT_EQ(Opened().size(), 29u);
+    for (size_t cycle = 0; cycle < 10; ++cycle)
+        EXPECT_EQ(std::set<std::string>(played.begin() + 3 * cycle, played.begin() + 3 * cycle + 3).size(),
+                  3u);
+}
+
+TEST_F(MusicTest, The180SecondMp3RestartsOnTheFirstTickAfter181Seconds) {
+    mp3.playTimes[BuiltIn()] = 180;
+    StartMusic();
+    const uint32_t t = bgm.Mp3StartTime;
+    TakeCalls();
+    clock.Set(t + 181000);
+    bgm.CheckBgmEnd(false);
+    EXPECT_TRUE(mp3.calls.empty());
+    clock.Set(t + 181001);
+    bgm.CheckBgmEnd(true);
+    EXPECT_TRUE(mp3.calls.empty()) << "nothing while a board is clear";
+    bgm.CheckBgmEnd(false);
+    EXPECT_EQ(mp3.calls, (Calls{"close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(bgm.Mp3StartTime, t + 181001);
+}
+
+TEST_F(MusicTest, AMidiEndIsNoticedWithin40TicksAndRepeats) {
+    const std::string song = dir.Write("tune.mid", "");
+    midi.playable.insert(song);
+    Settings("[BGM]\nMusicName=" + song + "\n");
+    StartMusic();
+    TakeMidiCalls();
+    ASSERT_EQ(bgm.MidiPollCount, 1) << "the set-up's tick polled once";
+    midi.FinishTrack();
+    for (int i = 0; i < 38; ++i) bgm.CheckBgmEnd(false);
+    EXPECT_TRUE(midi.calls.empty());
+    bgm.CheckBgmEnd(false);
+    EXPECT_EQ(TakeMidiCalls(), (Calls{"stop", "seek 0", "play"}));
+    for (int i = 0; i < 40; ++i) bgm.CheckBgmEnd(false);
+    EXPECT_TRUE(midi.calls.empty()) << "still playing";
+}
+
+TEST_F(MusicTest, TheJinglePlaysWithMusicOffAndEnterStartsNothing) {
+    StartMusic();
+    commands.Click("Stop");
+    PassStartup();
+    TakeCalls();
+    EatFood(9);
+    EXPECT_EQ(mp3.calls, (Calls{"close", "open " + Data("Clear.mp3"), "play"}));
+    TakeCalls();
+    clock.Advance(100000);
+    Tick();
+    EXPECT_TRUE(mp3.calls.empty()) << "the jingle plays once";
+    Enter();
+    EXPECT_EQ(mp3.calls, Calls{"stop"});
+}
+
+TEST_F(MusicTest, AMidiBgmComesBackAfterThe20thFoodsJingle) {
+    const std::string song = dir.Write("tune.mid", "");
+    midi.playable.insert(song);
+    Settings("[BGM]\nMusicName=" + song + "\n");
+    StartMusic();
+    PassStartup();
+    TakeCalls();
+    TakeMidiCalls();
+    EatFood(19);
+    EXPECT_EQ(TakeMidiCalls(), Calls{"stop"});
+    EXPECT_EQ(TakeCalls(), (Calls{"close", "open " + Data("Clear.mp3"), "play"}));
+    Enter();
+    EXPECT_EQ(TakeCalls(), Calls{"stop"});
+    EXPECT_EQ(TakeMidiCalls(), (Calls{"close", "open " + song, "play"}));
+    EXPECT_EQ(bgm.MidiPollCount, 0);
+}
+
+TEST_F(MusicTest, TheThirtiethFoodPlaysTheGameClearJingle) {
+    StartMusic();
+    PassStartup();
+    TakeCalls();
+    EatFood(29);
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "close", "open " + Data("GameClear.mp3"), "play"}));
+}
+
+TEST_F(MusicTest, FilesOfOtherKindsPlayAsMp3ButStartNothing) {
+    const std::string odd = dir.Write("odd.wav", "");
+    Settings("[BGM]\nMusicName=" + odd + "\n");
+    Create();
+    bgm.StartBgm();
+    EXPECT_EQ(mp3.calls, Calls{"init"});
+    // Never started, it counts as ended at the first end check and plays as MP3.
+    clock.Advance(5000);
+    bgm.CheckBgmEnd(false);
+    EXPECT_EQ(Opened(), Calls{odd});
+    commands.Click("Stop");
+    commands.Click("Play");
+    EXPECT_EQ(Opened(), (Calls{odd, odd}));
+    // Leaving a jingle's board it is handed to the MIDI player, which cannot open it.
+    form.BoardClear = true;
+    bgm.PlayJingle(9);
+    form.BoardClear = false;
+    EXPECT_THROW(bgm.RestartBgmAfterBoard(10), EMCIDeviceError);
+}
+
+TEST_F(MusicTest, YuyakeAndSelectSwitchTracks) {
+    StartMusic();
+    TakeCalls();
+    commands.Click("Yuyake");
+    EXPECT_TRUE(mp3.calls.empty()) << "the checked built-in track is not restarted";
+    const std::string song = dir.Write("x.mp3", "");
+    host.fileAnswers.push_back(song);
+    commands.Click("Select");
+    ASSERT_EQ(host.openDialogs.size(), 1u);
+    EXPECT_EQ(host.openDialogs[0].Title, "BGMの指定");
+    EXPECT_EQ(host.openDialogs[0].Filter, "mp3ファイル; midiファイル|*.mp3; *.mid");
+    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + song, "play"}));
+    EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M): x.mp3");
+    commands.Click("Select"); // cancelled
+    EXPECT_TRUE(mp3.calls.empty());
+    commands.Click("Yuyake");
+    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M)");
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+}
+
+TEST_F(MusicTest, ClosingWritesTheSettingsAndReleasesTheLibrary) {
+    StartMusic();
+    commands.Click("Stop");
+    TakeCalls();
+    commands.FormClose();
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "free"}));
+    NextRun next(dir.Dir());
+    next.StartUp();
+    EXPECT_FALSE(next.bgm.BgmOn);
+    EXPECT_TRUE(next.form.MainMenu1.Stop.Checked());
+}
+
+TEST_F(MusicTest, ClosingBeforeTheSetUpKeepsTheSettingsFile) {
+    Settings("[BGM]\nMusic=0\n");
+    Create();
+    commands.FormClose();
+    std::ifstream in(Data("Settei.ini"));
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "[BGM]\nMusic=0\n");
+}
+
+TEST_F(MusicTest, AnUnwritableSettingsFileIsReportedOnceAndClosingGoesOn) {
+    StartMusic();
+    std::filesystem::create_directories(Data("Settei.ini"));
+    TakeCalls();
+    commands.FormClose();
+    EXPECT_EQ(host.messages, Calls{Data("Settei.ini") + " に書き込めません"});
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "free"}));
+}
+
+TEST_F(MusicTest, AMidiFileThatCannotBeOpenedIsReportedOnce) {
+    const std::string song = dir.Write("broken.mid", "");
+    Settings("[BGM]\nMusicName=" + song + "\n");
+    Create();
+    clock.Set(form.StartTime + 100);
+    EXPECT_THROW(Tick(), EMCIDeviceError);
+    EXPECT_TRUE(bgm.BgmInitDone()) << "the set-up is not run again on every tick";
+    EXPECT_EQ(mp3.calls, Calls{"init"}) << "the MP3 library is ready for the jingles";
+    TakeMidiCalls();
+    for (int i = 0; i < 100; ++i) EXPECT_NO_THROW(bgm.CheckBgmEnd(false));
+    EXPECT_TRUE(midi.calls.empty()) << "nothing open: the single track is not retried";
+    commands.FormClose();
+    EXPECT_EQ(midi.calls, (Calls{"stop", "close"}));
+}
+
+TEST_F(MusicTest, ARandomMidiTrackThatEndsMakesWayForTheOther) {
+    StartMusic();
+    const std::string a = dir.Write("midis/a.mid", "");
+    const std::string b = dir.Write("midis/b.MID", "");
+    midi.playable = {a, b};
+    host.folderAnswers.push_back(dir.File("midis"));
+    commands.Click("R1");
+    ASSERT_TRUE(bgm.RandomMode);
+    EXPECT_EQ(mp3.calls.back(), "close") << "the built-in track is closed";
+    const std::string first = bgm.BgmFile;
+    TakeMidiCalls();
+    midi.FinishTrack();
+    for (int i = 0; i < 40; ++i) bgm.CheckBgmEnd(false);
+    const std::string other = first == a ? b : a;
+    EXPECT_EQ(bgm.BgmFile, other);
+    EXPECT_EQ(TakeMidiCalls(), (Calls{"stop", "close", "close", "open " + other, "play"}));
+    EXPECT_EQ(form.MainMenu1.R1.Caption(), "ランダムに(&R): " + ExtractFileName(other));
+}

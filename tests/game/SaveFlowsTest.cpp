@@ -1,0 +1,201 @@
+#include "MusicFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+const char* const SaveQuestion = "ゲームを保存しますか？\r以前のデータは破棄されます。";
+const char* const ResumeQuestion = "前回の続きからゲームを始めますか？";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+class SaveFlowTest : public MusicTest {
+protected:
+    void SetUp() override {
+        StartMusic();
+        PassStartup();
+        ASSERT_TRUE(host.questions.empty()) << "no saved game yet: nothing asked";
+    }
+    // The hamster eats the food of a small board.
+    void ClearBoard() {
+        Enter();
+        SmallBoard();
+        FoodAt(1, 0);
+        Step({Right});
+        ASSERT_TRUE(form.BoardClear);
+    }
+    std::string RecordFile() { return Data("record.dat"); }
+};
+
+TEST_F(SaveFlowTest, SavedBetweenBoardsTheNextRunGoesOnWithTheNextBoard) {
+    ClearBoard();
+    EXPECT_TRUE(form.MainMenu1.Save.Enabled());
+    host.answers = {true};
+    ASSERT_TRUE(commands.Click("Save"));
+    EXPECT_EQ(host.questions, std::vector<std::string>{SaveQuestion});
+    EXPECT_TRUE(form.GameSaved);
+    EXPECT_FALSE(form.MainMenu1.Save.Enabled());
+    EXPECT_FALSE(commands.Click("Save")) << "nothing changed since: the item is disabled";
+    commands.SaveClick();
+    EXPECT_EQ(host.questions.size(), 1u) << "and the command asks nothing";
+    EXPECT_TRUE(commands.FormCloseQuery()) << "a saved game closes without a question";
+    EXPECT_EQ(host.questions.size(), 1u);
+    const auto lines = form.XLines;
+    const int32_t score = form.Score;
+
+    NextRun next(dir.Dir());
+    next.host.answers = {true};
+    next.StartUp();
+    EXPECT_EQ(next.host.questions, std::vector<std::string>{ResumeQuestion});
+    EXPECT_TRUE(next.form.BoardClear);
+    EXPECT_FALSE(next.form.ResumeWaiting);
+    EXPECT_EQ(next.form.XLines, lines);
+    EXPECT_EQ(next.form.Score, score);
+    EXPECT_EQ(next.form.Texts.Text(TStatusText::FoodsValue), "01");
+    next.Enter();
+    EXPECT_TRUE(next.form.Hamster.Active);
+    EXPECT_FALSE(next.form.BoardClear);
+    EXPECT_NE(next.form.XLines, lines) << "a new board";
+}
+
+TEST_F(SaveFlowTest, ClosedMidBoardTheTimeGoesOnWhereItStopped) {
+    Enter();
+    SmallBoard();
+    clock.Advance(12345);
+    host.answers = {true};
+    ASSERT_TRUE(commands.FormCloseQuery());
+    EXPECT_FALSE(form.Hamster.Active);
+    EXPECT_TRUE(form.GameSaved);
+    ASSERT_TRUE(std::filesystem::exists(RecordFile()));
+
+    NextRun next(dir.Dir());
+    next.host.answers = {true};
+    next.StartUp();
+    ASSERT_TRUE(next.form.ResumeWaiting);
+    EXPECT_FALSE(next.form.Hamster.Active);
+    next.Enter();
+    EXPECT_TRUE(next.form.Hamster.Active);
+    EXPECT_FALSE(next.form.ResumeWaiting);
+    EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(12345));
+    EXPECT_EQ(next.form.BoardStartTime, next.clock.Now() - 12345);
+    next.clock.Advance(1000);
+    next.Tick();
+    EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(13345));
+}
+
+TEST_F(SaveFlowTest, ClosingWithNoLeavesTheRecordFileAlone) {
+    Enter();
+    SmallBoard();
+    host.answers = {false};
+    EXPECT_TRUE(commands.FormCloseQuery());
+    EXPECT_FALSE(std::filesystem::exists(RecordFile()));
+}
+
+TEST_F(SaveFlowTest, ClosedWhileFallingTheGameComesBackLost) {
+    Enter();
+    SmallBoard();
+    form.Hamster.Falling = true;
+    form.Hamster.Active = false;
+    host.answers = {true};
+    ASSERT_TRUE(commands.FormCloseQuery());
+
+    NextRun next(dir.Dir());
+    next.host.answers = {true};
+    next.StartUp();
+    EXPECT_TRUE(next.form.GameOver);
+    EXPECT_FALSE(next.form.Hamster.Falling);
+    EXPECT_FALSE(next.form.ResumeWaiting);
+}
+
+TEST_F(SaveFlowTest, AClearedGameAsksNothingAndShowsTheNewHighScore) {
+    Enter();
+    SmallBoard();
+    form.FoodsCount = 29;
+    form.Stage = 3;
+    form.Score = 4321;
+    FoodAt(1, 0);
+    Step({Right});
+    ASSERT_TRUE(form.GameClear);
+    ASSERT_GT(form.HighScore, 4321);
+
+    NextRun next(dir.Dir());
+    next.StartUp(); // an unscripted question would fail here
+    EXPECT_TRUE(next.host.questions.empty());
+    EXPECT_EQ(next.form.HighScore, form.HighScore);
+    EXPECT_EQ(next.form.Texts.Text(TStatusText::HighScoreValue), FormatNumber(form.HighScore, 6));
+}
+
+TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
+    EXPECT_TRUE(TopMenusEnabled());
+    Enter();
+    EXPECT_TRUE(TopMenusDisabled());
+    for (const char* item : {"Save", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
+        EXPECT_FALSE(commands.Click(item)) << item;
+    EXPECT_TRUE(host.opened.empty());
+    EXPECT_EQ(host.versionDialogs, 0);
+    SmallBoard();
+    FoodAt(1, 0);
+    Step({Right});
+    EXPECT_TRUE(TopMenusEnabled());
+    EXPECT_TRUE(commands.Click("H2"));
+    EXPECT_EQ(host.opened, std::vector<std::string>{dir.Dir() + "作品について.txt"});
+    host.shellSucceeds = false;
+    commands.Click("H2");
+    EXPECT_TRUE(host.messages.empty()) << "a missing help file shows nothing";
+    EXPECT_TRUE(commands.Click("V1"));
+    EXPECT_EQ(host.versionDialogs, 1);
+    EXPECT_TRUE(commands.Click("E1"));
+    EXPECT_EQ(host.closeCalls, 1);
+    EXPECT_FALSE(commands.Click("N1")) << "a separator has no command";
+    EXPECT_FALSE(commands.Click("Nope"));
+}
+
+TEST_F(SaveFlowTest, AFailedSaveShowsTheReasonAndChangesNothing) {
+    ClearBoard();
+    // A folder in the file's place cannot be replaced, whoever runs the test.
+    std::filesystem::create_directories(RecordFile() + "/keep");
+    host.answers = {true};
+    commands.SaveClick();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find(RecordFile()), std::string::npos) << host.messages[0];
+    EXPECT_FALSE(form.GameSaved);
+    EXPECT_TRUE(form.MainMenu1.Save.Enabled());
+    EXPECT_TRUE(std::filesystem::exists(RecordFile() + "/keep"));
+
+    // The close question: the window stays open and the board goes on.
+    Enter();
+    host.answers = {true};
+    EXPECT_FALSE(commands.FormCloseQuery());
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_TRUE(form.Hamster.Active);
+    EXPECT_FALSE(form.GameSaved);
+}
+
+TEST_F(SaveFlowTest, AFailedSaveKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    ClearBoard();
+    host.answers = {true, true};
+    commands.SaveClick();
+    const std::string before = ReadAll(RecordFile());
+    Enter();
+    SmallBoard();
+    FoodAt(1, 0);
+    Step({Right});
+    std::filesystem::permissions(dir.Path() / "Data",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    commands.SaveClick();
+    std::filesystem::permissions(dir.Path() / "Data", std::filesystem::perms::owner_all);
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_FALSE(form.GameSaved);
+    EXPECT_EQ(ReadAll(RecordFile()), before);
+}
