@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -166,8 +167,10 @@ bool Orange(uint32_t c) {
     return r > 200 && g > 80 && g < 190 && b < 90;
 }
 
+// The black hamster's dark grey: dark and nearly colourless (a cat's dark outline is brown).
 bool Dark(uint32_t c) {
-    return ((c >> 16) & 255) < 70 && ((c >> 8) & 255) < 70 && (c & 255) < 80;
+    const int r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
+    return std::max({r, g, b}) < 75 && std::max({r, g, b}) - std::min({r, g, b}) < 28;
 }
 
 // The box around the dark pixels of a part of the board: the black hamster there.
@@ -190,9 +193,9 @@ Box DarkBox(const PngImage& img, int x0, int y0, int x1, int y1) {
     return b;
 }
 
-// The hamster starts in the top-left cell.
+// The hamster starts in the top-left cell (a cat may stand close by).
 Box StartCell(const PngImage& img) {
-    return DarkBox(img, 20, 20, 200, 130);
+    return DarkBox(img, 20, 20, 140, 130);
 }
 
 } // namespace
