@@ -130,7 +130,7 @@ OpenGLDevice::OpenGLDevice(std::shared_ptr<TGLConfig> config, const D3DPRESENT_P
 
 OpenGLDevice::~OpenGLDevice() {
     commands_.clear();
-    texture_.reset();
+    states_.Texture.reset();
     const TGLContextHooks& h = config_->Hooks;
     if (h.MakeCurrent && h.MakeCurrent()) {
         renderer_->Release();
@@ -143,32 +143,8 @@ OpenGLDevice::~OpenGLDevice() {
 }
 
 void OpenGLDevice::ResetStates() {
-    std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
-    renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
-    renderStates_[D3DRS_SHADEMODE] = 2;
-    renderStates_[D3DRS_ZWRITEENABLE] = 1;
-    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
-    renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    renderStates_[D3DRS_LIGHTING] = 1;
-    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    std::fill(std::begin(samplerStates_), std::end(samplerStates_), 0u);
-    samplerStates_[D3DSAMP_ADDRESSU] = samplerStates_[D3DSAMP_ADDRESSV] = samplerStates_[D3DSAMP_ADDRESSW] =
-        D3DTADDRESS_WRAP;
-    samplerStates_[D3DSAMP_MAGFILTER] = samplerStates_[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-    std::fill(std::begin(stageStates_), std::end(stageStates_), 0u);
-    stageStates_[D3DTSS_COLOROP] = D3DTOP_MODULATE;
-    stageStates_[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    stageStates_[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    stageStates_[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-    stageStates_[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    stageStates_[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    states_.Reset(D3DZB_FALSE);
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
-    transforms_.clear();
-    texture_.reset();
-    fvf_ = 0;
     inScene_ = false;
     commands_.clear();
 }
@@ -262,86 +238,58 @@ HRESULT OpenGLDevice::GetViewport(D3DVIEWPORT9& Viewport) {
 }
 
 HRESULT OpenGLDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
-    for (auto& t : transforms_)
-        if (t.first == State) {
-            t.second = Matrix;
-            return D3D_OK;
-        }
-    transforms_.emplace_back(State, Matrix);
-    return D3D_OK;
+    return states_.SetTransform(State, Matrix);
 }
 
 HRESULT OpenGLDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
-    Matrix = D3DMATRIX{};
-    for (int i = 0; i < 4; ++i) Matrix.m[i][i] = 1.0f;
-    for (const auto& t : transforms_)
-        if (t.first == State) Matrix = t.second;
-    return D3D_OK;
+    return states_.GetTransform(State, Matrix);
 }
 
 HRESULT OpenGLDevice::SetRenderState(uint32_t State, uint32_t Value) {
-    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
-    renderStates_[State] = Value;
-    return D3D_OK;
+    return states_.SetRenderState(State, Value);
 }
 
 HRESULT OpenGLDevice::GetRenderState(uint32_t State, uint32_t& Value) {
-    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
-    Value = renderStates_[State];
-    return D3D_OK;
+    return states_.GetRenderState(State, Value);
 }
 
-// Stage and sampler 0 are the only ones the device draws with; the others are accepted.
 HRESULT OpenGLDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
-    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
-    if (Sampler == 0) samplerStates_[Type] = Value;
-    return D3D_OK;
+    return states_.SetSamplerState(Sampler, Type, Value);
 }
 
 HRESULT OpenGLDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
-    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
-    Value = Sampler == 0 ? samplerStates_[Type] : 0;
-    return D3D_OK;
+    return states_.GetSamplerState(Sampler, Type, Value);
 }
 
 HRESULT OpenGLDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
-    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
-    if (Stage == 0) stageStates_[Type] = Value;
-    return D3D_OK;
+    return states_.SetTextureStageState(Stage, Type, Value);
 }
 
 HRESULT OpenGLDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
-    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
-    Value = Stage == 0 ? stageStates_[Type] : 0;
-    return D3D_OK;
+    return states_.GetTextureStageState(Stage, Type, Value);
 }
 
 HRESULT OpenGLDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
-    if (Stage >= 8) return D3DERR_INVALIDCALL;
-    if (Texture && !dynamic_cast<OpenGLTexture*>(Texture.get())) return D3DERR_INVALIDCALL;
-    if (Stage == 0) texture_ = std::move(Texture);
-    return D3D_OK;
+    return states_.SetTexture(Stage, Texture, dynamic_cast<OpenGLTexture*>(Texture.get()) != nullptr);
 }
 
 HRESULT OpenGLDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
-    if (Stage >= 8) return D3DERR_INVALIDCALL;
-    Texture = Stage == 0 ? texture_ : nullptr;
-    return D3D_OK;
+    return states_.GetTexture(Stage, Texture);
 }
 
 HRESULT OpenGLDevice::SetFVF(uint32_t FVF) {
-    fvf_ = FVF;
+    states_.FVF = FVF;
     return D3D_OK;
 }
 
 HRESULT OpenGLDevice::GetFVF(uint32_t& FVF) {
-    FVF = fvf_;
+    FVF = states_.FVF;
     return D3D_OK;
 }
 
 HRESULT OpenGLDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
                                       uint32_t Stride) {
-    const VertexLayout layout = LayoutOf(fvf_);
+    const VertexLayout layout = LayoutOf(states_.FVF);
     if (!inScene_ || !VertexData || layout.size == 0 || Stride < layout.size || PrimitiveCount == 0 ||
         PrimitiveCount > 0xFFFFF ||
         (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
@@ -353,7 +301,7 @@ HRESULT OpenGLDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primitive
 
 void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, const void* VertexData,
                               uint32_t Stride) {
-    const VertexLayout layout = LayoutOf(fvf_);
+    const VertexLayout layout = LayoutOf(states_.FVF);
     TGLCommand c;
     c.kind = TGLCommandKind::Draw;
     c.primitive = PrimitiveType;
@@ -361,24 +309,24 @@ void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, cons
                    static_cast<int32_t>(viewport_.X + viewport_.Width),
                    static_cast<int32_t>(viewport_.Y + viewport_.Height)};
     TGLDrawState& s = c.state;
-    s.texture = std::static_pointer_cast<OpenGLTexture>(texture_);
-    s.linear = samplerStates_[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
-    s.wrapU = samplerStates_[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
-    s.wrapV = samplerStates_[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
-    s.colorOp = stageStates_[D3DTSS_COLOROP];
-    s.colorArg1 = stageStates_[D3DTSS_COLORARG1];
-    s.colorArg2 = stageStates_[D3DTSS_COLORARG2];
-    s.alphaOp = stageStates_[D3DTSS_ALPHAOP];
-    s.alphaArg1 = stageStates_[D3DTSS_ALPHAARG1];
-    s.alphaArg2 = stageStates_[D3DTSS_ALPHAARG2];
-    s.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
-    s.srcBlend = renderStates_[D3DRS_SRCBLEND];
-    s.destBlend = renderStates_[D3DRS_DESTBLEND];
-    s.blendOp = renderStates_[D3DRS_BLENDOP];
-    s.alphaTest = renderStates_[D3DRS_ALPHATESTENABLE] != 0;
-    s.alphaFunc = renderStates_[D3DRS_ALPHAFUNC];
-    s.alphaRef = renderStates_[D3DRS_ALPHAREF] & 0xFF;
-    s.cullMode = renderStates_[D3DRS_CULLMODE];
+    s.texture = std::static_pointer_cast<OpenGLTexture>(states_.Texture);
+    s.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
+    s.wrapU = states_.Sampler[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
+    s.wrapV = states_.Sampler[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
+    s.colorOp = states_.Stage[D3DTSS_COLOROP];
+    s.colorArg1 = states_.Stage[D3DTSS_COLORARG1];
+    s.colorArg2 = states_.Stage[D3DTSS_COLORARG2];
+    s.alphaOp = states_.Stage[D3DTSS_ALPHAOP];
+    s.alphaArg1 = states_.Stage[D3DTSS_ALPHAARG1];
+    s.alphaArg2 = states_.Stage[D3DTSS_ALPHAARG2];
+    s.alphaBlend = states_.Render[D3DRS_ALPHABLENDENABLE] != 0;
+    s.srcBlend = states_.Render[D3DRS_SRCBLEND];
+    s.destBlend = states_.Render[D3DRS_DESTBLEND];
+    s.blendOp = states_.Render[D3DRS_BLENDOP];
+    s.alphaTest = states_.Render[D3DRS_ALPHATESTENABLE] != 0;
+    s.alphaFunc = states_.Render[D3DRS_ALPHAFUNC];
+    s.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
+    s.cullMode = states_.Render[D3DRS_CULLMODE];
     c.vertices.resize(VertexCount);
     const auto* p = static_cast<const uint8_t*>(VertexData);
     for (uint32_t i = 0; i < VertexCount; ++i, p += Stride) {

@@ -15,6 +15,7 @@
 // texture stage's colour and alpha operations, alpha test (in the shader), blending
 // with every D3DBLEND factor and D3DBLENDOP operation, culling, viewport clipping.
 // Pixel centres lie on integer coordinates as on Direct3D 9.
+#include "graphics/device/DeviceStates.h"
 #include "graphics/device/RenderDevice.h"
 #include "graphics/device/SoftwareDevice.h"
 
@@ -125,12 +126,7 @@ private:
     D3DPRESENT_PARAMETERS params_;
     bool inScene_ = false;
     D3DVIEWPORT9 viewport_;
-    std::vector<std::pair<uint32_t, D3DMATRIX>> transforms_;
-    uint32_t renderStates_[D3DRS_COUNT] = {};
-    uint32_t samplerStates_[D3DSAMP_COUNT] = {};
-    uint32_t stageStates_[D3DTSS_COUNT] = {};
-    std::shared_ptr<IRenderTexture> texture_;
-    uint32_t fvf_ = 0;
+    TDeviceStates states_;
     std::vector<TGLCommand> commands_;
     std::unique_ptr<OpenGLRenderer> renderer_;
 };

@@ -22,12 +22,6 @@ private:
     D3DSURFACE_DESC desc_;
 };
 
-D3DMATRIX Identity() {
-    D3DMATRIX m;
-    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-    return m;
-}
-
 // Byte offsets of a vertex's parts under a vertex format; size 0 when it cannot be drawn.
 struct VertexLayout {
     uint32_t diffuse = 0, tex = 0, size = 0;
@@ -77,33 +71,8 @@ void SoftwareDevice::MakeBuffers() {
 }
 
 void SoftwareDevice::ResetStates() {
-    std::fill(std::begin(renderStates_), std::end(renderStates_), 0u);
-    renderStates_[D3DRS_ZENABLE] = params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-    renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
-    renderStates_[D3DRS_SHADEMODE] = 2; // Gouraud
-    renderStates_[D3DRS_ZWRITEENABLE] = 1;
-    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
-    renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    renderStates_[D3DRS_LIGHTING] = 1;
-    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    std::fill(std::begin(samplerStates_), std::end(samplerStates_), 0u);
-    samplerStates_[D3DSAMP_ADDRESSU] = samplerStates_[D3DSAMP_ADDRESSV] = samplerStates_[D3DSAMP_ADDRESSW] =
-        D3DTADDRESS_WRAP;
-    samplerStates_[D3DSAMP_MAGFILTER] = samplerStates_[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-    std::fill(std::begin(stageStates_), std::end(stageStates_), 0u);
-    stageStates_[D3DTSS_COLOROP] = D3DTOP_MODULATE;
-    stageStates_[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    stageStates_[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    stageStates_[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-    stageStates_[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    stageStates_[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    states_.Reset(params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE);
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
-    transforms_.clear();
-    texture_.reset();
-    fvf_ = 0;
     inScene_ = false;
 }
 
@@ -190,104 +159,83 @@ HRESULT SoftwareDevice::GetViewport(D3DVIEWPORT9& Viewport) {
 }
 
 HRESULT SoftwareDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
-    transforms_[State] = Matrix;
-    return D3D_OK;
+    return states_.SetTransform(State, Matrix);
 }
 
 HRESULT SoftwareDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
-    const auto it = transforms_.find(State);
-    Matrix = it == transforms_.end() ? Identity() : it->second;
-    return D3D_OK;
+    return states_.GetTransform(State, Matrix);
 }
 
 HRESULT SoftwareDevice::SetRenderState(uint32_t State, uint32_t Value) {
-    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
-    renderStates_[State] = Value;
-    return D3D_OK;
+    return states_.SetRenderState(State, Value);
 }
 
 HRESULT SoftwareDevice::GetRenderState(uint32_t State, uint32_t& Value) {
-    if (State >= D3DRS_COUNT) return D3DERR_INVALIDCALL;
-    Value = renderStates_[State];
-    return D3D_OK;
+    return states_.GetRenderState(State, Value);
 }
 
-// Stage and sampler 0 are the only ones the device draws with; the others are accepted.
 HRESULT SoftwareDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
-    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
-    if (Sampler == 0) samplerStates_[Type] = Value;
-    return D3D_OK;
+    return states_.SetSamplerState(Sampler, Type, Value);
 }
 
 HRESULT SoftwareDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
-    if (Sampler >= 16 || Type >= D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
-    Value = Sampler == 0 ? samplerStates_[Type] : 0;
-    return D3D_OK;
+    return states_.GetSamplerState(Sampler, Type, Value);
 }
 
 HRESULT SoftwareDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
-    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
-    if (Stage == 0) stageStates_[Type] = Value;
-    return D3D_OK;
+    return states_.SetTextureStageState(Stage, Type, Value);
 }
 
 HRESULT SoftwareDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
-    if (Stage >= 8 || Type >= D3DTSS_COUNT) return D3DERR_INVALIDCALL;
-    Value = Stage == 0 ? stageStates_[Type] : 0;
-    return D3D_OK;
+    return states_.GetTextureStageState(Stage, Type, Value);
 }
 
 HRESULT SoftwareDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
-    if (Stage >= 8) return D3DERR_INVALIDCALL;
-    if (Texture && !dynamic_cast<SoftwareTexture*>(Texture.get())) return D3DERR_INVALIDCALL;
-    if (Stage == 0) texture_ = std::move(Texture);
-    return D3D_OK;
+    return states_.SetTexture(Stage, Texture, dynamic_cast<SoftwareTexture*>(Texture.get()) != nullptr);
 }
 
 HRESULT SoftwareDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
-    if (Stage >= 8) return D3DERR_INVALIDCALL;
-    Texture = Stage == 0 ? texture_ : nullptr;
-    return D3D_OK;
+    return states_.GetTexture(Stage, Texture);
 }
 
 HRESULT SoftwareDevice::SetFVF(uint32_t FVF) {
-    fvf_ = FVF;
+    states_.FVF = FVF;
     return D3D_OK;
 }
 
 HRESULT SoftwareDevice::GetFVF(uint32_t& FVF) {
-    FVF = fvf_;
+    FVF = states_.FVF;
     return D3D_OK;
 }
 
 HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount,
                                         const void* VertexData, uint32_t Stride) {
     if (const HRESULT hr = config_->FailureOf(SoftwareOp::DrawPrimitiveUP)) return hr;
-    const VertexLayout layout = LayoutOf(fvf_);
+    const VertexLayout layout = LayoutOf(states_.FVF);
     if (!inScene_ || !VertexData || layout.size == 0 || Stride < layout.size || PrimitiveCount == 0 ||
         PrimitiveCount > 0xFFFFF ||
         (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
         return D3DERR_INVALIDCALL;
     ++config_->DrawCalls;
     TRasterState st;
-    st.texture = static_cast<const SoftwareTexture*>(texture_.get());
-    st.linear = samplerStates_[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
-    st.wrapU = samplerStates_[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
-    st.wrapV = samplerStates_[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
-    st.colorOp = stageStates_[D3DTSS_COLOROP];
-    st.colorArg1 = stageStates_[D3DTSS_COLORARG1];
-    st.colorArg2 = stageStates_[D3DTSS_COLORARG2];
-    st.alphaOp = stageStates_[D3DTSS_ALPHAOP];
-    st.alphaArg1 = stageStates_[D3DTSS_ALPHAARG1];
-    st.alphaArg2 = stageStates_[D3DTSS_ALPHAARG2];
-    st.alphaBlend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
-    st.srcBlend = renderStates_[D3DRS_SRCBLEND];
-    st.destBlend = renderStates_[D3DRS_DESTBLEND];
-    st.blendOp = config_->BlendOpSupported ? renderStates_[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
-    st.alphaTest = renderStates_[D3DRS_ALPHATESTENABLE] != 0;
-    st.alphaFunc = renderStates_[D3DRS_ALPHAFUNC];
-    st.alphaRef = renderStates_[D3DRS_ALPHAREF] & 0xFF;
-    st.cullMode = renderStates_[D3DRS_CULLMODE];
+    st.texture = static_cast<const SoftwareTexture*>(states_.Texture.get());
+    st.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
+    st.wrapU = states_.Sampler[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
+    st.wrapV = states_.Sampler[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;
+    st.colorOp = states_.Stage[D3DTSS_COLOROP];
+    st.colorArg1 = states_.Stage[D3DTSS_COLORARG1];
+    st.colorArg2 = states_.Stage[D3DTSS_COLORARG2];
+    st.alphaOp = states_.Stage[D3DTSS_ALPHAOP];
+    st.alphaArg1 = states_.Stage[D3DTSS_ALPHAARG1];
+    st.alphaArg2 = states_.Stage[D3DTSS_ALPHAARG2];
+    st.alphaBlend = states_.Render[D3DRS_ALPHABLENDENABLE] != 0;
+    st.srcBlend = states_.Render[D3DRS_SRCBLEND];
+    st.destBlend = states_.Render[D3DRS_DESTBLEND];
+    st.blendOp = config_->BlendOpSupported ? states_.Render[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
+    st.alphaTest = states_.Render[D3DRS_ALPHATESTENABLE] != 0;
+    st.alphaFunc = states_.Render[D3DRS_ALPHAFUNC];
+    st.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
+    st.cullMode = states_.Render[D3DRS_CULLMODE];
     st.clip = TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
                     static_cast<int32_t>(viewport_.X + viewport_.Width),
                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};

@@ -13,6 +13,7 @@
 //
 // Its caps are settable and it can be told to report a lost device or to fail any
 // one operation, so that every branch of the layer above can be tested.
+#include "graphics/device/DeviceStates.h"
 #include "graphics/device/RenderDevice.h"
 
 #include <cstdint>
@@ -173,11 +174,6 @@ private:
     std::vector<std::weak_ptr<SoftwareTexture>> defaultPool_;
     bool inScene_ = false;
     D3DVIEWPORT9 viewport_;
-    std::map<uint32_t, D3DMATRIX> transforms_;
-    uint32_t renderStates_[D3DRS_COUNT] = {};
-    uint32_t samplerStates_[D3DSAMP_COUNT] = {};
-    uint32_t stageStates_[D3DTSS_COUNT] = {};
-    std::shared_ptr<IRenderTexture> texture_;
-    uint32_t fvf_ = 0;
+    TDeviceStates states_;
     std::unique_ptr<SoftwareRasterizer> raster_;
 };
