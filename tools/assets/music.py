@@ -73,17 +73,17 @@ def encode(wav_path, mp3_path, bitrate, mono=False):
     subprocess.run(cmd + [wav_path, mp3_path], check=True)
 
 
-def build_track(root, work, spec, cfg):
-    name = os.path.splitext(spec["notes"])[0]
-    src = os.path.join(root, "assets", "music", spec["notes"])
+def build_track(root, work, desc, cfg):
+    name = os.path.splitext(desc["notes"])[0]
+    src = os.path.join(root, "assets", "music", desc["notes"])
     midi = os.path.join(root, "assets", "music", name + ".mid")
     seconds = build_midi(src, midi)
     raw = os.path.join(work, name + ".raw.wav")
     audio = render(midi, raw, cfg["soundfont"], cfg["rate"])
-    audio = fold_loop(audio, seconds, cfg["rate"]) if spec["loop"] else trim_silence(audio)
+    audio = fold_loop(audio, seconds, cfg["rate"]) if desc["loop"] else trim_silence(audio)
     level = os.path.join(work, name + ".wav")
-    write_wav(level, audio, cfg["rate"], spec["peak"])
-    encode(level, os.path.join(root, spec["out"]), spec["bitrate"])
+    write_wav(level, audio, cfg["rate"], desc["peak"])
+    encode(level, os.path.join(root, desc["out"]), desc["bitrate"])
 
 
 def build_fixtures(root, work, cfg):
@@ -114,8 +114,8 @@ def main():
     work = os.path.join(work, "music")
     os.makedirs(work, exist_ok=True)
     cfg = json.load(open(os.path.join(root, "assets", "music", "music.json"), encoding="utf-8"))
-    for spec in cfg["tracks"]:
-        build_track(root, work, spec, cfg)
+    for desc in cfg["tracks"]:
+        build_track(root, work, desc, cfg)
     build_fixtures(root, work, cfg)
 
 

@@ -132,19 +132,19 @@ def sunflower(cx, cy, r):
     return "".join(parts)
 
 
-def banner_svg(spec, font, src_dir):
-    w, h = spec["size"]
+def banner_svg(desc, font, src_dir):
+    w, h = desc["size"]
     defs, body = [], []
-    if spec.get("background", "none") != "none":
-        body.append(f'<rect width="{w}" height="{h}" fill="{spec["background"]}"/>')
-    for item in spec.get("decor", []):
+    if desc.get("background", "none") != "none":
+        body.append(f'<rect width="{w}" height="{h}" fill="{desc["background"]}"/>')
+    for item in desc.get("decor", []):
         if "sunflower" in item:
             body.append(sunflower(*item["sunflower"]))
         else:
             vb, inner = svg_inner(os.path.join(src_dir, item["sprite"]))
             x, y, bw, bh = item["box"]
             body.append(f'<svg x="{x}" y="{y}" width="{bw}" height="{bh}" viewBox="{vb}">{inner}</svg>')
-    for n, line in enumerate(spec["lines"]):
+    for n, line in enumerate(desc["lines"]):
         gid = f"fill{n}"
         stops = line["fill"]
         defs.append(f'<linearGradient id="{gid}" x1="0" y1="0" x2="0" y2="1">' + "".join(
@@ -162,10 +162,10 @@ def banner_svg(spec, font, src_dir):
             f'<defs>{"".join(defs)}</defs>{"".join(body)}</svg>')
 
 
-def board_line(spec, vertical):
-    t = spec["thickness"]
-    length = (spec["vertical"] if vertical else spec["horizontal"])["length"] + t
-    colours = np.array([[int(c[i:i + 2], 16) for i in (1, 3, 5)] for c in spec["colours"]], dtype=np.uint8)
+def board_line(desc, vertical):
+    t = desc["thickness"]
+    length = (desc["vertical"] if vertical else desc["horizontal"])["length"] + t
+    colours = np.array([[int(c[i:i + 2], 16) for i in (1, 3, 5)] for c in desc["colours"]], dtype=np.uint8)
     if vertical:
         return np.repeat(colours[None, :, :], length, axis=0)
     return np.repeat(colours[:, None, :], length, axis=1)
@@ -181,11 +181,11 @@ def turn(rgb, how):
     return rgb
 
 
-def background_svg(spec):
-    w, h = spec["size"]
-    rnd = random.Random(spec["seed"])
-    sky0, sky1 = spec["sky"]
-    hz = spec["horizon"]
+def background_svg(desc):
+    w, h = desc["size"]
+    rnd = random.Random(desc["seed"])
+    sky0, sky1 = desc["sky"]
+    hz = desc["horizon"]
     parts = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}" viewBox="0 0 {w} {h}">',
              '<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="1">'
              f'<stop offset="0" stop-color="{sky0}"/><stop offset="1" stop-color="{sky1}"/></linearGradient>'
@@ -197,13 +197,13 @@ def background_svg(spec):
         parts.append(f'<g fill="#ffffff" opacity="0.85"><ellipse cx="{cx}" cy="{cy}" rx="46" ry="13"/>'
                      f'<ellipse cx="{cx - 18}" cy="{cy - 8}" rx="22" ry="13"/>'
                      f'<ellipse cx="{cx + 16}" cy="{cy - 10}" rx="26" ry="15"/></g>')
-    hill0, hill1 = spec["hills"]
+    hill0, hill1 = desc["hills"]
     parts.append(f'<path d="M0 {hz - 10} C150 {hz - 45} 260 {hz - 20} 380 {hz - 32} C520 {hz - 48} 640 {hz - 18} '
                  f'{w} {hz - 36} L{w} {h} L0 {h} Z" fill="{hill0}"/>')
     parts.append(f'<path d="M0 {hz} C120 {hz - 16} 300 {hz + 4} 420 {hz - 10} C560 {hz - 24} 680 {hz} '
                  f'{w} {hz - 8} L{w} {h} L0 {h} Z" fill="{hill1}"/>')
     parts.append(f'<rect y="{hz + 4}" width="{w}" height="{h - hz - 4}" fill="url(#field)"/>')
-    for row in spec["rows"]:
+    for row in desc["rows"]:
         size, step, jit = row["size"], row["step"], row["jitter"]
         x = -rnd.randint(0, step)
         while x < w + step:
@@ -217,9 +217,9 @@ def background_svg(spec):
                          f'ry="{leaf * 0.38:.1f}" fill="#4f9a30" transform="rotate(-25 {cx} {cy + stem * 0.55:.1f})"/>')
             parts.append(sunflower(cx, cy, size))
             x += step
-    v = spec["board_veil"]
+    v = desc["board_veil"]
     bx, by, bw, bh = v["rect"]
-    p = spec["panel_veil"]
+    p = desc["panel_veil"]
     # Dark everywhere but the board, then pale over the board.
     parts.append(f'<path fill-rule="evenodd" fill="{p["colour"]}" opacity="{p["opacity"]}" '
                  f'd="M0 0 H{w} V{h} H0 Z M{bx} {by} H{bx + bw} V{by + bh} H{bx} Z"/>')

@@ -86,12 +86,12 @@ def noise(v, rate, rng):
     return v.get("level", 1.0) * y / peak * envelope(n, rate, v["attack"], v["release"])
 
 
-def render(spec):
-    rate = spec["rate"]
-    total = int(round(spec["length"] * rate))
+def render(desc):
+    rate = desc["rate"]
+    total = int(round(desc["length"] * rate))
     mix = np.zeros(total)
-    rng = np.random.RandomState(spec.get("seed", 0))
-    for v in spec["voices"]:
+    rng = np.random.RandomState(desc.get("seed", 0))
+    for v in desc["voices"]:
         part = tone(v, rate) if v["type"] == "tone" else noise(v, rate, rng)
         start = int(round(v["start"] * rate))
         end = min(total, start + len(part))
@@ -101,7 +101,7 @@ def render(spec):
     mix[:fade] *= np.linspace(0.0, 1.0, fade)
     mix[total - fade:] *= np.linspace(1.0, 0.0, fade)
     peak = np.max(np.abs(mix)) or 1.0
-    return np.round(mix / peak * spec["gain"] * 32767).astype("<i2")
+    return np.round(mix / peak * desc["gain"] * 32767).astype("<i2")
 
 
 def write_wav(path, samples, rate):
@@ -116,9 +116,9 @@ def main():
     root, out_dir = sys.argv[1], sys.argv[2]
     os.makedirs(out_dir, exist_ok=True)
     for path in sorted(glob.glob(os.path.join(root, "assets", "sounds", "*.json"))):
-        spec = json.load(open(path, encoding="utf-8"))
+        desc = json.load(open(path, encoding="utf-8"))
         name = os.path.splitext(os.path.basename(path))[0]
-        write_wav(os.path.join(out_dir, name + ".wav"), render(spec), spec["rate"])
+        write_wav(os.path.join(out_dir, name + ".wav"), render(desc), desc["rate"])
 
 
 if __name__ == "__main__":
