@@ -63,3 +63,51 @@ TEST_F(ScreenTest, GrownGameClearPicture) {
     ASSERT_TRUE(form.HighScoreBlinkOn);
     ExpectGolden(Render(), "gameclear");
 }
+
+// A cell on the board larger than the right-facing hamster both ways, entered from the
+// left out of a cell that holds it, with no cat and no food in or next to it.
+static bool FindFallFromTheLeft(const TForm1& f, int32_t w, int32_t h, int32_t& col, int32_t& row) {
+    const auto clear = [&](int32_t c, int32_t r) {
+        for (const TBoardObject& cat : f.Cats)
+            if (std::abs(cat.Col - c) <= 1 && std::abs(cat.Row - r) <= 1) return false;
+        return !(std::abs(f.Food.Col - c) <= 1 && std::abs(f.Food.Row - r) <= 1);
+    };
+    for (row = 0; row < f.YLineCount - 1; ++row)
+        for (col = 1; col < f.XLineCount - 1; ++col) {
+            const int32_t ch = CellHeight(f.YLines, row);
+            if (!CellHolds(CellWidth(f.XLines, col), ch, w, h) &&
+                CellHolds(CellWidth(f.XLines, col - 1), ch, w, h) && clear(col, row))
+                return true;
+        }
+    return false;
+}
+
+TEST_F(ScreenTest, HamsterShrinksWhileFalling) {
+    Start();
+    Key(VK_RETURN);
+    ASSERT_TRUE(form.Hamster.Active);
+    clock.Advance(500);
+    Render();
+    const TPictureSize size = form.Components.HamsterSize(DirRight);
+    int32_t col = 0, row = 0;
+    ASSERT_TRUE(FindFallFromTheLeft(form, size.Width, size.Height, col, row));
+    form.Hamster.Dir = DirRight;
+    form.Hamster.Col = col - 1;
+    form.Hamster.Row = row;
+    // The right arrow held for one movement step: the hamster walks into the cell and drops.
+    input.Keyboard().KeyCodeDown(DIK_RIGHT);
+    clock.Set(std::max(form.LastMoveTime + 75, form.LastFrameTime + 25));
+    Tick();
+    input.Keyboard().KeyCodeUp(DIK_RIGHT);
+    ASSERT_EQ(form.Hamster.Col, col);
+    ASSERT_TRUE(form.Hamster.Falling);
+    ASSERT_FALSE(form.Hamster.Active);
+    // Three shrinks of a tenth each, the last in the frame drawn.
+    for (int step = 0; step < 3; ++step) {
+        clock.Advance(201);
+        Render();
+    }
+    ASSERT_TRUE(form.Hamster.Falling);
+    EXPECT_NEAR(form.Hamster.FallWidth, size.Width * 0.729f, 0.01f);
+    ExpectGolden(frame, "falling");
+}
