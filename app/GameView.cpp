@@ -1,5 +1,7 @@
 #include "app/GameView.h"
 
+#include "app/BenchHooks.h"
+
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -65,7 +67,10 @@ GlView::GlView(QWidget* parent, uint32_t maxTextureSize)
         w = static_cast<uint32_t>(width() * dpr + 0.5);
         hh = static_cast<uint32_t>(height() * dpr + 0.5);
     };
-    h.FrameReady = [this] { update(); };
+    h.FrameReady = [this] {
+        update();
+        BenchFramePresented();
+    };
 }
 
 std::shared_ptr<IRenderDriver> GlView::CreateDriver() {
@@ -89,6 +94,7 @@ SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make
                      static_cast<int>(f.Height), static_cast<qsizetype>(f.Pitch) * 4, QImage::Format_RGB32);
         frame_ = image.copy();
         update();
+        BenchFramePresented();
     };
 }
 

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/BenchHooks.h"
 #include "app/KeyCodes.h"
 #include "base/Clock.h"
 #include "base/Exception.h"
@@ -143,7 +144,9 @@ void MainWindow::OnIdle() {
     if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
     ++tickDepth_;
     bool done = true;
+    const uint32_t lastTick = form_->LastFrameTime;
     const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
+    if (form_->LastFrameTime != lastTick) BenchTick();
     --tickDepth_;
     SyncMenus();
     SyncLifeBar();
