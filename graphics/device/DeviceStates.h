@@ -31,3 +31,54 @@ struct TDeviceStates {
     HRESULT SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture, bool ownTexture);
     HRESULT GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) const;
 };
+
+// A render device whose states live in a TDeviceStates: the software and OpenGL devices
+// keep and check them alike and differ only in how they draw.
+class TStatefulRenderDevice : public IRenderDevice {
+public:
+    HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) override {
+        return states_.SetTransform(State, Matrix);
+    }
+    HRESULT GetTransform(uint32_t State, D3DMATRIX& Matrix) override {
+        return states_.GetTransform(State, Matrix);
+    }
+    HRESULT SetRenderState(uint32_t State, uint32_t Value) override {
+        return states_.SetRenderState(State, Value);
+    }
+    HRESULT GetRenderState(uint32_t State, uint32_t& Value) override {
+        return states_.GetRenderState(State, Value);
+    }
+    HRESULT SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) override {
+        return states_.SetSamplerState(Sampler, Type, Value);
+    }
+    HRESULT GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) override {
+        return states_.GetSamplerState(Sampler, Type, Value);
+    }
+    HRESULT SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) override {
+        return states_.SetTextureStageState(Stage, Type, Value);
+    }
+    HRESULT GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) override {
+        return states_.GetTextureStageState(Stage, Type, Value);
+    }
+    HRESULT SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) override {
+        const bool own = OwnsTexture(Texture.get());
+        return states_.SetTexture(Stage, std::move(Texture), own);
+    }
+    HRESULT GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) override {
+        return states_.GetTexture(Stage, Texture);
+    }
+    HRESULT SetFVF(uint32_t FVF) override {
+        states_.FVF = FVF;
+        return D3D_OK;
+    }
+    HRESULT GetFVF(uint32_t& FVF) override {
+        FVF = states_.FVF;
+        return D3D_OK;
+    }
+
+protected:
+    // The texture was made by a device of this kind (a foreign one cannot be bound).
+    virtual bool OwnsTexture(const IRenderTexture* Texture) const = 0;
+
+    TDeviceStates states_;
+};

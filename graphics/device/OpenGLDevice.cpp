@@ -237,54 +237,8 @@ HRESULT OpenGLDevice::GetViewport(D3DVIEWPORT9& Viewport) {
     return D3D_OK;
 }
 
-HRESULT OpenGLDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
-    return states_.SetTransform(State, Matrix);
-}
-
-HRESULT OpenGLDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
-    return states_.GetTransform(State, Matrix);
-}
-
-HRESULT OpenGLDevice::SetRenderState(uint32_t State, uint32_t Value) {
-    return states_.SetRenderState(State, Value);
-}
-
-HRESULT OpenGLDevice::GetRenderState(uint32_t State, uint32_t& Value) {
-    return states_.GetRenderState(State, Value);
-}
-
-HRESULT OpenGLDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
-    return states_.SetSamplerState(Sampler, Type, Value);
-}
-
-HRESULT OpenGLDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
-    return states_.GetSamplerState(Sampler, Type, Value);
-}
-
-HRESULT OpenGLDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
-    return states_.SetTextureStageState(Stage, Type, Value);
-}
-
-HRESULT OpenGLDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
-    return states_.GetTextureStageState(Stage, Type, Value);
-}
-
-HRESULT OpenGLDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
-    return states_.SetTexture(Stage, Texture, dynamic_cast<OpenGLTexture*>(Texture.get()) != nullptr);
-}
-
-HRESULT OpenGLDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
-    return states_.GetTexture(Stage, Texture);
-}
-
-HRESULT OpenGLDevice::SetFVF(uint32_t FVF) {
-    states_.FVF = FVF;
-    return D3D_OK;
-}
-
-HRESULT OpenGLDevice::GetFVF(uint32_t& FVF) {
-    FVF = states_.FVF;
-    return D3D_OK;
+bool OpenGLDevice::OwnsTexture(const IRenderTexture* Texture) const {
+    return dynamic_cast<const OpenGLTexture*>(Texture) != nullptr;
 }
 
 HRESULT OpenGLDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,

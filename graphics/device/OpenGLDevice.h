@@ -78,7 +78,7 @@ struct TGLShared;
 struct TGLCommand;
 class OpenGLRenderer;
 
-class OpenGLDevice : public IRenderDevice {
+class OpenGLDevice : public TStatefulRenderDevice {
 public:
     OpenGLDevice(std::shared_ptr<TGLConfig> config, const D3DPRESENT_PARAMETERS& PresentParams);
     ~OpenGLDevice() override;
@@ -92,18 +92,6 @@ public:
                   uint32_t Stencil) override;
     HRESULT SetViewport(const D3DVIEWPORT9& Viewport) override;
     HRESULT GetViewport(D3DVIEWPORT9& Viewport) override;
-    HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) override;
-    HRESULT GetTransform(uint32_t State, D3DMATRIX& Matrix) override;
-    HRESULT SetRenderState(uint32_t State, uint32_t Value) override;
-    HRESULT GetRenderState(uint32_t State, uint32_t& Value) override;
-    HRESULT SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) override;
-    HRESULT GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) override;
-    HRESULT SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) override;
-    HRESULT GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) override;
-    HRESULT SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) override;
-    HRESULT GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) override;
-    HRESULT SetFVF(uint32_t FVF) override;
-    HRESULT GetFVF(uint32_t& FVF) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
                             uint32_t Stride) override;
     HRESULT CreateTexture(uint32_t Width, uint32_t Height, uint32_t Levels, uint32_t Usage, D3DFORMAT Format,
@@ -117,6 +105,9 @@ public:
     // Commands recorded since the last Present (for tests).
     size_t PendingCommands() const;
 
+protected:
+    bool OwnsTexture(const IRenderTexture* Texture) const override;
+
 private:
     void ResetStates();
     void RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, const void* VertexData, uint32_t Stride);
@@ -126,7 +117,6 @@ private:
     D3DPRESENT_PARAMETERS params_;
     bool inScene_ = false;
     D3DVIEWPORT9 viewport_;
-    TDeviceStates states_;
     std::vector<TGLCommand> commands_;
     std::unique_ptr<OpenGLRenderer> renderer_;
 };

@@ -158,54 +158,8 @@ HRESULT SoftwareDevice::GetViewport(D3DVIEWPORT9& Viewport) {
     return D3D_OK;
 }
 
-HRESULT SoftwareDevice::SetTransform(uint32_t State, const D3DMATRIX& Matrix) {
-    return states_.SetTransform(State, Matrix);
-}
-
-HRESULT SoftwareDevice::GetTransform(uint32_t State, D3DMATRIX& Matrix) {
-    return states_.GetTransform(State, Matrix);
-}
-
-HRESULT SoftwareDevice::SetRenderState(uint32_t State, uint32_t Value) {
-    return states_.SetRenderState(State, Value);
-}
-
-HRESULT SoftwareDevice::GetRenderState(uint32_t State, uint32_t& Value) {
-    return states_.GetRenderState(State, Value);
-}
-
-HRESULT SoftwareDevice::SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) {
-    return states_.SetSamplerState(Sampler, Type, Value);
-}
-
-HRESULT SoftwareDevice::GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) {
-    return states_.GetSamplerState(Sampler, Type, Value);
-}
-
-HRESULT SoftwareDevice::SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) {
-    return states_.SetTextureStageState(Stage, Type, Value);
-}
-
-HRESULT SoftwareDevice::GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) {
-    return states_.GetTextureStageState(Stage, Type, Value);
-}
-
-HRESULT SoftwareDevice::SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) {
-    return states_.SetTexture(Stage, Texture, dynamic_cast<SoftwareTexture*>(Texture.get()) != nullptr);
-}
-
-HRESULT SoftwareDevice::GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) {
-    return states_.GetTexture(Stage, Texture);
-}
-
-HRESULT SoftwareDevice::SetFVF(uint32_t FVF) {
-    states_.FVF = FVF;
-    return D3D_OK;
-}
-
-HRESULT SoftwareDevice::GetFVF(uint32_t& FVF) {
-    FVF = states_.FVF;
-    return D3D_OK;
+bool SoftwareDevice::OwnsTexture(const IRenderTexture* Texture) const {
+    return dynamic_cast<const SoftwareTexture*>(Texture) != nullptr;
 }
 
 HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount,

@@ -117,7 +117,7 @@ private:
 class SoftwareTexture;
 class SoftwareRasterizer;
 
-class SoftwareDevice : public IRenderDevice {
+class SoftwareDevice : public TStatefulRenderDevice {
 public:
     SoftwareDevice(std::shared_ptr<TSoftwareConfig> config, const D3DPRESENT_PARAMETERS& PresentParams,
                    uint32_t BehaviorFlags);
@@ -132,18 +132,6 @@ public:
                   uint32_t Stencil) override;
     HRESULT SetViewport(const D3DVIEWPORT9& Viewport) override;
     HRESULT GetViewport(D3DVIEWPORT9& Viewport) override;
-    HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) override;
-    HRESULT GetTransform(uint32_t State, D3DMATRIX& Matrix) override;
-    HRESULT SetRenderState(uint32_t State, uint32_t Value) override;
-    HRESULT GetRenderState(uint32_t State, uint32_t& Value) override;
-    HRESULT SetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t Value) override;
-    HRESULT GetSamplerState(uint32_t Sampler, uint32_t Type, uint32_t& Value) override;
-    HRESULT SetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t Value) override;
-    HRESULT GetTextureStageState(uint32_t Stage, uint32_t Type, uint32_t& Value) override;
-    HRESULT SetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture> Texture) override;
-    HRESULT GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) override;
-    HRESULT SetFVF(uint32_t FVF) override;
-    HRESULT GetFVF(uint32_t& FVF) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
                             uint32_t Stride) override;
     HRESULT CreateTexture(uint32_t Width, uint32_t Height, uint32_t Levels, uint32_t Usage, D3DFORMAT Format,
@@ -160,6 +148,9 @@ public:
     uint32_t BehaviorFlags() const { return behaviorFlags_; }
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
 
+protected:
+    bool OwnsTexture(const IRenderTexture* Texture) const override;
+
 private:
     void ResetStates();
     void MakeBuffers();
@@ -174,6 +165,5 @@ private:
     std::vector<std::weak_ptr<SoftwareTexture>> defaultPool_;
     bool inScene_ = false;
     D3DVIEWPORT9 viewport_;
-    TDeviceStates states_;
     std::unique_ptr<SoftwareRasterizer> raster_;
 };
