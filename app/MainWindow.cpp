@@ -46,7 +46,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     view_->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(view_);
     owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));
-    host_ = std::make_unique<QtHost>(this);
+    host_ = std::make_unique<QtHost>(this, exeDir_);
     TFormPlatform platform;
     platform.Owner = owner_.get();
     platform.Input = &input_;

@@ -35,6 +35,11 @@ QString QtFilter(const std::string& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
+QtHost::QtHost(QWidget* window, const std::string& exeDir)
+    : window_(window), form2_(std::make_unique<TForm2>(exeDir, window)) {}
+
+QtHost::~QtHost() = default;
+
 bool QtHost::AskYesNo(const std::string& text) {
     return QMessageBox::question(window_, window_->windowTitle(), MessageText(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
@@ -77,10 +82,8 @@ void QtHost::ProcessMessages() {
     QCoreApplication::processEvents();
 }
 
-// The version: the game's name and version in a modal box.
 void QtHost::ShowVersionDialog() {
-    QMessageBox::about(window_, QStringLiteral("ひまわり畑の大脱走！のバージョン情報"),
-                       QStringLiteral("ひまわり畑の大脱走！\nVer 1.10"));
+    form2_->ShowModal();
 }
 
 void QtHost::Close() {

@@ -1,17 +1,24 @@
 #pragma once
 // THost on Qt: message boxes, the file and folder dialogs, the desktop's file and URL
-// opening, handling pending events and closing the main window.
+// opening, handling pending events, the version dialog and closing the main window.
+#include "app/Unit2.h"
 #include "ui/Host.h"
 
 #include <QString>
 #include <QWidget>
+
+#include <memory>
+#include <string>
 
 // "desc|*.a;*.b|desc2|*.c" (the game's filter) -> "desc (*.a *.b);;desc2 (*.c)".
 QString QtFilter(const std::string& filter);
 
 class QtHost : public THost {
 public:
-    explicit QtHost(QWidget* window) : window_(window) {}
+    // window: the main window; exeDir: the program's folder. The version dialog is made
+    // here, hidden, and lives as long as the host.
+    QtHost(QWidget* window, const std::string& exeDir);
+    ~QtHost() override;
     bool AskYesNo(const std::string& text) override;
     void ShowMessage(const std::string& text) override;
     bool OpenFile(const TOpenDialogOptions& options, std::string& fileName) override;
@@ -23,8 +30,10 @@ public:
 
     // True while ProcessMessages runs: the idle handler does not run inside it.
     bool ProcessingMessages() const { return depth_ > 0; }
+    TForm2& Form2() { return *form2_; }
 
 private:
     QWidget* window_;
+    std::unique_ptr<TForm2> form2_;
     int depth_ = 0;
 };
