@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+VertexLayout LayoutOf(uint32_t fvf) {
+    VertexLayout l;
+    if ((fvf & 0x00E) != D3DFVF_XYZRHW) return l;
+    uint32_t offset = 16;
+    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4, l.hasDiffuse = true;
+    if (fvf & D3DFVF_SPECULAR) offset += 4;
+    if ((fvf & 0xF00) >= D3DFVF_TEX1) l.tex = offset, offset += 8 * ((fvf & 0xF00) >> 8), l.hasTex = true;
+    l.size = offset;
+    return l;
+}
+
 void TDeviceStates::Reset(uint32_t zEnable) {
     std::fill(std::begin(Render), std::end(Render), 0u);
     Render[D3DRS_ZENABLE] = zEnable;

@@ -8,6 +8,14 @@
 #include <map>
 #include <memory>
 
+// Byte offsets of a pre-transformed vertex's parts under a vertex format; size 0 when the
+// devices cannot draw it.
+struct VertexLayout {
+    uint32_t diffuse = 0, tex = 0, size = 0;
+    bool hasDiffuse = false, hasTex = false;
+};
+VertexLayout LayoutOf(uint32_t fvf);
+
 struct TDeviceStates {
     uint32_t Render[D3DRS_COUNT] = {};
     uint32_t Sampler[D3DSAMP_COUNT] = {};

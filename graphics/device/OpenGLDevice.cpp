@@ -27,23 +27,6 @@ bool ValidBackBuffer(const D3DPRESENT_PARAMETERS& p) {
            p.BackBufferHeight <= 16384;
 }
 
-// Offsets of a vertex's parts under a vertex format; size 0 when it cannot be drawn.
-struct VertexLayout {
-    uint32_t diffuse = 0, tex = 0, size = 0;
-    bool hasDiffuse = false, hasTex = false;
-};
-
-VertexLayout LayoutOf(uint32_t fvf) {
-    VertexLayout l;
-    if ((fvf & 0x00E) != D3DFVF_XYZRHW) return l;
-    uint32_t offset = 16;
-    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4, l.hasDiffuse = true;
-    if (fvf & D3DFVF_SPECULAR) offset += 4;
-    if ((fvf & 0xF00) >= D3DFVF_TEX1) l.tex = offset, offset += 8 * ((fvf & 0xF00) >> 8), l.hasTex = true;
-    l.size = offset;
-    return l;
-}
-
 // Reads the frame back from the bound framebuffer as A8R8G8B8, rows top down.
 std::vector<uint32_t> ReadBack(uint32_t w, uint32_t h) {
     std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
