@@ -61,10 +61,10 @@ def xdo(*args):
 
 
 def focus_window(pid):
-    for _ in range(100):
+    for _ in range(200):
         # The top-level window by its title (the drawing surface and the life bar are
         # windows of the process too, which never take the keyboard).
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name",
+        out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name",
                               "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()
         if out:
             xdo("windowfocus", "--sync", out[0])
