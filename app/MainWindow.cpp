@@ -148,10 +148,15 @@ void MainWindow::OnIdle() {
     bool done = true;
     const uint32_t lastTick = form_->LastFrameTime;
     const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
-    if (form_->LastFrameTime != lastTick) BenchTick();
+    const bool ticked = form_->LastFrameTime != lastTick;
+    if (ticked) BenchTick();
     --tickDepth_;
-    SyncMenus();
-    SyncLifeBar();
+    // Only a tick changes what the menus and the life bar show; the calls between ticks
+    // (waiting for the next one) leave them.
+    if (ticked || !ok) {
+        SyncMenus();
+        SyncLifeBar();
+    }
     if (done || !ok)
         idle_.stop();
     else if (!idle_.isActive())
