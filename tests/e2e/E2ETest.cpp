@@ -1,157 +1,18 @@
-// The real program in a real window (under Xvfb), driven like a player: xdotool for
-// keys, X11's close request for the close box, screenshots of the window checked for
-// what must be there. The program runs from a copy of the build's program folder,
-// started in another current directory, so the files it writes stay in the copy.
+// Playing in the real window: the title, a board, moving and turning the hamster,
+// closing with and without the save question, and resuming a saved board.
+#include "GameProcess.h"
 #include "XClose.h"
-#include "screen/PngImage.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
-    return out;
-}
-
-// The top-level windows titled like the game (the main window, and a message box).
-std::vector<unsigned long> GameWindows() {
-    std::vector<unsigned long> ids;
-    const std::string out = Shell("xdotool search --onlyvisible --name 'ひまわり畑の大脱走' 2>/dev/null");
-    size_t pos = 0;
-    while (pos < out.size()) {
-        const size_t end = out.find('\n', pos);
-        const std::string line = out.substr(pos, end - pos);
-        if (!line.empty()) ids.push_back(std::stoul(line));
-        if (end == std::string::npos) break;
-        pos = end + 1;
-    }
-    return ids;
-}
-
-struct Geometry {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-Geometry WindowGeometry(unsigned long id) {
-    Geometry g;
-    const std::string out = Shell("xdotool getwindowgeometry --shell " + std::to_string(id));
-    const size_t at = out.find("X=");
-    if (at != std::string::npos)
-        std::sscanf(out.c_str() + at, "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.w, &g.h);
-    return g;
-}
-
-class GameProcess : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const std::string build = BuildDir();
-        if (!fs::exists(build + "himawari")) GTEST_SKIP() << "the program is not built";
-        fs::copy_file(build + "himawari", dir.Path() / "himawari");
-        fs::copy(build + "Data", dir.Path() / "Data", fs::copy_options::recursive);
-        // A game saved while playing from the build folder is not this test's.
-        fs::remove(dir.Path() / "Data" / "record.dat");
-        fs::remove(dir.Path() / "Data" / "Settei.ini");
-        Launch();
-    }
-    // Starts the program and waits for its window.
-    void Launch() {
-        exited = false;
-        pid = fork();
-        if (pid == 0) {
-            // Started from elsewhere: the program finds its data beside itself.
-            if (chdir("/") != 0) _exit(126);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            const std::string exe = dir.File("himawari");
-            execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && GameWindows().empty(); ++i) std::this_thread::sleep_for(100ms);
-        const auto windows = GameWindows();
-        ASSERT_FALSE(windows.empty()) << "no game window";
-        window = windows.front();
-        Shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null");
-    }
-    // Waits until n windows of the game are shown (a question adds one).
-    bool WaitWindows(size_t n) {
-        for (int i = 0; i < 80; ++i) {
-            if (GameWindows().size() == n) return true;
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
-    }
-    void TearDown() override {
-        if (pid > 0 && !exited) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    // Waits for the program to end; its exit status, or -1 when it does not end in time.
-    int WaitExit(std::chrono::milliseconds limit) {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < until) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                exited = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-    // The window's 764 x 500 drawing surface (below the menu bar).
-    // Each one is also written to the build folder (e2e-out/<n>.png) for a look.
-    PngImage Client() {
-        const std::string file = dir.File("shot.png");
-        Shell("import -window root " + file);
-        const PngImage screen = ReadPng(file);
-        const Geometry g = WindowGeometry(window);
-        PngImage c;
-        c.width = 764;
-        c.height = 500;
-        c.argb.resize(764 * 500);
-        const int left = g.x + (g.w - 764) / 2, top = g.y + g.h - 500;
-        for (int y = 0; y < 500; ++y)
-            for (int x = 0; x < 764; ++x) {
-                const int sx = left + x, sy = top + y;
-                c.argb[static_cast<size_t>(y) * 764 + x] =
-                    sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height ? screen.At(sx, sy) : 0;
-            }
-        const std::string out = BuildDir() + "tests/e2e-out";
-        fs::create_directories(out);
-        WritePng(out + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
-                     std::to_string(++shots) + ".png",
-                 c);
-        return c;
-    }
-    void Key(const std::string& key) { Shell("xdotool key " + key); }
-
-    TempDir dir;
-    pid_t pid = -1;
-    bool exited = false;
-    unsigned long window = 0;
-    int shots = 0;
-};
 
 // Share of the pixels of a rectangle for which pred holds.
 template <class P> double Share(const PngImage& img, int x0, int y0, int x1, int y1, P pred) {
@@ -240,9 +101,8 @@ TEST_F(GameProcess, PlayThroughTheRealWindow) {
 
     // Closing during play asks whether to save; No leaves nothing written.
     ASSERT_TRUE(RequestClose(window));
-    for (int i = 0; i < 50 && GameWindows().size() < 2; ++i) std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(GameWindows().size(), 2u) << "no save question";
-    Shell("xdotool key Escape"); // the question's No
+    ASSERT_TRUE(WaitWindows(2)) << "no save question";
+    Answer("Escape"); // the question's No
     EXPECT_EQ(WaitExit(5s), 0);
     EXPECT_FALSE(fs::exists(dir.Path() / "Data" / "record.dat"));
 }
@@ -260,7 +120,7 @@ TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
     std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(RequestClose(window));
     ASSERT_TRUE(WaitWindows(2)) << "no save question";
-    Key("Return"); // Yes
+    Answer("Return"); // Yes
     ASSERT_EQ(WaitExit(5s), 0);
     ASSERT_TRUE(fs::exists(dir.Path() / "Data" / "record.dat"));
     EXPECT_EQ(fs::file_size(dir.Path() / "Data" / "record.dat"), 3416u);
@@ -268,9 +128,9 @@ TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
     // The next start asks, 2 s in, whether to go on; Yes and Enter play the board on.
     Launch();
     ASSERT_TRUE(WaitWindows(2)) << "no resume question";
-    Key("Return"); // Yes
+    Answer("Return"); // Yes
     ASSERT_TRUE(WaitWindows(1));
-    Shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null");
+    FocusGame();
     // The restored board waits behind the title until Enter.
     Key("Return");
     std::this_thread::sleep_for(500ms);
@@ -278,6 +138,6 @@ TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
     // Closing again asks again (a board is in play).
     ASSERT_TRUE(RequestClose(window));
     ASSERT_TRUE(WaitWindows(2)) << "no save question";
-    Key("Escape");
+    Answer("Escape");
     EXPECT_EQ(WaitExit(5s), 0);
 }
