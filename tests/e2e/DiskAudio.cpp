@@ -71,3 +71,8 @@ double CapturedSeconds(const std::string& path) {
     const auto size = std::filesystem::file_size(path, ec);
     return ec ? 0.0 : static_cast<double>(size) / DiskAudio::BytesPerSecond;
 }
+
+double CapturedPeak(const std::string& path) {
+    const DiskAudio audio(path);
+    return audio.Level(0, audio.Seconds()).peak;
+}

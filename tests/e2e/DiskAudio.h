@@ -41,3 +41,5 @@ private:
 
 // How many seconds of output the capture file holds right now.
 double CapturedSeconds(const std::string& path);
+// The largest magnitude in the capture file so far (0 when there is none yet).
+double CapturedPeak(const std::string& path);

@@ -2,6 +2,7 @@
 // the menu's access key, then the item's access key), each checked by what it leaves
 // behind outside the program: windows shown, what the desktop was asked to open, the
 // settings and the saved game written, the program's end.
+#include "DiskAudio.h"
 #include "GameProcess.h"
 #include "XClose.h"
 
@@ -22,10 +23,22 @@ const char* const FolderDialogTitle =
 
 class Menus : public GameProcess {
 protected:
-    void SetUp() override { Install(); }
+    void SetUp() override {
+        Install();
+        capture = dir.File("audio.raw");
+        env["SDL_AUDIODRIVER"] = "disk";
+        env["SDL_DISKAUDIOFILE"] = capture;
+    }
     void Start(const std::string& settings = "") {
         if (!settings.empty()) dir.Write("Data/Settei.ini", settings);
+        Relaunch();
+    }
+    // Starts the program and waits until its music sounds: the music's deferred set-up
+    // (settings read, track opened) is over, and the BGM menu acts on what it set up.
+    void Relaunch() {
+        fs::remove(capture);
         Launch();
+        ASSERT_TRUE(WaitUntil([this] { return CapturedPeak(capture) > 0.001; }, 20s)) << "no music";
     }
     // A fixture copied into the program's folder.
     std::string Copy(const std::string& fixture, const std::string& to) {
@@ -71,6 +84,8 @@ protected:
         Shell("xdotool keyup Right keyup Down");
         return ended;
     }
+
+    std::string capture;
 };
 
 } // namespace
@@ -124,13 +139,13 @@ TEST_F(Menus, ChosenFileAndBuiltInTrack) {
     EXPECT_NE(CloseAndReadSettings().find("MusicName = " + tune), std::string::npos)
         << "Cancel changed the track";
 
-    Launch();
+    Relaunch();
     ASSERT_TRUE(MenuItem('b', 'h'));
     const std::string builtIn = CloseAndReadSettings();
     EXPECT_NE(builtIn.find("MusicName = " + dir.File("Data/tamsp15.mp3")), std::string::npos) << builtIn;
     EXPECT_NE(builtIn.find("Random = 0"), std::string::npos) << builtIn;
 
-    Launch();
+    Relaunch();
     ASSERT_TRUE(MenuItem('b', 'm'));
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 1)) << "no file dialog";
     Choose(FileDialogTitle, tone);
