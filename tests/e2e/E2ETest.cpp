@@ -62,42 +62,58 @@ Box StartCell(const PngImage& img) {
 } // namespace
 
 TEST_F(GameProcess, PlayThroughTheRealWindow) {
-    std::this_thread::sleep_for(2500ms);
     // The title: its orange lettering across the middle of the board.
+    const auto titleShown = [](const PngImage& img) { return Share(img, 90, 190, 660, 250, Orange) > 0.10; };
+    ASSERT_TRUE(WaitUntil([&] { return titleShown(Client(false)); }, 10s)) << "no title";
     const PngImage title = Client();
-    EXPECT_GT(Share(title, 90, 190, 660, 250, Orange), 0.10);
     // The "TIME:" label in green at the top of the panel.
     EXPECT_GT(Share(title, 630, 10, 700, 30,
                     [](uint32_t c) { return ((c >> 8) & 255) > 180 && ((c >> 16) & 255) < 100; }),
               0.05);
 
-    Key("Return");
-    std::this_thread::sleep_for(600ms);
+    // Enter starts a board once the offer to resume (2 s in) is past.
+    bool started = false;
+    for (int i = 0; i < 8 && !started; ++i) {
+        Key("Return");
+        started = WaitUntil([&] { return !titleShown(Client(false)); }, 1500ms);
+    }
+    ASSERT_TRUE(started) << "the title is still shown";
     const PngImage playing = Client();
-    EXPECT_LT(Share(playing, 90, 190, 660, 250, Orange), 0.05) << "the title is still shown";
     const Box start = StartCell(playing);
     ASSERT_GT(start.count, 200) << "no hamster on the board";
     EXPECT_GT(start.Width(), start.Height()); // facing right: wider than high
 
     // Space turns it to face up (higher than wide), and back; turning never drops it.
     Key("space");
-    std::this_thread::sleep_for(300ms);
-    const Box turned = StartCell(Client());
-    EXPECT_GT(turned.Height(), turned.Width());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Box turned = StartCell(Client(false));
+            return turned.Height() > turned.Width();
+        },
+        3s))
+        << "not turned";
     Key("space");
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Box back = StartCell(Client(false));
+            return back.Width() > back.Height();
+        },
+        3s))
+        << "not turned back";
 
-    // A held arrow moves it along its row (held briefly: a step or two, so that it
-    // does not walk into a cell too large for it and fall).
+    // A held arrow moves it along its row (held only until it has moved, so that it
+    // does not walk far). Either it stands further right, or the new cell was too large
+    // for it and it is falling (drawn only now and then, smaller each time): both only
+    // follow a move.
+    const auto movedOn = [&](const PngImage& img) {
+        const Box moved = DarkBox(img, 20, std::max(20, start.top - 10), 620, start.bottom + 10);
+        return moved.count < 100 || moved.CentreX() > start.CentreX() + 10;
+    };
     Shell("xdotool keydown Right");
-    std::this_thread::sleep_for(120ms);
+    const bool moved = WaitUntil([&] { return movedOn(Client(false)); }, 3s);
     Shell("xdotool keyup Right");
-    std::this_thread::sleep_for(250ms);
-    const Box moved = DarkBox(Client(), 20, std::max(20, start.top - 10), 620, start.bottom + 10);
-    // Either it stands further right, or the new cell was too large for it and it is
-    // falling (drawn only now and then, smaller each time): both only follow a move.
-    EXPECT_TRUE(moved.count < 100 || moved.CentreX() > start.CentreX() + 10)
-        << "dark pixels " << moved.count << ", centre " << moved.CentreX() << " from " << start.CentreX();
+    EXPECT_TRUE(moved) << "the hamster did not move";
+    Client();
 
     // Closing during play asks whether to save; No leaves nothing written.
     ASSERT_TRUE(RequestClose(window));
@@ -115,8 +131,7 @@ TEST_F(GameProcess, ClosingOnTheTitleAsksNothing) {
 }
 
 TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
-    std::this_thread::sleep_for(2300ms);
-    Key("Return");
+    ASSERT_TRUE(StartBoard());
     std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(RequestClose(window));
     ASSERT_TRUE(WaitWindows(2)) << "no save question";
@@ -133,8 +148,9 @@ TEST_F(GameProcess, ASavedBoardIsOfferedAtTheNextStart) {
     FocusGame();
     // The restored board waits behind the title until Enter.
     Key("Return");
-    std::this_thread::sleep_for(500ms);
-    EXPECT_LT(Share(Client(), 90, 190, 660, 250, Orange), 0.05) << "the title is still shown";
+    EXPECT_TRUE(WaitUntil([&] { return Share(Client(false), 90, 190, 660, 250, Orange) < 0.05; }, 5s))
+        << "the title is still shown";
+    Client();
     // Closing again asks again (a board is in play).
     ASSERT_TRUE(RequestClose(window));
     ASSERT_TRUE(WaitWindows(2)) << "no save question";

@@ -212,7 +212,7 @@ PngImage GameProcess::Screen() {
     return ReadPng(file);
 }
 
-PngImage GameProcess::Client() {
+PngImage GameProcess::Client(bool keep) {
     const PngImage screen = Screen();
     const Geometry g = WindowGeometry(window);
     PngImage c;
@@ -226,6 +226,7 @@ PngImage GameProcess::Client() {
             c.argb[static_cast<size_t>(y) * 764 + x] =
                 sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height ? screen.At(sx, sy) : 0;
         }
+    if (!keep) return c;
     const std::string out = BuildDir() + "tests/e2e-out";
     fs::create_directories(out);
     WritePng(out + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
@@ -258,6 +259,14 @@ bool GameProcess::MenusEnabled() {
         if (r < 60 && g < 60 && b < 60) ++dark;
     }
     return dark > 20;
+}
+
+bool GameProcess::StartBoard() {
+    for (int i = 0; i < 8; ++i) {
+        Key("Return");
+        if (WaitUntil([this] { return !MenusEnabled(); }, 1500ms)) return true;
+    }
+    return false;
 }
 
 std::string GameProcess::Opened() const {

@@ -65,13 +65,16 @@ protected:
     // its access key. False when the menu did not open.
     bool MenuItem(char menuKey, char itemKey);
 
-    // The window's 764 x 500 drawing surface (below the menu bar). Each one is also
+    // The window's 764 x 500 drawing surface (below the menu bar). Each one kept is also
     // written to the build folder (tests/e2e-out/<test>-<n>.png) for a look.
-    PngImage Client();
+    PngImage Client(bool keep = true);
     // The strip of the menu bar above the drawing surface, as shown now.
     PngImage MenuBar();
     // Whether the menu bar's titles are drawn enabled (dark lettering, not greyed).
     bool MenusEnabled();
+    // Presses Enter until a board is in play (the menus are disabled then): the game
+    // takes it only once the start-up, with its offer to resume, is over.
+    bool StartBoard();
 
     // What the stand-in opener was asked to open (decoded), or empty.
     std::string Opened() const;

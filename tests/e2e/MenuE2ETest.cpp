@@ -66,15 +66,6 @@ protected:
         EXPECT_EQ(WaitExit(10s), 0);
         return FileText(dir.File("Data/Settei.ini"));
     }
-    // Enter starts a board once the start-up (with its offer to resume) is over: the
-    // menus are disabled then.
-    bool StartBoard() {
-        for (int i = 0; i < 8; ++i) {
-            Key("Return");
-            if (WaitUntil([this] { return !MenusEnabled(); }, 1500ms)) return true;
-        }
-        return false;
-    }
     // Plays until the board ends: right and down held, the hamster walks until it falls,
     // bites a cat twice, reaches the food or is caught where it stands.
     bool PlayUntilTheBoardEnds() {
