@@ -3,7 +3,6 @@
 #include "app/BenchHooks.h"
 
 #include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPainter>
 
@@ -47,45 +46,59 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
     return true;
 }
 
-GlView::GlView(QWidget* parent, uint32_t maxTextureSize)
-    : QOpenGLWidget(parent), config_(std::make_shared<TGLConfig>()) {
+GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConfig>()) {
+    setSurfaceType(QSurface::OpenGLSurface);
     setFormat(CoreFormat());
-    // The device draws into the widget's framebuffer at each present; a repaint only
-    // shows what is there.
-    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
+    setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     config_->MaxTextureSize = maxTextureSize;
     TGLContextHooks& h = config_->Hooks;
-    h.MakeCurrent = [this] {
-        if (!initialized_ || !context() || !context()->isValid()) return false;
-        makeCurrent();
-        return QOpenGLContext::currentContext() == context();
-    };
-    h.DoneCurrent = [this] { doneCurrent(); };
-    h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(defaultFramebufferObject()); };
+    h.MakeCurrent = [this] { return MakeCurrent(); };
+    h.DoneCurrent = [this] { context_.doneCurrent(); };
+    h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(context_.defaultFramebufferObject()); };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
-        const qreal dpr = devicePixelRatioF();
+        const qreal dpr = devicePixelRatio();
         w = static_cast<uint32_t>(width() * dpr + 0.5);
         hh = static_cast<uint32_t>(height() * dpr + 0.5);
     };
     h.FrameReady = [this] {
-        update();
+        if (context_.makeCurrent(this)) {
+            context_.swapBuffers(this);
+            context_.doneCurrent();
+        }
         BenchFramePresented();
     };
 }
 
-std::shared_ptr<IRenderDriver> GlView::CreateDriver() {
+// The context is made with the first frame; a window not on the screen (not yet shown,
+// minimised) takes no frame.
+bool GlSurface::MakeCurrent() {
+    if (!isExposed()) return false;
+    if (!context_.isValid()) {
+        context_.setFormat(requestedFormat());
+        if (!context_.create()) return false;
+    }
+    return context_.makeCurrent(this);
+}
+
+std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {
     return std::make_shared<OpenGLDriver>(config_);
 }
 
-void GlView::initializeGL() {
-    initialized_ = true;
-    QOpenGLFunctions* f = context()->functions();
-    f->glClearColor(0, 0, 0, 1);
-    f->glClear(GL_COLOR_BUFFER_BIT);
+GlView::GlView(QWidget* parent, uint32_t maxTextureSize)
+    : QWidget(parent), surface_(new GlSurface(maxTextureSize)),
+      container_(QWidget::createWindowContainer(surface_, this)) {
+    // The view keeps the focus: keys are read where they arrive, never in the surface.
+    container_->setFocusPolicy(Qt::NoFocus);
 }
 
-// The last presented frame stays in the framebuffer (partial updates).
-void GlView::paintGL() {}
+void GlView::Overlay(QWidget* child) {
+    child->setAttribute(Qt::WA_NativeWindow);
+    child->raise();
+}
+
+void GlView::resizeEvent(QResizeEvent*) {
+    container_->setGeometry(rect());
+}
 
 SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make_shared<TSoftwareConfig>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -93,7 +106,7 @@ SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make
         QImage image(reinterpret_cast<const uchar*>(f.Pixels), static_cast<int>(f.Width),
                      static_cast<int>(f.Height), static_cast<qsizetype>(f.Pitch) * 4, QImage::Format_RGB32);
         frame_ = image.copy();
-        update();
+        repaint(); // at once, inside the tick, as the OpenGL view does
         BenchFramePresented();
     };
 }

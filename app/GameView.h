@@ -1,14 +1,16 @@
 #pragma once
 // The drawing surface of the main window and the graphics device's view of the window.
-// With OpenGL 3.3 the surface is a QOpenGLWidget whose context the OpenGL device uses
-// at each present; without it, a plain widget shows the software device's frames.
+// With OpenGL 3.3 the surface is a native window of its own whose context the OpenGL
+// device draws with and swaps at each present; without it, a plain widget shows the
+// software device's frames.
 #include "graphics/DODozuz9.h"
 #include "graphics/device/OpenGLDevice.h"
 #include "graphics/device/SoftwareDevice.h"
 
 #include <QImage>
-#include <QOpenGLWidget>
+#include <QOpenGLContext>
 #include <QWidget>
+#include <QWindow>
 
 #include <memory>
 
@@ -16,18 +18,37 @@
 // size it takes. Says why not in reason.
 bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
 
-class GlView : public QOpenGLWidget {
+// The OpenGL window inside the view. The device's frame reaches the screen with one
+// buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
+// the main window's composition of widget textures at the next pass of the event loop,
+// which would push every tick back by its own cost (about 10 ms on a software
+// rasteriser). Input passes through it to the view.
+class GlSurface : public QWindow {
 public:
-    GlView(QWidget* parent, uint32_t maxTextureSize);
+    explicit GlSurface(uint32_t maxTextureSize);
     std::shared_ptr<IRenderDriver> CreateDriver();
 
+private:
+    bool MakeCurrent();
+
+    QOpenGLContext context_;
+    std::shared_ptr<TGLConfig> config_;
+};
+
+// The view itself: it takes the focus and the mouse; the surface fills it.
+class GlView : public QWidget {
+public:
+    GlView(QWidget* parent, uint32_t maxTextureSize);
+    std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
+    // Makes a child of the view show over the surface (as a native window above it).
+    void Overlay(QWidget* child);
+
 protected:
-    void initializeGL() override;
-    void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::shared_ptr<TGLConfig> config_;
-    bool initialized_ = false;
+    GlSurface* surface_;
+    QWidget* container_;
 };
 
 class SoftwareView : public QWidget {

@@ -33,8 +33,9 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     std::function<std::shared_ptr<IRenderDriver>()> driver;
+    GlView* gl = nullptr;
     if (useOpenGL) {
-        auto* gl = new GlView(this, maxTextureSize);
+        gl = new GlView(this, maxTextureSize);
         driver = [gl] { return gl->CreateDriver(); };
         view_ = gl;
     } else {
@@ -58,6 +59,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     const TProgressBar& bar = form_->PBLife;
     lifeBar_ = new QProgressBar(view_);
     lifeBar_->setGeometry(bar.Left(), bar.Top(), bar.Width(), bar.Height());
+    if (gl) gl->Overlay(lifeBar_);
     lifeBar_->setRange(0, bar.Max());
     lifeBar_->setTextVisible(false);
     lifeBar_->setFocusPolicy(Qt::NoFocus);

@@ -62,10 +62,12 @@ def xdo(*args):
 
 def focus_window(pid):
     for _ in range(100):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
-                             capture_output=True, text=True).stdout.split()
+        # The top-level window by its title (the drawing surface and the life bar are
+        # windows of the process too, which never take the keyboard).
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name",
+                              "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()
         if out:
-            xdo("windowfocus", "--sync", out[-1])
+            xdo("windowfocus", "--sync", out[0])
             return
         time.sleep(0.1)
     sys.exit("the game's window did not show")

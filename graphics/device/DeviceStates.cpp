@@ -2,6 +2,42 @@
 
 #include <algorithm>
 
+namespace {
+
+class DescribedSurface : public IRenderSurface {
+public:
+    explicit DescribedSurface(const D3DSURFACE_DESC& desc) : desc_(desc) {}
+    HRESULT GetDesc(D3DSURFACE_DESC& Desc) override {
+        Desc = desc_;
+        return D3D_OK;
+    }
+
+private:
+    D3DSURFACE_DESC desc_;
+};
+
+} // namespace
+
+std::shared_ptr<IRenderSurface> WindowSizedSurface(const D3DPRESENT_PARAMETERS& Params, D3DFORMAT Format,
+                                                   uint32_t Usage) {
+    D3DSURFACE_DESC desc;
+    desc.Format = Format;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = Usage;
+    desc.Width = Params.BackBufferWidth;
+    desc.Height = Params.BackBufferHeight;
+    return std::make_shared<DescribedSurface>(desc);
+}
+
+HRESULT BackBufferOf(const D3DPRESENT_PARAMETERS& Params, uint32_t SwapChain, uint32_t Index, uint32_t Type,
+                     std::shared_ptr<IRenderSurface>& Surface) {
+    Surface.reset();
+    if (SwapChain != 0 || Index >= Params.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
+        return D3DERR_INVALIDCALL;
+    Surface = WindowSizedSurface(Params, Params.BackBufferFormat, D3DUSAGE_RENDERTARGET);
+    return D3D_OK;
+}
+
 VertexLayout LayoutOf(uint32_t fvf) {
     VertexLayout l;
     if ((fvf & 0x00E) != D3DFVF_XYZRHW) return l;

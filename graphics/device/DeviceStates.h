@@ -40,6 +40,14 @@ struct TDeviceStates {
     HRESULT GetTexture(uint32_t Stage, std::shared_ptr<IRenderTexture>& Texture) const;
 };
 
+// A surface of the size of the back buffers made with these parameters (the back buffer
+// and the depth buffer describe themselves; neither device hands out their pixels).
+std::shared_ptr<IRenderSurface> WindowSizedSurface(const D3DPRESENT_PARAMETERS& Params, D3DFORMAT Format,
+                                                   uint32_t Usage);
+// The back buffer of a device made with these parameters; INVALIDCALL for one it has not.
+HRESULT BackBufferOf(const D3DPRESENT_PARAMETERS& Params, uint32_t SwapChain, uint32_t Index, uint32_t Type,
+                     std::shared_ptr<IRenderSurface>& Surface);
+
 // A render device whose states live in a TDeviceStates: the software and OpenGL devices
 // keep and check them alike and differ only in how they draw.
 class TStatefulRenderDevice : public IRenderDevice {

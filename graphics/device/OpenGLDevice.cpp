@@ -10,18 +10,6 @@
 
 namespace {
 
-class OpenGLSurface : public IRenderSurface {
-public:
-    explicit OpenGLSurface(const D3DSURFACE_DESC& desc) : desc_(desc) {}
-    HRESULT GetDesc(D3DSURFACE_DESC& Desc) override {
-        Desc = desc_;
-        return D3D_OK;
-    }
-
-private:
-    D3DSURFACE_DESC desc_;
-};
-
 bool ValidBackBuffer(const D3DPRESENT_PARAMETERS& p) {
     return p.BackBufferWidth > 0 && p.BackBufferHeight > 0 && p.BackBufferWidth <= 16384 &&
            p.BackBufferHeight <= 16384;
@@ -295,17 +283,7 @@ HRESULT OpenGLDevice::CreateTexture(uint32_t Width, uint32_t Height, uint32_t, u
 
 HRESULT OpenGLDevice::GetBackBuffer(uint32_t SwapChain, uint32_t Index, uint32_t Type,
                                     std::shared_ptr<IRenderSurface>& Surface) {
-    Surface.reset();
-    if (SwapChain != 0 || Index >= params_.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
-        return D3DERR_INVALIDCALL;
-    D3DSURFACE_DESC desc;
-    desc.Format = params_.BackBufferFormat;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_RENDERTARGET;
-    desc.Width = params_.BackBufferWidth;
-    desc.Height = params_.BackBufferHeight;
-    Surface = std::make_shared<OpenGLSurface>(desc);
-    return D3D_OK;
+    return BackBufferOf(params_, SwapChain, Index, Type, Surface);
 }
 
 HRESULT OpenGLDevice::GetDepthStencilSurface(std::shared_ptr<IRenderSurface>& Surface) {

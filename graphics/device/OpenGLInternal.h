@@ -4,6 +4,7 @@
 #include "graphics/device/OpenGLDevice.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,6 +81,25 @@ struct TGLCommand {
     std::vector<TGLVertex> vertices;
 };
 
+// The device's shader programs: one small program per combination of texture stage and
+// alpha test in use, so that each draw runs only what it needs and samples through GL's
+// own texture units (the cheapest path on every driver, and the only fast one on a
+// software rasteriser such as llvmpipe).
+// What a program computes: the colour and alpha operations (with whether each argument
+// is the texture or the diffuse colour), whether a texture is bound, and the alpha
+// test's comparison. Equal keys make equal programs.
+struct TGLProgramKey {
+    uint32_t value = 0;
+
+    static TGLProgramKey Of(const TGLDrawState& s);
+    bool operator==(const TGLProgramKey&) const = default;
+};
+
+struct TGLProgram {
+    uint32_t id = 0;
+    int32_t uTarget = -1, uTex = -1, uAlphaRef = -1;
+};
+
 // GL objects (program, vertex array and buffer) and the replay of a frame. Every
 // method needs the context current.
 class OpenGLRenderer {
@@ -96,12 +116,19 @@ public:
 private:
     bool Init();
     void Draw(const TGLCommand& c);
-    void ApplyState(const TGLDrawState& s);
+    // Binds the program, texture and sampler and sets the fixed-function states; false
+    // when the draw's program cannot be built.
+    bool ApplyState(const TGLDrawState& s);
+    // The program for a key, built on first use; null when the driver refuses it.
+    const TGLProgram* Program(TGLProgramKey Key);
 
     bool ready_ = false;
-    uint32_t program_ = 0, vao_ = 0, vbo_ = 0;
-    int32_t uTarget_ = -1, uTex_ = -1, uHasTex_ = -1, uLinear_ = -1, uWrap_ = -1;
-    int32_t uColorOp_ = -1, uAlphaOp_ = -1, uAlphaTest_ = -1;
+    uint32_t vao_ = 0, vbo_ = 0;
+    uint32_t samplers_[8] = {};
+    // Built programs by key; a deque keeps the pointers handed out valid.
+    std::deque<std::pair<TGLProgramKey, TGLProgram>> programs_;
+    const TGLProgram* current_ = nullptr;
+    float target_[2] = {1, 1};
     std::string error_;
 };
 

@@ -1,113 +1,11 @@
 // The replay of a recorded frame on OpenGL 3.3 core.
 #include "graphics/device/OpenGLInternal.h"
+#include "graphics/device/OpenGLShaders.h"
 
 #include <epoxy/gl.h>
 
 #include <cstddef>
 #include <string>
-
-namespace {
-
-// Pre-transformed pixel coordinates: a pixel's centre lies on integers, so a vertex at
-// x lands on GL window coordinate x + 0.5; y grows downwards. Sprites sit on whole
-// pixels, so their edges pass exactly through pixel centres, where Direct3D takes the
-// top and left edges and GL (whose y grows upwards) another pair: moving everything a
-// 1/16 pixel up and left (a step that survives any rasteriser's sub-pixel grid) makes
-// both take the same pixels.
-const char* const VertexShader = R"(#version 330 core
-layout(location = 0) in vec2 aPos;
-layout(location = 1) in vec4 aColor;
-layout(location = 2) in vec2 aUV;
-uniform vec2 uTarget;
-out vec4 vColor;
-out vec2 vUV;
-void main() {
-    vec2 p = aPos + (0.5 - 1.0 / 16.0);
-    gl_Position = vec4(p.x / uTarget.x * 2.0 - 1.0, 1.0 - p.y / uTarget.y * 2.0, 0.0, 1.0);
-    vColor = aColor;
-    vUV = aUV;
-}
-)";
-
-// Sampling, the texture stage and the alpha test. Texels are fetched by hand so that
-// addressing, point sampling at texel edges and bilinear weights follow the device's
-// rules exactly. Operations: 1 disable, 2 select arg 1, 3 select arg 2, else modulate;
-// arguments: 2 texture, else the diffuse colour (stage 0's current colour).
-const char* const FragmentShader = R"(#version 330 core
-in vec4 vColor;
-in vec2 vUV;
-out vec4 fragColor;
-uniform sampler2D uTex;
-uniform bool uHasTex;
-uniform bool uLinear;
-uniform bvec2 uWrap;
-uniform ivec3 uColorOp;
-uniform ivec3 uAlphaOp;
-uniform ivec3 uAlphaTest;  // enabled, function, reference (0..255)
-
-int Address(int i, int size, bool wrap) {
-    if (wrap) { int m = i % size; return m < 0 ? m + size : m; }
-    return clamp(i, 0, size - 1);
-}
-vec4 Fetch(ivec2 i, ivec2 size) {
-    return texelFetch(uTex, ivec2(Address(i.x, size.x, uWrap.x), Address(i.y, size.y, uWrap.y)), 0);
-}
-vec4 Texel() {
-    if (!uHasTex) return vec4(1.0);
-    ivec2 size = textureSize(uTex, 0);
-    vec2 t = vUV * vec2(size);
-    if (!uLinear) return Fetch(ivec2(floor(t + 1.0 / 1024.0)), size);
-    t -= 0.5;
-    vec2 f0 = floor(t);
-    vec2 f = floor((t - f0) * 256.0) / 256.0;
-    ivec2 i = ivec2(f0);
-    vec4 top = mix(Fetch(i, size), Fetch(i + ivec2(1, 0), size), f.x);
-    vec4 bottom = mix(Fetch(i + ivec2(0, 1), size), Fetch(i + ivec2(1, 1), size), f.x);
-    return mix(top, bottom, f.y);
-}
-vec4 Arg(int a, vec4 texel) { return (a & 15) == 2 ? texel : vColor; }
-vec4 Op(ivec3 op, vec4 texel) {
-    if (op.x == 1) return vColor;
-    if (op.x == 2) return Arg(op.y, texel);
-    if (op.x == 3) return Arg(op.z, texel);
-    return Arg(op.y, texel) * Arg(op.z, texel);
-}
-bool Passes(int f, int a, int ref) {
-    if (f == 1) return false;
-    if (f == 2) return a < ref;
-    if (f == 3) return a == ref;
-    if (f == 4) return a <= ref;
-    if (f == 5) return a > ref;
-    if (f == 6) return a != ref;
-    if (f == 7) return a >= ref;
-    return true;
-}
-void main() {
-    vec4 texel = Texel();
-    vec4 c = vec4(Op(uColorOp, texel).rgb, Op(uAlphaOp, texel).a);
-    if (uAlphaTest.x != 0 && !Passes(uAlphaTest.y, int(round(clamp(c.a, 0.0, 1.0) * 255.0)), uAlphaTest.z))
-        discard;
-    fragColor = c;
-}
-)";
-
-GLuint Compile(GLenum type, const char* source, std::string& error) {
-    const GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &source, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        glGetShaderInfoLog(s, sizeof log, nullptr, log);
-        error = std::string("shader: ") + log;
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
-
-} // namespace
 
 uint32_t GLBlendFactor(uint32_t b) {
     switch (b) {
@@ -158,34 +56,10 @@ bool OpenGLRenderer::Init() {
         error_ = "OpenGL 3.3 is not available (version " + std::to_string(epoxy_gl_version()) + ")";
         return false;
     }
-    const GLuint vs = Compile(GL_VERTEX_SHADER, VertexShader, error_);
-    const GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentShader, error_) : 0;
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        error_ = "shader program does not link";
-        glDeleteProgram(program_);
-        program_ = 0;
-        return false;
-    }
-    uTarget_ = glGetUniformLocation(program_, "uTarget");
-    uTex_ = glGetUniformLocation(program_, "uTex");
-    uHasTex_ = glGetUniformLocation(program_, "uHasTex");
-    uLinear_ = glGetUniformLocation(program_, "uLinear");
-    uWrap_ = glGetUniformLocation(program_, "uWrap");
-    uColorOp_ = glGetUniformLocation(program_, "uColorOp");
-    uAlphaOp_ = glGetUniformLocation(program_, "uAlphaOp");
-    uAlphaTest_ = glGetUniformLocation(program_, "uAlphaTest");
+    // The most common program first: a shader the driver cannot build shows at once.
+    TGLDrawState modulate;
+    modulate.colorOp = modulate.alphaOp = 4;
+    if (!Program(TGLProgramKey::Of(modulate))) return false;
 
     glGenVertexArrays(1, &vao_);
     glGenBuffers(1, &vbo_);
@@ -200,15 +74,37 @@ bool OpenGLRenderer::Init() {
                           reinterpret_cast<void*>(offsetof(TGLVertex, color)));
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TGLVertex, u)));
+
+    // One sampler per filter and addressing pair: point or bilinear, wrap or clamp.
+    glGenSamplers(8, samplers_);
+    for (uint32_t i = 0; i < 8; ++i) {
+        const GLint filter = (i & 1) ? GL_LINEAR : GL_NEAREST;
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_MIN_FILTER, filter);
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_MAG_FILTER, filter);
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_S, (i & 2) ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_T, (i & 4) ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+    }
     ready_ = true;
     return true;
+}
+
+const TGLProgram* OpenGLRenderer::Program(TGLProgramKey Key) {
+    for (const auto& [key, program] : programs_)
+        if (key == Key) return &program;
+    TGLProgram program;
+    if (!BuildProgram(Key, program, error_)) return nullptr;
+    programs_.emplace_back(Key, program);
+    return &programs_.back().second;
 }
 
 void OpenGLRenderer::Release() {
     if (vbo_) glDeleteBuffers(1, &vbo_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
-    if (program_) glDeleteProgram(program_);
-    vbo_ = vao_ = program_ = 0;
+    if (samplers_[0]) glDeleteSamplers(8, samplers_);
+    for (const auto& entry : programs_) glDeleteProgram(entry.second.id);
+    programs_.clear();
+    vbo_ = vao_ = 0;
+    for (uint32_t& s : samplers_) s = 0;
     ready_ = false;
 }
 
@@ -221,12 +117,11 @@ bool OpenGLRenderer::Replay(const std::vector<TGLCommand>& Commands, uint32_t Wi
     glDisable(GL_DITHER);
     glEnable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glUseProgram(program_);
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
     glActiveTexture(GL_TEXTURE0);
-    glUniform1i(uTex_, 0);
-    glUniform2f(uTarget_, static_cast<float>(Width), static_cast<float>(Height));
+    target_[0] = static_cast<float>(Width), target_[1] = static_cast<float>(Height);
+    current_ = nullptr;
     const double sx = static_cast<double>(FbWidth) / Width, sy = static_cast<double>(FbHeight) / Height;
     for (const TGLCommand& c : Commands) {
         // The clip rectangle in GL's window coordinates (origin bottom left).
@@ -250,25 +145,27 @@ bool OpenGLRenderer::Replay(const std::vector<TGLCommand>& Commands, uint32_t Wi
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
     glBindVertexArray(0);
+    glBindSampler(0, 0);
     glUseProgram(0);
-    return true;
+    return error_.empty();
 }
 
-void OpenGLRenderer::ApplyState(const TGLDrawState& s) {
+bool OpenGLRenderer::ApplyState(const TGLDrawState& s) {
+    const TGLProgram* program = Program(TGLProgramKey::Of(s));
+    if (!program) return false;
+    if (program != current_) {
+        current_ = program;
+        glUseProgram(program->id);
+        glUniform1i(program->uTex, 0);
+        glUniform2f(program->uTarget, target_[0], target_[1]);
+    }
+    if (program->uAlphaRef >= 0) glUniform1i(program->uAlphaRef, static_cast<GLint>(s.alphaRef));
     if (s.texture) {
         s.texture->Bind();
+        glBindSampler(0, samplers_[(s.linear ? 1 : 0) | (s.wrapU ? 2 : 0) | (s.wrapV ? 4 : 0)]);
     } else {
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    glUniform1i(uHasTex_, s.texture ? 1 : 0);
-    glUniform1i(uLinear_, s.linear ? 1 : 0);
-    glUniform2i(uWrap_, s.wrapU ? 1 : 0, s.wrapV ? 1 : 0);
-    glUniform3i(uColorOp_, static_cast<GLint>(s.colorOp), static_cast<GLint>(s.colorArg1),
-                static_cast<GLint>(s.colorArg2));
-    glUniform3i(uAlphaOp_, static_cast<GLint>(s.alphaOp), static_cast<GLint>(s.alphaArg1),
-                static_cast<GLint>(s.alphaArg2));
-    glUniform3i(uAlphaTest_, s.alphaTest ? 1 : 0, static_cast<GLint>(s.alphaFunc),
-                static_cast<GLint>(s.alphaRef));
     if (s.alphaBlend) {
         glEnable(GL_BLEND);
         glBlendFunc(GLBlendFactor(s.srcBlend), GLBlendFactor(s.destBlend));
@@ -285,10 +182,11 @@ void OpenGLRenderer::ApplyState(const TGLDrawState& s) {
     } else {
         glDisable(GL_CULL_FACE);
     }
+    return true;
 }
 
 void OpenGLRenderer::Draw(const TGLCommand& c) {
-    ApplyState(c.state);
+    if (!ApplyState(c.state)) return;
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(c.vertices.size() * sizeof(TGLVertex)),
                  c.vertices.data(), GL_STREAM_DRAW);
     glDrawArrays(c.primitive == D3DPT_TRIANGLELIST ? GL_TRIANGLES : GL_TRIANGLE_STRIP, 0,

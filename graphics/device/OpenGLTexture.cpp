@@ -76,8 +76,7 @@ uint32_t OpenGLTexture::Bind() {
         glGenTextures(1, &n);
         name_ = n;
         glBindTexture(GL_TEXTURE_2D, name_);
-        // The shader fetches texels itself (addressing and filtering as the device's
-        // sampler says), so the texture is read without GL filtering.
+        // Filtering and addressing come from the renderer's sampler objects.
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);

@@ -10,18 +10,6 @@
 namespace {
 
 // A back buffer or depth surface: only its description is asked for.
-class SoftwareSurface : public IRenderSurface {
-public:
-    explicit SoftwareSurface(const D3DSURFACE_DESC& desc) : desc_(desc) {}
-    HRESULT GetDesc(D3DSURFACE_DESC& Desc) override {
-        Desc = desc_;
-        return D3D_OK;
-    }
-
-private:
-    D3DSURFACE_DESC desc_;
-};
-
 TRasterVertex ReadVertex(const uint8_t* p, const VertexLayout& l) {
     TRasterVertex v;
     std::memcpy(&v.x, p, 4);
@@ -229,29 +217,14 @@ HRESULT SoftwareDevice::GetBackBuffer(uint32_t SwapChain, uint32_t Index, uint32
                                       std::shared_ptr<IRenderSurface>& Surface) {
     Surface.reset();
     if (const HRESULT hr = config_->FailureOf(SoftwareOp::GetBackBuffer)) return hr;
-    if (SwapChain != 0 || Index >= params_.BackBufferCount || Type != D3DBACKBUFFER_TYPE_MONO)
-        return D3DERR_INVALIDCALL;
-    D3DSURFACE_DESC desc;
-    desc.Format = params_.BackBufferFormat;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_RENDERTARGET;
-    desc.Width = params_.BackBufferWidth;
-    desc.Height = params_.BackBufferHeight;
-    Surface = std::make_shared<SoftwareSurface>(desc);
-    return D3D_OK;
+    return BackBufferOf(params_, SwapChain, Index, Type, Surface);
 }
 
 HRESULT SoftwareDevice::GetDepthStencilSurface(std::shared_ptr<IRenderSurface>& Surface) {
     Surface.reset();
     if (const HRESULT hr = config_->FailureOf(SoftwareOp::GetDepthStencilSurface)) return hr;
     if (!params_.EnableAutoDepthStencil) return D3DERR_NOTFOUND;
-    D3DSURFACE_DESC desc;
-    desc.Format = params_.AutoDepthStencilFormat;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_DEPTHSTENCIL;
-    desc.Width = params_.BackBufferWidth;
-    desc.Height = params_.BackBufferHeight;
-    Surface = std::make_shared<SoftwareSurface>(desc);
+    Surface = WindowSizedSurface(params_, params_.AutoDepthStencilFormat, D3DUSAGE_DEPTHSTENCIL);
     return D3D_OK;
 }
 

@@ -262,6 +262,48 @@ TEST_F(OpenGLDeviceTest, BilinearSamplingStaysClose) {
     });
 }
 
+// Each draw runs a program made for its stage operations and alpha test: every
+// operation with each kind of argument, and every comparison, as the software device.
+TEST_F(OpenGLDeviceTest, EveryStageOperationAndAlphaComparison) {
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060, 1.0f, 0);
+        auto t = MakeTexture(d, 4, 4, D3DFMT_A8R8G8B8, Checker);
+        d.SetTexture(0, t);
+        Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+        const uint32_t ops[] = {D3DTOP_DISABLE, D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE};
+        const uint32_t args[][2] = {{D3DTA_TEXTURE, D3DTA_DIFFUSE}, {D3DTA_DIFFUSE, D3DTA_TEXTURE}};
+        int n = 0;
+        for (const uint32_t op : ops)
+            for (const auto& a : args) {
+                // The colour and the alpha take different operations, so a program that
+                // mixed them up would show.
+                const uint32_t alphaOp = ops[(n + 1) % 4];
+                d.SetTextureStageState(0, D3DTSS_COLOROP, op);
+                d.SetTextureStageState(0, D3DTSS_COLORARG1, a[0]);
+                d.SetTextureStageState(0, D3DTSS_COLORARG2, a[1]);
+                d.SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
+                d.SetTextureStageState(0, D3DTSS_ALPHAARG1, a[1]);
+                d.SetTextureStageState(0, D3DTSS_ALPHAARG2, a[0]);
+                Quad(d, static_cast<float>(2 + (n % 8) * 11), 2, 8, 8, 0x9930C0E0);
+                ++n;
+            }
+        Modulate(d);
+        d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+        d.SetRenderState(D3DRS_ALPHAREF, 0x80);
+        for (uint32_t func = D3DCMP_NEVER; func <= D3DCMP_ALWAYS; ++func) {
+            d.SetRenderState(D3DRS_ALPHAFUNC, func);
+            // The checker's alphas are FF, 80, 00 and FF: below, at and above the reference.
+            Quad(d, static_cast<float>(2 + (func - 1) * 11), 20, 8, 8, 0xFFFFFFFF);
+        }
+        d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+        // Without a texture the stage reads white whatever it selects.
+        d.SetTexture(0, nullptr);
+        d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        Quad(d, 2, 40, 20, 10, 0x80102030);
+    });
+}
+
 TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
     auto config = std::make_shared<TGLConfig>();
     config->Hooks = gl.Hooks();
