@@ -81,6 +81,8 @@ TEST_F(AudioGame, TheBuiltInTrackPlaysSoonAfterStartUp) {
     EXPECT_GT(onset, 0.05);
     EXPECT_LT(onset, from);
     const AudioLevel level = audio.Level(from, to);
+    std::printf("[ audio    ] built-in track sounds at %.2f s; measured from %.2f to %.2f s of %.2f s\n",
+                onset, from, to, audio.Seconds());
     Report("built-in track", level);
     ExpectMusic(level, 0.05);
     // The output went on in real time while the program ran.
@@ -108,6 +110,8 @@ TEST_F(AudioGame, AChosenMp3PlaysAndStartsAgainAfterItsLength) {
     const double again = audio.FirstSound(end, 0.01);
     EXPECT_GT(again, onset + 2.9) << "restarted too early";
     EXPECT_LT(again, onset + 4.8) << "not restarted";
+    std::printf("[ audio    ] tone.mp3 sounds at %.2f s, ends at %.2f s, starts again at %.2f s\n", onset,
+                end, again);
     Report("tone.mp3 between its plays", audio.Level(end + 0.05, again - 0.05));
     EXPECT_LT(audio.Level(end + 0.05, again - 0.05).peak, 0.001);
 }
@@ -128,6 +132,7 @@ TEST_F(AudioGame, AChosenMidiFilePlaysAndRepeats) {
     const double again = audio.FirstSound(onset + 1.5, 0.003);
     ASSERT_GT(again, 0.0) << "not repeated";
     EXPECT_LT(again, onset + 3.5) << "repeated late";
+    std::printf("[ audio    ] tune.mid sounds at %.2f s and again at %.2f s\n", onset, again);
     const AudioLevel repeat = audio.Level(again, again + 0.5);
     Report("tune.mid played again", repeat);
     ExpectMusic(repeat, 0.005);
