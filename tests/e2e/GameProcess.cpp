@@ -101,20 +101,34 @@ void GameProcess::Install() {
 
 void GameProcess::Launch() {
     exited = false;
+    const std::string workDir = this->workDir;
     const std::string path =
         dir.File("bin") + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
     pid = fork();
     if (pid == 0) {
         // Started from elsewhere: the program finds its data beside itself.
-        if (chdir("/") != 0) _exit(126);
+        if (chdir(workDir.c_str()) != 0) _exit(126);
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         setenv("PATH", path.c_str(), 1);
         const std::string exe = dir.File("himawari");
         execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    ASSERT_TRUE(WaitUntil([] { return !GameWindows().empty(); }, 15s)) << "no game window";
-    window = GameWindows().front();
+    // The window it keeps: the first one may be replaced as the drawing surface is set
+    // up, so the same window must still be there a moment later.
+    unsigned long seen = 0;
+    const bool shown = WaitUntil(
+        [&] {
+            const auto windows = GameWindows();
+            if (windows.empty()) return false;
+            if (windows.front() == seen) return true;
+            seen = windows.front();
+            std::this_thread::sleep_for(300ms);
+            return false;
+        },
+        20s);
+    ASSERT_TRUE(shown) << "no game window";
+    window = seen;
     FocusGame();
 }
 
@@ -152,6 +166,7 @@ void GameProcess::Key(const std::string& keys) {
 }
 
 void GameProcess::Focus(unsigned long id) {
+    if (id == 0) return;
     const std::string name = std::to_string(id);
     const auto focused = [&] {
         std::string f = Shell("xdotool getwindowfocus 2>/dev/null");

@@ -80,6 +80,8 @@ protected:
     std::string Opened() const;
 
     TempDir dir;
+    // The current directory the program starts in: elsewhere than its own folder.
+    std::string workDir = "/";
     // Variables set for the program (SDL_AUDIODRIVER is "dummy" unless set here).
     std::map<std::string, std::string> env;
     pid_t pid = -1;

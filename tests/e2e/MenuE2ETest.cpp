@@ -25,6 +25,9 @@ class Menus : public GameProcess {
 protected:
     void SetUp() override {
         Install();
+        // The file and folder dialogs open in the current directory: started in its own
+        // folder, the program's dialogs take names relative to it.
+        workDir = dir.Path().string();
         capture = dir.File("audio.raw");
         env["SDL_AUDIODRIVER"] = "disk";
         env["SDL_DISKAUDIOFILE"] = capture;
@@ -47,17 +50,28 @@ protected:
         fs::copy(SourceDir() + "tests/fixtures/" + fixture, target, fs::copy_options::recursive);
         return target.string();
     }
+    // The window with this title, or 0.
+    static unsigned long Shown(const std::string& title) {
+        const auto windows = WindowsNamed(title);
+        return windows.empty() ? 0 : windows.front();
+    }
     bool WaitDialog(const std::string& title, size_t count) {
         return WaitUntil([&] { return WindowsNamed(title).size() == count; }, 8s);
     }
-    // Types a path into the file or folder dialog with this title, once it has the
-    // keyboard, and takes it.
-    void Choose(const std::string& title, const std::string& path) {
-        const auto dialogs = WindowsNamed(title);
-        ASSERT_EQ(dialogs.size(), 1u);
-        Focus(dialogs.front());
-        Shell("xdotool type --delay 5 '" + path + "'");
+    // Types a name (relative to the folder the dialog shows first, so that the dialog
+    // does not change folders while it is typed) into the file or folder dialog with
+    // this title, once it has the keyboard, and takes it.
+    void Choose(const std::string& title, const std::string& name) {
+        const unsigned long dialog = Shown(title);
+        ASSERT_NE(dialog, 0u);
+        Focus(dialog);
+        Shell("xdotool type --delay 5 '" + name + "'");
         Key("Return");
+        // A Return taken by the line's completion list only closes the list.
+        if (!WaitDialog(title, 0) && Shown(title) == dialog && GameWindows().size() == 1) {
+            Focus(dialog);
+            Key("Return");
+        }
     }
     // Closes the window on the title screen and returns the settings written.
     std::string CloseAndReadSettings() {
@@ -94,7 +108,8 @@ TEST_F(Menus, HelpVersionAndExit) {
 
     ASSERT_TRUE(MenuItem('h', 'v'));
     ASSERT_TRUE(WaitDialog(VersionTitle, 1)) << "no version dialog";
-    const unsigned long dialog = WindowsNamed(VersionTitle).front();
+    const unsigned long dialog = Shown(VersionTitle);
+    ASSERT_NE(dialog, 0u);
     const Geometry g = WindowGeometry(dialog);
     EXPECT_EQ(g.w, 385);
     EXPECT_EQ(g.h, 258);
@@ -120,11 +135,11 @@ TEST_F(Menus, HelpVersionAndExit) {
 // written at close.
 TEST_F(Menus, ChosenFileAndBuiltInTrack) {
     const std::string tune = Copy("tune.mid", "music/tune.mid");
-    const std::string tone = Copy("tone.mp3", "music/tone.mp3");
+    const std::string tone = Copy("tone.mp3", "tone.mp3");
     Start("[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=" + tune + "\r\n");
     ASSERT_TRUE(MenuItem('b', 'm'));
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 1)) << "no file dialog";
-    Focus(WindowsNamed(FileDialogTitle).front());
+    Focus(Shown(FileDialogTitle));
     Key("Escape");
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 0)) << "the file dialog stays";
     EXPECT_NE(CloseAndReadSettings().find("MusicName = " + tune), std::string::npos)
@@ -139,7 +154,7 @@ TEST_F(Menus, ChosenFileAndBuiltInTrack) {
     Relaunch();
     ASSERT_TRUE(MenuItem('b', 'm'));
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 1)) << "no file dialog";
-    Choose(FileDialogTitle, tone);
+    Choose(FileDialogTitle, "tone.mp3");
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 0)) << "the file dialog stays";
     const std::string chosen = CloseAndReadSettings();
     EXPECT_NE(chosen.find("MusicName = " + tone), std::string::npos) << chosen;
@@ -154,14 +169,14 @@ TEST_F(Menus, RandomPlayFromAFolder) {
     Start();
     ASSERT_TRUE(MenuItem('b', 'r'));
     ASSERT_TRUE(WaitDialog(FolderDialogTitle, 1)) << "no folder browser";
-    Focus(WindowsNamed(FolderDialogTitle).front());
+    Focus(Shown(FolderDialogTitle));
     Key("Escape");
     ASSERT_TRUE(WaitDialog(FolderDialogTitle, 0)) << "the folder browser stays";
 
     FocusGame();
     ASSERT_TRUE(MenuItem('b', 'r'));
     ASSERT_TRUE(WaitDialog(FolderDialogTitle, 1));
-    Choose(FolderDialogTitle, dir.File("empty"));
+    Choose(FolderDialogTitle, "empty");
     ASSERT_TRUE(WaitWindows(2)) << "no notice for a folder without music";
     Answer("Return");
     ASSERT_TRUE(WaitWindows(1));
@@ -169,7 +184,7 @@ TEST_F(Menus, RandomPlayFromAFolder) {
     FocusGame();
     ASSERT_TRUE(MenuItem('b', 'r'));
     ASSERT_TRUE(WaitDialog(FolderDialogTitle, 1));
-    Choose(FolderDialogTitle, music);
+    Choose(FolderDialogTitle, "music");
     ASSERT_TRUE(WaitDialog(FolderDialogTitle, 0)) << "the folder browser stays";
     const std::string settings = CloseAndReadSettings();
     EXPECT_NE(settings.find("Random = 1"), std::string::npos) << settings;
