@@ -74,6 +74,10 @@ private:
     bool created_ = false;
     int tickDepth_ = 0;
     bool closing_ = false;
+    // Menu commands running (a command's dialog or its handling of pending events may
+    // run another), and a close that waits for them to end.
+    int commandDepth_ = 0;
+    bool closeDeferred_ = false;
     std::map<TMenuItem*, QAction*> actions_;
     std::vector<std::pair<TMenuItem*, QMenu*>> menus_;
 };

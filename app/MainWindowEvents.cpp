@@ -55,10 +55,16 @@ void MainWindow::BuildMenus() {
             actions_[item] = action;
             const std::string name = item->Name();
             connect(action, &QAction::triggered, this, [this, name] {
+                ++commandDepth_;
                 if (commands_) Guarded([&] { commands_->Click(name); });
+                --commandDepth_;
                 SyncMenus();
                 SyncLifeBar();
                 RestartIdle();
+                if (closeDeferred_ && commandDepth_ == 0) {
+                    closeDeferred_ = false;
+                    close();
+                }
             });
         }
     }
@@ -128,6 +134,15 @@ void MainWindow::KeyReleased(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!created_) {
         event->accept();
+        return;
+    }
+    // A close that arrives while a menu command lets pending events through (after its
+    // dialog, before scanning a folder or opening a track) waits for the command to
+    // end: the settings written then hold what the command chose, and no track starts
+    // after the music has been released.
+    if (commandDepth_ > 0) {
+        closeDeferred_ = true;
+        event->ignore();
         return;
     }
     closing_ = true;

@@ -1,0 +1,289 @@
+#include "GameProcess.h"
+
+#include "XClose.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+std::vector<unsigned long> WindowsNamed(const std::string& pattern) {
+    std::vector<unsigned long> ids;
+    std::istringstream out(Shell("xdotool search --onlyvisible --name '" + pattern + "' 2>/dev/null"));
+    for (std::string line; std::getline(out, line);)
+        if (!line.empty()) ids.push_back(std::stoul(line));
+    return ids;
+}
+
+std::vector<unsigned long> GameWindows() {
+    return WindowsNamed("ひまわり畑の大脱走");
+}
+
+Geometry WindowGeometry(unsigned long id) {
+    Geometry g;
+    const std::string out = Shell("xdotool getwindowgeometry --shell " + std::to_string(id));
+    const size_t at = out.find("X=");
+    if (at != std::string::npos)
+        std::sscanf(out.c_str() + at, "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.w, &g.h);
+    return g;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void GameProcess::SetUp() {
+    Install();
+    if (!IsSkipped()) Launch();
+}
+
+void GameProcess::Install() {
+    const std::string build = BuildDir();
+    if (!fs::exists(build + "himawari")) GTEST_SKIP() << "the program is not built";
+    fs::copy_file(build + "himawari", dir.Path() / "himawari");
+    fs::copy(build + "Data", dir.Path() / "Data", fs::copy_options::recursive);
+    fs::copy_file(build + "作品について.txt", dir.Path() / "作品について.txt");
+    // A game saved or settings written while playing from the build folder are not this test's.
+    fs::remove(dir.Path() / "Data" / "record.dat");
+    fs::remove(dir.Path() / "Data" / "Settei.ini");
+    // The desktop's opener (xdg-open, which Qt hands files and addresses to) stands in
+    // as a script that notes what it was given.
+    dir.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.File("opened.txt") + "'\n");
+    fs::permissions(dir.Path() / "bin" / "xdg-open", fs::perms::owner_all);
+    env["SDL_AUDIODRIVER"] = "dummy";
+}
+
+void GameProcess::Launch() {
+    exited = false;
+    const std::string workDir = this->workDir;
+    const std::string path =
+        dir.File("bin") + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+    pid = fork();
+    if (pid == 0) {
+        // Started from elsewhere: the program finds its data beside itself.
+        if (chdir(workDir.c_str()) != 0) _exit(126);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        setenv("PATH", path.c_str(), 1);
+        const std::string exe = dir.File("himawari");
+        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // The window it keeps: the first one may be replaced as the drawing surface is set
+    // up, so the same window must still be there a moment later.
+    unsigned long seen = 0;
+    const bool shown = WaitUntil(
+        [&] {
+            const auto windows = GameWindows();
+            if (windows.empty()) return false;
+            if (windows.front() == seen) return true;
+            seen = windows.front();
+            std::this_thread::sleep_for(300ms);
+            return false;
+        },
+        20s);
+    ASSERT_TRUE(shown) << "no game window";
+    window = seen;
+    FocusGame();
+}
+
+bool GameProcess::WaitWindows(size_t n) {
+    return WaitUntil([n] { return GameWindows().size() == n; }, 8s);
+}
+
+void GameProcess::TearDown() {
+    if (pid > 0 && !exited) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+int GameProcess::WaitExit(std::chrono::milliseconds limit) {
+    int result = -1;
+    WaitUntil(
+        [&] {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) != pid) return false;
+            exited = true;
+            result = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        },
+        limit);
+    return result;
+}
+
+void GameProcess::FocusGame() {
+    Shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null");
+}
+
+void GameProcess::Key(const std::string& keys) {
+    Shell("xdotool key " + keys);
+}
+
+void GameProcess::Focus(unsigned long id) {
+    if (id == 0) return;
+    const std::string name = std::to_string(id);
+    const auto focused = [&] {
+        std::string f = Shell("xdotool getwindowfocus 2>/dev/null");
+        while (!f.empty() && f.back() == '\n') f.pop_back();
+        return f == name;
+    };
+    if (!WaitUntil(focused, 2s)) Shell("xdotool windowfocus --sync " + name + " 2>/dev/null");
+}
+
+void GameProcess::Answer(const std::string& key) {
+    for (unsigned long id : GameWindows())
+        if (id != window) Focus(id);
+    Key(key);
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+bool GameProcess::MenuItem(char menuKey, char itemKey) {
+    // A menu's popup is one more visible window of the program.
+    const auto shown = [this] {
+        return Lines(Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
+    };
+    const std::vector<std::string> before = shown();
+    std::string popup;
+    Key(std::string("alt+") + menuKey);
+    const bool opened = WaitUntil(
+        [&] {
+            for (const std::string& id : shown())
+                if (std::find(before.begin(), before.end(), id) == before.end()) popup = id;
+            return !popup.empty();
+        },
+        3s);
+    if (!opened) return false;
+    Key(std::string(1, itemKey));
+    // The popup closes as the item is taken (a disabled item leaves it open).
+    WaitUntil(
+        [&] {
+            const auto now = shown();
+            return std::find(now.begin(), now.end(), popup) == now.end();
+        },
+        1s);
+    return true;
+}
+
+PngImage GameProcess::Screen() {
+    const std::string file = dir.File("shot.png");
+    Shell("import -window root " + file);
+    return ReadPng(file);
+}
+
+PngImage GameProcess::Client(bool keep) {
+    const PngImage screen = Screen();
+    const Geometry g = WindowGeometry(window);
+    PngImage c;
+    c.width = 764;
+    c.height = 500;
+    c.argb.resize(764 * 500);
+    const int left = g.x + (g.w - 764) / 2, top = g.y + g.h - 500;
+    for (int y = 0; y < 500; ++y)
+        for (int x = 0; x < 764; ++x) {
+            const int sx = left + x, sy = top + y;
+            c.argb[static_cast<size_t>(y) * 764 + x] =
+                sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height ? screen.At(sx, sy) : 0;
+        }
+    if (!keep) return c;
+    const std::string out = BuildDir() + "tests/e2e-out";
+    fs::create_directories(out);
+    WritePng(out + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                 std::to_string(++shots) + ".png",
+             c);
+    return c;
+}
+
+PngImage GameProcess::MenuBar() {
+    const PngImage screen = Screen();
+    const Geometry g = WindowGeometry(window);
+    PngImage bar;
+    bar.width = std::min(g.w, 300);
+    bar.height = std::max(0, g.h - 500);
+    bar.argb.resize(static_cast<size_t>(bar.width) * bar.height);
+    for (int y = 0; y < bar.height; ++y)
+        for (int x = 0; x < bar.width; ++x) {
+            const int sx = g.x + x, sy = g.y + y;
+            bar.argb[static_cast<size_t>(y) * bar.width + x] =
+                sx < screen.width && sy < screen.height ? screen.At(sx, sy) : 0;
+        }
+    return bar;
+}
+
+bool GameProcess::MenusEnabled() {
+    const PngImage bar = MenuBar();
+    int dark = 0;
+    for (uint32_t c : bar.argb) {
+        const int r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
+        if (r < 60 && g < 60 && b < 60) ++dark;
+    }
+    return dark > 20;
+}
+
+bool GameProcess::StartBoard() {
+    for (int i = 0; i < 8; ++i) {
+        Key("Return");
+        if (WaitUntil([this] { return !MenusEnabled(); }, 1500ms)) return true;
+    }
+    return false;
+}
+
+std::string GameProcess::Opened() const {
+    return PercentDecoded(FileText(dir.File("opened.txt")));
+}
