@@ -54,30 +54,61 @@ GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConf
     TGLContextHooks& h = config_->Hooks;
     h.MakeCurrent = [this] { return MakeCurrent(); };
     h.DoneCurrent = [this] { context_.doneCurrent(); };
-    h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(context_.defaultFramebufferObject()); };
+    h.DefaultFramebuffer = [this] { return frame_ ? static_cast<uint32_t>(frame_->handle()) : 0u; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
-        const qreal dpr = devicePixelRatio();
-        w = static_cast<uint32_t>(width() * dpr + 0.5);
-        hh = static_cast<uint32_t>(height() * dpr + 0.5);
+        const QSize size = FramebufferSize();
+        w = static_cast<uint32_t>(size.width());
+        hh = static_cast<uint32_t>(size.height());
     };
     h.FrameReady = [this] {
-        if (context_.makeCurrent(this)) {
-            context_.swapBuffers(this);
-            context_.doneCurrent();
-        }
+        ShowFrame();
         BenchFramePresented();
     };
 }
 
-// The context is made with the first frame; a window not on the screen (not yet shown,
-// minimised) takes no frame.
+// The frame's GL objects go while the window and its context are still there (without
+// the context current, Qt frees them with the context).
+GlSurface::~GlSurface() {
+    const bool current = frame_ && context_.makeCurrent(this);
+    frame_.reset();
+    if (current) context_.doneCurrent();
+}
+
+QSize GlSurface::FramebufferSize() const {
+    const qreal dpr = devicePixelRatio();
+    return QSize(static_cast<int>(width() * dpr + 0.5), static_cast<int>(height() * dpr + 0.5));
+}
+
+// The context and the frame's framebuffer are made with the first frame; a window not
+// on the screen (not yet shown, minimised) takes no frame.
 bool GlSurface::MakeCurrent() {
     if (!isExposed()) return false;
     if (!context_.isValid()) {
         context_.setFormat(requestedFormat());
         if (!context_.create()) return false;
     }
-    return context_.makeCurrent(this);
+    if (!context_.makeCurrent(this)) return false;
+    const QSize size = FramebufferSize();
+    if (!frame_ || frame_->size() != size) {
+        frame_ = std::make_unique<QOpenGLFramebufferObject>(size);
+        if (!frame_->isValid()) {
+            frame_.reset();
+            context_.doneCurrent();
+            return false;
+        }
+    }
+    return true;
+}
+
+void GlSurface::ShowFrame() {
+    if (!frame_ || !isExposed() || !context_.makeCurrent(this)) return;
+    QOpenGLFramebufferObject::blitFramebuffer(nullptr, frame_.get());
+    context_.swapBuffers(this);
+    context_.doneCurrent();
+}
+
+void GlSurface::exposeEvent(QExposeEvent*) {
+    if (isExposed()) ShowFrame();
 }
 
 std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {

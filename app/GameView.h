@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QWidget>
 #include <QWindow>
 
@@ -22,16 +23,26 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
 // the main window's composition of widget textures at the next pass of the event loop,
 // which would push every tick back by its own cost (about 10 ms on a software
-// rasteriser). Input passes through it to the view.
+// rasteriser). The device draws into a framebuffer object that keeps the last frame, so
+// that a part of the window uncovered between ticks (a dialog closed) is shown again at
+// once. Input passes through it to the view.
 class GlSurface : public QWindow {
 public:
     explicit GlSurface(uint32_t maxTextureSize);
+    ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
+
+protected:
+    void exposeEvent(QExposeEvent* event) override;
 
 private:
     bool MakeCurrent();
+    QSize FramebufferSize() const;
+    // Copies the kept frame to the window and swaps.
+    void ShowFrame();
 
     QOpenGLContext context_;
+    std::unique_ptr<QOpenGLFramebufferObject> frame_;
     std::shared_ptr<TGLConfig> config_;
 };
 
