@@ -29,6 +29,11 @@ std::shared_ptr<IRenderSurface> WindowSizedSurface(const D3DPRESENT_PARAMETERS& 
     return std::make_shared<DescribedSurface>(desc);
 }
 
+bool ViewportFits(const D3DVIEWPORT9& Viewport, const D3DPRESENT_PARAMETERS& Params) {
+    return uint64_t{Viewport.X} + Viewport.Width <= Params.BackBufferWidth &&
+           uint64_t{Viewport.Y} + Viewport.Height <= Params.BackBufferHeight;
+}
+
 HRESULT BackBufferOf(const D3DPRESENT_PARAMETERS& Params, uint32_t SwapChain, uint32_t Index, uint32_t Type,
                      std::shared_ptr<IRenderSurface>& Surface) {
     Surface.reset();

@@ -44,6 +44,8 @@ struct TDeviceStates {
 // and the depth buffer describe themselves; neither device hands out their pixels).
 std::shared_ptr<IRenderSurface> WindowSizedSurface(const D3DPRESENT_PARAMETERS& Params, D3DFORMAT Format,
                                                    uint32_t Usage);
+// Whether a viewport lies inside the back buffer (without wrapping round 32 bits).
+bool ViewportFits(const D3DVIEWPORT9& Viewport, const D3DPRESENT_PARAMETERS& Params);
 // The back buffer of a device made with these parameters; INVALIDCALL for one it has not.
 HRESULT BackBufferOf(const D3DPRESENT_PARAMETERS& Params, uint32_t SwapChain, uint32_t Index, uint32_t Type,
                      std::shared_ptr<IRenderSurface>& Surface);

@@ -196,9 +196,7 @@ HRESULT OpenGLDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, 
 }
 
 HRESULT OpenGLDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (Viewport.X + Viewport.Width > params_.BackBufferWidth ||
-        Viewport.Y + Viewport.Height > params_.BackBufferHeight)
-        return D3DERR_INVALIDCALL;
+    if (!ViewportFits(Viewport, params_)) return D3DERR_INVALIDCALL;
     viewport_ = Viewport;
     return D3D_OK;
 }

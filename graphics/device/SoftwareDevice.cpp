@@ -117,9 +117,7 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
 }
 
 HRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (uint64_t{Viewport.X} + Viewport.Width > params_.BackBufferWidth ||
-        uint64_t{Viewport.Y} + Viewport.Height > params_.BackBufferHeight)
-        return D3DERR_INVALIDCALL;
+    if (!ViewportFits(Viewport, params_)) return D3DERR_INVALIDCALL;
     viewport_ = Viewport;
     return D3D_OK;
 }

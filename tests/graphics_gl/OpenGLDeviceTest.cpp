@@ -350,6 +350,10 @@ TEST(OpenGLDriverTest, CapsAndFormats) {
     D3DPRESENT_PARAMETERS p = Params();
     std::shared_ptr<IRenderDevice> d;
     ASSERT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
+    // A viewport past the back buffer is refused, also one whose end wraps round 32 bits.
+    EXPECT_EQ(d->SetViewport(D3DVIEWPORT9{0, 0, W, H, 0, 1}), D3D_OK);
+    EXPECT_EQ(d->SetViewport(D3DVIEWPORT9{1, 0, W, H, 0, 1}), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d->SetViewport(D3DVIEWPORT9{0xFFFFFFF0u, 0, 0x20, H, 0, 1}), D3DERR_INVALIDCALL);
     std::shared_ptr<IRenderTexture> t;
     EXPECT_EQ(d->CreateTexture(4096, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t), D3DERR_INVALIDCALL);
     EXPECT_EQ(d->CreateTexture(100, 3, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t), D3D_OK);
