@@ -54,6 +54,17 @@ HRESULT BackBufferOf(const D3DPRESENT_PARAMETERS& Params, uint32_t SwapChain, ui
 // keep and check them alike and differ only in how they draw.
 class TStatefulRenderDevice : public IRenderDevice {
 public:
+    explicit TStatefulRenderDevice(const D3DPRESENT_PARAMETERS& Params) : params_(Params) {}
+
+    HRESULT SetViewport(const D3DVIEWPORT9& Viewport) override {
+        if (!ViewportFits(Viewport, params_)) return D3DERR_INVALIDCALL;
+        viewport_ = Viewport;
+        return D3D_OK;
+    }
+    HRESULT GetViewport(D3DVIEWPORT9& Viewport) override {
+        Viewport = viewport_;
+        return D3D_OK;
+    }
     HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) override {
         return states_.SetTransform(State, Matrix);
     }
@@ -97,6 +108,18 @@ public:
 protected:
     // The texture was made by a device of this kind (a foreign one cannot be bound).
     virtual bool OwnsTexture(const IRenderTexture* Texture) const = 0;
+    // The viewport back to the whole back buffer.
+    void ResetViewport() {
+        viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    }
+    // The viewport as a rectangle of the back buffer (it always lies inside).
+    TRect ViewportRect() const {
+        return TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                     static_cast<int32_t>(viewport_.X + viewport_.Width),
+                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    }
 
     TDeviceStates states_;
+    D3DPRESENT_PARAMETERS params_;
+    D3DVIEWPORT9 viewport_;
 };

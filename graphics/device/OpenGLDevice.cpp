@@ -94,8 +94,8 @@ HRESULT OpenGLDriver::CreateDevice(uint32_t Adapter, D3DDEVTYPE DeviceType, Wind
 // ---- device
 
 OpenGLDevice::OpenGLDevice(std::shared_ptr<TGLConfig> config, const D3DPRESENT_PARAMETERS& PresentParams)
-    : config_(std::move(config)), shared_(std::make_shared<TGLShared>()), params_(PresentParams),
-      renderer_(std::make_unique<OpenGLRenderer>()) {
+    : TStatefulRenderDevice(PresentParams), config_(std::move(config)),
+      shared_(std::make_shared<TGLShared>()), renderer_(std::make_unique<OpenGLRenderer>()) {
     ResetStates();
 }
 
@@ -115,7 +115,7 @@ OpenGLDevice::~OpenGLDevice() {
 
 void OpenGLDevice::ResetStates() {
     states_.Reset(D3DZB_FALSE);
-    viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    ResetViewport();
     inScene_ = false;
     commands_.clear();
 }
@@ -179,9 +179,7 @@ HRESULT OpenGLDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, 
     if ((Count > 0 && !Rects) || (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
         return D3DERR_INVALIDCALL;
     if (!(Flags & D3DCLEAR_TARGET)) return D3D_OK;
-    const TRect view{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
-                     static_cast<int32_t>(viewport_.X + viewport_.Width),
-                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    const TRect view = ViewportRect();
     const uint32_t n = Count == 0 ? 1 : Count;
     for (uint32_t i = 0; i < n; ++i) {
         const TRect r = Count == 0 ? view : Rects[i];
@@ -192,17 +190,6 @@ HRESULT OpenGLDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, 
         c.color = Color;
         if (c.clip.Left < c.clip.Right && c.clip.Top < c.clip.Bottom) commands_.push_back(std::move(c));
     }
-    return D3D_OK;
-}
-
-HRESULT OpenGLDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (!ViewportFits(Viewport, params_)) return D3DERR_INVALIDCALL;
-    viewport_ = Viewport;
-    return D3D_OK;
-}
-
-HRESULT OpenGLDevice::GetViewport(D3DVIEWPORT9& Viewport) {
-    Viewport = viewport_;
     return D3D_OK;
 }
 
@@ -228,9 +215,7 @@ void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, cons
     TGLCommand c;
     c.kind = TGLCommandKind::Draw;
     c.primitive = PrimitiveType;
-    c.clip = TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
-                   static_cast<int32_t>(viewport_.X + viewport_.Width),
-                   static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    c.clip = ViewportRect();
     TGLDrawState& s = c.state;
     s.texture = std::static_pointer_cast<OpenGLTexture>(states_.Texture);
     s.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;

@@ -90,8 +90,6 @@ public:
     HRESULT Present() override;
     HRESULT Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
                   uint32_t Stencil) override;
-    HRESULT SetViewport(const D3DVIEWPORT9& Viewport) override;
-    HRESULT GetViewport(D3DVIEWPORT9& Viewport) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
                             uint32_t Stride) override;
     HRESULT CreateTexture(uint32_t Width, uint32_t Height, uint32_t Levels, uint32_t Usage, D3DFORMAT Format,
@@ -114,9 +112,7 @@ private:
 
     std::shared_ptr<TGLConfig> config_;
     std::shared_ptr<TGLShared> shared_;
-    D3DPRESENT_PARAMETERS params_;
     bool inScene_ = false;
-    D3DVIEWPORT9 viewport_;
     std::vector<TGLCommand> commands_;
     std::unique_ptr<OpenGLRenderer> renderer_;
 };

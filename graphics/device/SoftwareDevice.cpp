@@ -28,7 +28,7 @@ TRasterVertex ReadVertex(const uint8_t* p, const VertexLayout& l) {
 
 SoftwareDevice::SoftwareDevice(std::shared_ptr<TSoftwareConfig> config,
                                const D3DPRESENT_PARAMETERS& PresentParams, uint32_t BehaviorFlags)
-    : config_(std::move(config)), params_(PresentParams), behaviorFlags_(BehaviorFlags),
+    : TStatefulRenderDevice(PresentParams), config_(std::move(config)), behaviorFlags_(BehaviorFlags),
       textureBytes_(std::make_shared<uint64_t>(0)), raster_(std::make_unique<SoftwareRasterizer>()) {
     MakeBuffers();
     ResetStates();
@@ -43,7 +43,7 @@ void SoftwareDevice::MakeBuffers() {
 
 void SoftwareDevice::ResetStates() {
     states_.Reset(params_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE);
-    viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+    ResetViewport();
     inScene_ = false;
 }
 
@@ -100,9 +100,7 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
     if ((Count > 0 && !Rects) || (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0)
         return D3DERR_INVALIDCALL;
     if (!(Flags & D3DCLEAR_TARGET)) return D3D_OK;
-    const TRect view{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
-                     static_cast<int32_t>(viewport_.X + viewport_.Width),
-                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    const TRect view = ViewportRect();
     const uint32_t n = Count == 0 ? 1 : Count;
     for (uint32_t i = 0; i < n; ++i) {
         const TRect r = Count == 0 ? view : Rects[i];
@@ -113,17 +111,6 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
             std::fill_n(frame_.begin() + static_cast<ptrdiff_t>(y) * params_.BackBufferWidth + left,
                         right - left, Color);
     }
-    return D3D_OK;
-}
-
-HRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT9& Viewport) {
-    if (!ViewportFits(Viewport, params_)) return D3DERR_INVALIDCALL;
-    viewport_ = Viewport;
-    return D3D_OK;
-}
-
-HRESULT SoftwareDevice::GetViewport(D3DVIEWPORT9& Viewport) {
-    Viewport = viewport_;
     return D3D_OK;
 }
 
@@ -159,9 +146,7 @@ HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primiti
     st.alphaFunc = states_.Render[D3DRS_ALPHAFUNC];
     st.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
     st.cullMode = states_.Render[D3DRS_CULLMODE];
-    st.clip = TRect{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
-                    static_cast<int32_t>(viewport_.X + viewport_.Width),
-                    static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    st.clip = ViewportRect();
     const auto* bytes = static_cast<const uint8_t*>(VertexData);
     auto vertex = [&](uint32_t i) { return ReadVertex(bytes + static_cast<size_t>(i) * Stride, layout); };
     if (PrimitiveType == D3DPT_TRIANGLELIST) {

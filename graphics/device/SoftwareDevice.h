@@ -130,8 +130,6 @@ public:
     HRESULT Present() override;
     HRESULT Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
                   uint32_t Stencil) override;
-    HRESULT SetViewport(const D3DVIEWPORT9& Viewport) override;
-    HRESULT GetViewport(D3DVIEWPORT9& Viewport) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
                             uint32_t Stride) override;
     HRESULT CreateTexture(uint32_t Width, uint32_t Height, uint32_t Levels, uint32_t Usage, D3DFORMAT Format,
@@ -158,12 +156,10 @@ private:
     HRESULT DrawTriangle(const uint8_t* a, const uint8_t* b, const uint8_t* c);
 
     std::shared_ptr<TSoftwareConfig> config_;
-    D3DPRESENT_PARAMETERS params_;
     uint32_t behaviorFlags_;
     std::vector<uint32_t> frame_;
     std::shared_ptr<uint64_t> textureBytes_; // bytes held by live textures of this device
     std::vector<std::weak_ptr<SoftwareTexture>> defaultPool_;
     bool inScene_ = false;
-    D3DVIEWPORT9 viewport_;
     std::unique_ptr<SoftwareRasterizer> raster_;
 };

@@ -106,31 +106,12 @@ void Modulate(IRenderDevice& d) {
 // Draws one frame on a device; Scene gets the device and the textures it made.
 using Scene = std::function<void(IRenderDevice&)>;
 
-std::vector<uint32_t> RunSoftware(const Scene& scene) {
-    auto config = std::make_shared<TSoftwareConfig>();
+// Draws the scene on a device of the driver and returns the frame its sink received.
+template <class Config> std::vector<uint32_t> Run(IRenderDriver& driver, Config& config, const Scene& scene) {
     std::vector<uint32_t> out;
-    config->PresentSink = [&](const TSoftwareFrame& f) {
+    config.PresentSink = [&](const TSoftwareFrame& f) {
         out.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
     };
-    SoftwareDriver driver(config);
-    D3DPRESENT_PARAMETERS p = Params();
-    std::shared_ptr<IRenderDevice> d;
-    EXPECT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
-    d->BeginScene();
-    scene(*d);
-    d->EndScene();
-    d->Present();
-    return out;
-}
-
-std::vector<uint32_t> RunOpenGL(GLFixture& gl, const Scene& scene) {
-    auto config = std::make_shared<TGLConfig>();
-    config->Hooks = gl.Hooks();
-    std::vector<uint32_t> out;
-    config->PresentSink = [&](const TSoftwareFrame& f) {
-        out.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
-    };
-    OpenGLDriver driver(config);
     D3DPRESENT_PARAMETERS p = Params();
     std::shared_ptr<IRenderDevice> d;
     EXPECT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, p, d), D3D_OK);
@@ -139,6 +120,19 @@ std::vector<uint32_t> RunOpenGL(GLFixture& gl, const Scene& scene) {
     d->EndScene();
     EXPECT_EQ(d->Present(), D3D_OK);
     return out;
+}
+
+std::vector<uint32_t> RunSoftware(const Scene& scene) {
+    auto config = std::make_shared<TSoftwareConfig>();
+    SoftwareDriver driver(config);
+    return Run(driver, *config, scene);
+}
+
+std::vector<uint32_t> RunOpenGL(GLFixture& gl, const Scene& scene) {
+    auto config = std::make_shared<TGLConfig>();
+    config->Hooks = gl.Hooks();
+    OpenGLDriver driver(config);
+    return Run(driver, *config, scene);
 }
 
 // Largest difference of a colour channel (alpha left out: the window never shows it).
