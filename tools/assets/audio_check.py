@@ -1,0 +1,263 @@
+#!/usr/bin/python3
+"""Checks the built music and sound effects as the game plays them.
+
+  audio_check.py SOURCE_DIR [--markdown]
+
+Reads Data/*.mp3 (decoded by libmpg123, as the game decodes them) and Data/*.wav,
+and measures:
+
+  gap     for each looping track: the silence between its end and its restart. The
+          game restarts an MP3 once its whole seconds of play time plus one second
+          have passed, so a track of L seconds is followed by floor(L) + 1 - L s of
+          silence (the game's 25 ms tick may add up to one tick more).
+  level   for each effect: its loudness against the built-in track's. An effect
+          sounds mono on both channels at full level. Both are integrated loudness,
+          K-weighted and gated as in EBU R 128 (an effect shorter than the 400 ms
+          block is measured as one block), the difference in LU.
+  clip    for each effect: the share of the moments it can start (every 25 ms tick
+          over a whole loop of the track, the track followed by its gap) at which
+          the sum of track and effect goes beyond full scale somewhere.
+  click   for every file: the step from silence to its first sample and from its
+          last sample back to silence (the larger channel).
+
+Prints a table and exits with 1 when a goal is missed. With --markdown the table
+is printed for the README.
+"""
+import ctypes
+import ctypes.util
+import glob
+import json
+import math
+import os
+import sys
+import wave
+
+import numpy as np
+
+GAP_MAX = 0.030  # s
+LEVEL_MIN, LEVEL_MAX = 3.0, 8.0  # LU above the built-in track
+CLIP_MAX = 0.05  # share of start moments
+CLICK_MAX = 0.01  # a step of 1 % of full scale (-40 dBFS)
+TICK = 0.025  # s, the game's frame tick: an effect starts on one
+
+
+def load_mpg123():
+    name = ctypes.util.find_library("mpg123") or "libmpg123.so.0"
+    lib = ctypes.CDLL(name)
+    lib.mpg123_new.restype = ctypes.c_void_p
+    lib.mpg123_new.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]
+    lib.mpg123_param.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_long, ctypes.c_double]
+    lib.mpg123_open.argtypes = [ctypes.c_void_p, ctypes.c_char_p]
+    lib.mpg123_format_none.argtypes = [ctypes.c_void_p]
+    lib.mpg123_format.argtypes = [ctypes.c_void_p, ctypes.c_long, ctypes.c_int, ctypes.c_int]
+    lib.mpg123_getformat.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_long),
+                                     ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+    lib.mpg123_read.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_size_t,
+                                ctypes.POINTER(ctypes.c_size_t)]
+    lib.mpg123_close.argtypes = [ctypes.c_void_p]
+    lib.mpg123_delete.argtypes = [ctypes.c_void_p]
+    if hasattr(lib, "mpg123_init"):
+        lib.mpg123_init()
+    return lib
+
+
+MPG123_DONE, MPG123_OK, MPG123_NEW_FORMAT = -12, 0, -11
+MPG123_ADD_FLAGS, MPG123_QUIET = 2, 0x20
+MPG123_STEREO, MPG123_ENC_SIGNED_16 = 2, 0xD0
+
+
+def decode_mp3(lib, path):
+    """(stereo float samples in [-1, 1), rate): the whole file, gapless, as the game reads it."""
+    err = ctypes.c_int(0)
+    h = lib.mpg123_new(None, ctypes.byref(err))
+    if not h:
+        raise SystemExit(f"{path}: libmpg123 failed ({err.value})")
+    try:
+        lib.mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0)
+        if lib.mpg123_open(h, path.encode()) != MPG123_OK:
+            raise SystemExit(f"{path}: not an MP3 file")
+        rate, channels, enc = ctypes.c_long(0), ctypes.c_int(0), ctypes.c_int(0)
+        lib.mpg123_getformat(h, ctypes.byref(rate), ctypes.byref(channels), ctypes.byref(enc))
+        lib.mpg123_format_none(h)
+        lib.mpg123_format(h, rate.value, MPG123_STEREO, MPG123_ENC_SIGNED_16)
+        pieces = []
+        buf = ctypes.create_string_buffer(1 << 18)
+        done = ctypes.c_size_t(0)
+        while True:
+            r = lib.mpg123_read(h, buf, len(buf), ctypes.byref(done))
+            pieces.append(buf.raw[:done.value])
+            if r == MPG123_DONE:
+                break
+            if r not in (MPG123_OK, MPG123_NEW_FORMAT):
+                raise SystemExit(f"{path}: decoding failed ({r})")
+        lib.mpg123_close(h)
+    finally:
+        lib.mpg123_delete(h)
+    pcm = np.frombuffer(b"".join(pieces), dtype="<i2").astype(np.float64) / 32768.0
+    return pcm.reshape(-1, 2), rate.value
+
+
+def read_wav(path):
+    with wave.open(path, "rb") as w:
+        if w.getsampwidth() != 2:
+            raise SystemExit(f"{path}: expected 16-bit samples")
+        pcm = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(np.float64) / 32768.0
+        return pcm.reshape(-1, w.getnchannels()), w.getframerate()
+
+
+def biquad_response(b, a, n, rate):
+    """The filter's complex response at the frequencies of an n-point real FFT."""
+    z = np.exp(-2j * np.pi * np.fft.rfftfreq(n, 1.0 / rate) / rate)
+    return (b[0] + b[1] * z + b[2] * z * z) / (a[0] + a[1] * z + a[2] * z * z)
+
+
+def k_weight(x, rate):
+    """The K-weighting of loudness measurement (a high shelf near 1.7 kHz, a high-pass
+    near 38 Hz), applied through the FFT with room for the filters to ring out."""
+    n = 1 << int(math.ceil(math.log2(len(x) + rate)))
+    # High shelf, +4 dB.
+    g, q, fc = 3.999843853973347, 0.7071752369554196, 1681.974450955533
+    big_a = 10 ** (g / 40)
+    w0 = 2 * math.pi * fc / rate
+    alpha = math.sin(w0) / (2 * q)
+    c = math.cos(w0)
+    s = 2 * math.sqrt(big_a) * alpha
+    b1 = [big_a * ((big_a + 1) + (big_a - 1) * c + s), -2 * big_a * ((big_a - 1) + (big_a + 1) * c),
+          big_a * ((big_a + 1) + (big_a - 1) * c - s)]
+    a1 = [(big_a + 1) - (big_a - 1) * c + s, 2 * ((big_a - 1) - (big_a + 1) * c), (big_a + 1) - (big_a - 1) * c - s]
+    # High-pass.
+    q, fc = 0.5003270373238773, 38.13547087602444
+    w0 = 2 * math.pi * fc / rate
+    alpha = math.sin(w0) / (2 * q)
+    c = math.cos(w0)
+    b2 = [(1 + c) / 2, -(1 + c), (1 + c) / 2]
+    a2 = [1 + alpha, -2 * c, 1 - alpha]
+    h = biquad_response(b1, a1, n, rate) * biquad_response(b2, a2, n, rate)
+    channels = np.ascontiguousarray(x.T)  # one row per channel: the faster FFT
+    return np.fft.irfft(np.fft.rfft(channels, n, axis=1) * h, n, axis=1)[:, :len(x)].T
+
+
+def block_powers(x, rate, pad=False):
+    """Mean square of the K-weighted channels, summed, over 400 ms blocks every 100 ms."""
+    if pad:  # a sound shorter than a block is measured in one block of its own
+        x = np.concatenate([x, np.zeros((max(0, int(0.4 * rate) - len(x)), x.shape[1]))])
+    z = k_weight(x, rate)
+    energy = np.concatenate([[0.0], np.cumsum(np.sum(z * z, axis=1))])
+    size, hop = int(round(0.4 * rate)), int(round(0.1 * rate))
+    starts = np.arange(0, len(z) - size + 1, hop)
+    return (energy[starts + size] - energy[starts]) / size
+
+
+def lufs(power):
+    return -0.691 + 10 * np.log10(np.maximum(power, 1e-20))
+
+
+def integrated_loudness(x, rate):
+    p = block_powers(x, rate)
+    p = p[lufs(p) > -70.0]
+    p = p[lufs(p) > lufs(np.mean(p)) - 10.0]
+    return float(lufs(np.mean(p)))
+
+
+def effect_loudness(mono, rate):
+    """Integrated loudness of an effect played on both channels; one shorter than a
+    block is measured as one block."""
+    p = block_powers(np.repeat(mono, 2, axis=1), rate, pad=True)
+    p = p[lufs(p) > -70.0]
+    p = p[lufs(p) > lufs(np.mean(p)) - 10.0]
+    return float(lufs(np.mean(p)))
+
+
+def resample(mono, rate, out_rate):
+    """The sound layer's linear interpolation from the file's rate to the output's."""
+    if rate == out_rate:
+        return mono
+    n = int(math.ceil(len(mono) * out_rate / rate))
+    return np.interp(np.arange(n) * rate / out_rate, np.arange(len(mono)), mono)
+
+
+def clip_share(cycle, effect, rate):
+    """Share of the tick-spaced start moments over the cycle at which track + effect clips.
+    The cycle repeats, so an effect started near its end reaches into its start."""
+    step = TICK * rate
+    starts = int(len(cycle) // step)
+    ext = np.concatenate([cycle, cycle[:len(effect)]])
+    loud = np.nonzero(np.max(np.abs(ext), axis=1) > 1.0 - np.max(np.abs(effect)))[0]
+    m = ext[loud]
+    clipped = np.zeros(starts, dtype=bool)
+    for back in range(int(math.ceil(len(effect) / step)) + 1):
+        k = np.floor(loud / step).astype(np.int64) - back
+        i = loud - np.round(k * step).astype(np.int64)
+        ok = (i >= 0) & (i < len(effect)) & (k >= 0) & (k < starts)
+        e = effect[np.where(ok, i, 0)]
+        over = ok & (np.max(np.abs(m + e[:, None]), axis=1) > 1.0)
+        clipped[k[over]] = True
+    return float(np.mean(clipped))
+
+
+def edge_steps(x):
+    return float(np.max(np.abs(x[0]))), float(np.max(np.abs(x[-1])))
+
+
+def main():
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    markdown = "--markdown" in sys.argv
+    root = args[0] if args else "."
+    cfg = json.load(open(os.path.join(root, "assets", "music", "music.json"), encoding="utf-8"))
+    lib = load_mpg123()
+    rows, failures = [], []
+
+    def row(what, value, goal, ok):
+        rows.append((what, value, goal, "ok" if ok else "MISSED"))
+        if not ok:
+            failures.append(f"{what}: {value} (goal {goal})")
+
+    tracks = {}
+    for desc in cfg["tracks"]:
+        name = os.path.basename(desc["out"])
+        audio, rate = decode_mp3(lib, os.path.join(root, desc["out"]))
+        tracks[name] = (audio, rate, desc)
+        seconds = len(audio) / rate
+        if desc["loop"]:
+            gap = math.floor(seconds) + 1 - seconds
+            row(f"{name}: gap before it starts again ({seconds:.3f} s long)", f"{gap * 1000:.0f} ms",
+                f"0-{GAP_MAX * 1000:.0f} ms", 0 <= gap <= GAP_MAX)
+    effects = {}
+    for path in sorted(glob.glob(os.path.join(root, "assets", "sounds", "*.json"))):
+        name = os.path.splitext(os.path.basename(path))[0] + ".wav"
+        effects[name] = read_wav(os.path.join(root, "Data", name))
+
+    builtin = os.path.basename(cfg["builtin"])
+    music, rate, desc = tracks[builtin]
+    music_lufs = integrated_loudness(music, rate)
+    cycle = np.concatenate([music, np.zeros((int(round((math.floor(len(music) / rate) + 1) * rate)) - len(music), 2))])
+    for name, (pcm, wav_rate) in effects.items():
+        mono = pcm[:, :1]
+        diff = effect_loudness(mono, wav_rate) - music_lufs
+        row(f"{name}: loudness above {builtin} ({music_lufs:.1f} LUFS)", f"{diff:+.1f} LU",
+            f"+{LEVEL_MIN:.0f} to +{LEVEL_MAX:.0f} LU", LEVEL_MIN <= diff <= LEVEL_MAX)
+    for name, (pcm, wav_rate) in effects.items():
+        share = clip_share(cycle, resample(pcm[:, 0], wav_rate, rate), rate)
+        row(f"{name} over {builtin}: start moments that clip", f"{share * 100:.1f} %",
+            f"under {CLIP_MAX * 100:.0f} %", share < CLIP_MAX)
+    for name, audio in [(n, t[0]) for n, t in tracks.items()] + [(n, e[0]) for n, e in effects.items()]:
+        first, last = edge_steps(audio)
+        worst = max(first, last)
+        row(f"{name}: step at its start / end", f"{first:.4f} / {last:.4f}", f"at most {CLICK_MAX}",
+            worst <= CLICK_MAX)
+
+    if markdown:
+        print("| measured | value | goal | |\n|---|---|---|---|")
+        for r in rows:
+            print("| " + " | ".join(r) + " |")
+    else:
+        width = max(len(r[0]) for r in rows)
+        for r in rows:
+            print(f"{r[0]:<{width}}  {r[1]:>16}  {r[2]:<18} {r[3]}")
+    if failures:
+        print(f"\n{len(failures)} goal(s) missed:\n  " + "\n  ".join(failures), file=sys.stderr)
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
