@@ -65,7 +65,7 @@ TEST(ShippedMusic, TheMp3LibraryOpensEveryTrackWithItsLength) {
     const struct {
         const char* Name;
         int32_t Seconds;
-    } tracks[] = {{"tamsp15.mp3", 91}, {"Clear.mp3", 4}, {"GameClear.mp3", 9}};
+    } tracks[] = {{"tamsp15.mp3", 178}, {"Clear.mp3", 4}, {"GameClear.mp3", 9}};
     for (const auto& t : tracks) {
         Mp3Info info{};
         ASSERT_TRUE(mp3.vbmp3_open(SourceDir() + "Data/" + t.Name, &info)) << t.Name;

@@ -7,6 +7,12 @@ Each note file becomes a MIDI file (assets/music/NAME.mid, kept with its source)
 is rendered through FluidSynth with the General MIDI soundfont, levelled, and
 encoded by LAME into the MP3 that music.json names. FluidSynth and LAME both give
 the same bytes for the same input, so rebuilding changes nothing.
+
+A looping track ("loop": true) has its tempo nudged so that it ends "loop_gap" seconds
+before a whole second (the game restarts an MP3 once its whole seconds plus one have
+passed, so that is the silence between two plays), what rings on past its end folded
+onto its start, and short fades at both ends so that neither cut clicks. LAME keeps
+the exact length in its header, and libmpg123 decodes exactly that many samples.
 """
 import json
 import os
@@ -19,9 +25,10 @@ import numpy as np
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def build_midi(notes_path, midi_path):
+def build_midi(notes_path, midi_path, loop_gap=None):
     """Writes the MIDI file; returns the song's length in seconds (without its tail)."""
-    out = subprocess.run([sys.executable, os.path.join(HERE, "notes.py"), notes_path, midi_path],
+    extra = ["--loop-gap", str(loop_gap)] if loop_gap is not None else []
+    out = subprocess.run([sys.executable, os.path.join(HERE, "notes.py"), notes_path, midi_path] + extra,
                          check=True, capture_output=True, text=True)
     return float(out.stdout.strip())
 
@@ -44,6 +51,16 @@ def fold_loop(audio, seconds, rate):
     tail = audio[n:2 * n]
     head[:len(tail)] += tail
     return head
+
+
+def fade(audio, rate, fade_in, fade_out):
+    """Linear fades over the first fade_in and the last fade_out seconds."""
+    out = audio.copy()
+    n = min(len(out), int(round(fade_in * rate)))
+    out[:n] *= np.linspace(0.0, 1.0, n, endpoint=False)[:, None]
+    n = min(len(out), int(round(fade_out * rate)))
+    out[len(out) - n:] *= np.linspace(1.0, 0.0, n)[:, None]
+    return out
 
 
 def trim_silence(audio, threshold=8.0):
@@ -77,10 +94,13 @@ def build_track(root, work, desc, cfg):
     name = os.path.splitext(desc["notes"])[0]
     src = os.path.join(root, "assets", "music", desc["notes"])
     midi = os.path.join(root, "assets", "music", name + ".mid")
-    seconds = build_midi(src, midi)
+    seconds = build_midi(src, midi, desc.get("loop_gap") if desc["loop"] else None)
     raw = os.path.join(work, name + ".raw.wav")
     audio = render(midi, raw, cfg["soundfont"], cfg["rate"])
-    audio = fold_loop(audio, seconds, cfg["rate"]) if desc["loop"] else trim_silence(audio)
+    if desc["loop"]:
+        audio = fade(fold_loop(audio, seconds, cfg["rate"]), cfg["rate"], 0.005, 0.020)
+    else:
+        audio = fade(trim_silence(audio), cfg["rate"], 0.005, 0.0)
     level = os.path.join(work, name + ".wav")
     write_wav(level, audio, cfg["rate"], desc["peak"])
     encode(level, os.path.join(root, desc["out"]), desc["bitrate"])

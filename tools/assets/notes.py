@@ -4,10 +4,17 @@
 The note format, one statement per line ('#' at the start or after a space starts a comment):
 
   title TEXT                 the track name stored in the MIDI file
-  tempo BPM                  quarter notes per minute
+  tempo BPM                  quarter notes per minute (a looping track may have it nudged,
+                             see --loop-gap below)
   meter N/D                  the bar, checked at every '|'
   tail BEATS                 silence added after the song (room for the last notes to ring out)
   track NAME program=P channel=C volume=V pan=P [reverb=R] [velocity=V] [style=S] [octave=O]
+        [phrase=BARS] [gate=G]
+                             phrase: velocities swell and ebb over phrases of BARS bars
+                             (softer at a phrase's start and end, strongest a little past its
+                             middle), with a light accent on each downbeat;
+                             gate: each note sounds for this fraction of its length, so that a
+                             wind lead breathes between notes (1 = full length)
   NAME: TOKENS...            notes of a track; several lines of one track are joined
 
 Tokens of a plain track (style=notes, the default):
@@ -17,17 +24,32 @@ Tokens of a plain track (style=notes, the default):
   [F4 A4 C5]:2               a chord
   r:4                        a rest
   v90                        velocity from here on
+  R4 |                       four whole bars of rest (at a bar line, followed by one); any track
   |                          bar line: the bar so far must be exactly one bar long
 
-Tokens of an accompaniment track (style=arp, pad, bass or waltz): chord symbols such as
-F, C/E, Dm, Gm7, C7, Bbmaj7, Csus4, each lasting one bar unless a length follows
-(Dm:2 G7:2). The style turns every chord into notes: 'arp' rolls the chord in eighth notes,
-'pad' holds it, 'bass' plays root and fifth in half notes.
+Tokens of an accompaniment track (style=arp, broken, pad, bass, walk, long or waltz): chord
+symbols such as F, C/E, Dm, Gm7, C7, Bbmaj7, Csus4, A7, each lasting one bar unless a length
+follows (Dm:2 G7:2), and 'r' (r:2) for a rest. The style turns every chord into notes: 'arp'
+rolls the chord upwards in eighth notes, 'broken' plays root, fifth, octave and tenth back and
+forth in eighth notes (a guitar's pattern), 'pad' holds it, 'bass' plays root and fifth in half
+notes, 'walk' walks in quarter notes (root, third, fifth, then a step into the next chord's
+root), 'long' holds the bass note for the whole chord. 'style:NAME' switches the style from
+there on, so that one instrument changes its pattern from section to section.
+
+  notes.py NOTES MIDI [--loop-gap SECONDS]
+
+writes the MIDI file and prints the song's length in seconds (without its tail). With
+--loop-gap the tempo is slowed by the least amount that makes the song end SECONDS before a
+whole second: the game restarts an MP3 once its whole seconds of play time plus one second
+have passed, so a looping track then starts again after only that much silence.
 """
+import math
 import re
 import struct
 import sys
 
+# F major, for the steps of a walking bass.
+SCALE = [0, 2, 4, 5, 7, 9, 10]
 NOTE_BASE = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
 PPQ = 480
 
@@ -60,6 +82,18 @@ CHORD_SHAPES = {"": [0, 4, 7], "m": [0, 3, 7], "7": [0, 4, 7, 10], "m7": [0, 3, 
                 "maj7": [0, 4, 7, 11], "sus4": [0, 5, 7], "add9": [0, 4, 7, 14], "dim": [0, 3, 6]}
 
 
+def step_into(target, down):
+    """The scale note a step above (down=False) or below (down=True) the target pitch;
+    a half step when the target is not in the scale."""
+    pc = target % 12
+    if pc not in SCALE:
+        return target + (1 if not down else -1)
+    i = SCALE.index(pc)
+    if down:
+        return target - (pc - SCALE[i - 1]) % 12
+    return target + (SCALE[(i + 1) % 7] - pc) % 12
+
+
 def chord(symbol):
     """(root pitch class, intervals, bass pitch class) of a chord symbol."""
     m = re.fullmatch(r"([A-G][#b]?)(m7|maj7|m|7|sus4|add9|dim|)(?:/([A-G][#b]?))?", symbol)
@@ -70,8 +104,10 @@ def chord(symbol):
     return root, CHORD_SHAPES[m.group(2)], bass
 
 
-def expand_style(style, symbol, ticks, octave, start):
+def expand_style(style, symbol, ticks, octave, start, next_symbol=None):
     """Notes (start, length, pitch, velocity scale) of one chord in an accompaniment style."""
+    if symbol == "r":
+        return []
     root, shape, bass = chord(symbol)
     base = 12 * (octave + 1) + root
     tones = [base + i for i in shape]
@@ -89,6 +125,38 @@ def expand_style(style, symbol, ticks, octave, start):
                 p -= 12
             notes.append((start + t, min(half, ticks - t), p, 1.0 if t % (PPQ * 4) == 0 else 0.85))
             t += half
+    elif style == "long":
+        notes.append((start, ticks, 12 * (octave + 1) + bass, 1.0))
+    elif style == "walk":
+        low = 12 * (octave + 1) + bass
+        walk = [low, 12 * (octave + 1) + root + shape[1], 12 * (octave + 1) + root + 7]
+        walk = [p - 12 if p - low > 9 else p for p in walk]
+        beats = ticks // PPQ
+        steps = walk[:max(1, beats - 1)] if beats > 1 else walk[:1]
+        if beats > 1:
+            if next_symbol and next_symbol != "r":
+                n_root, _, n_bass = chord(next_symbol)
+                target = 12 * (octave + 1) + n_bass
+                if target - steps[-1] > 6:
+                    target -= 12
+                elif steps[-1] - target > 6:
+                    target += 12
+                steps.append(step_into(target, down=target > steps[-1]))
+            else:
+                steps.append(walk[2])
+        for i, p in enumerate(steps):
+            notes.append((start + i * PPQ, PPQ if i < len(steps) - 1 else ticks - i * PPQ, p,
+                          1.0 if i == 0 else 0.85))
+    elif style == "broken":
+        third = shape[1]
+        ladder = [base, base + 7, base + 12, base + 12 + third]
+        pattern = [0, 1, 2, 3, 2, 1, 2, 1]
+        step = PPQ // 2
+        t, i = 0, 0
+        while t < ticks:
+            notes.append((start + t, min(step * 3, ticks - t), ladder[pattern[i % 8]], 1.0 if i % 4 == 0 else 0.78))
+            t += step
+            i += 1
     elif style in ("arp", "waltz"):
         pattern = [0, 2, 4, 5, 4, 2, 4, 2] if style == "arp" else [0, 2, 4, 5, 4, 2]
         ladder = [tones[0], tones[1], tones[2], tones[0] + 12, tones[1] + 12, tones[2] + 12]
@@ -115,6 +183,9 @@ class Track:
         self.velocity = int(opts.get("velocity", 90))
         self.style = opts.get("style", "notes")
         self.octave = int(opts.get("octave", 3))
+        self.phrase = int(opts.get("phrase", 0))
+        self.gate = float(opts.get("gate", 1.0))
+        self.chords = []  # (start, ticks, symbol, style, velocity, octave): expanded after parsing
         self.notes = []  # (start tick, length, pitch, velocity)
         self.time = 0
         self.bar_start = 0
@@ -133,7 +204,27 @@ def parse(text):
     for t in song["tracks"].values():
         if t.time != t.bar_start:
             raise NoteError(f"track {t.name} ends in the middle of a bar")
+        expand_chords(song, t)
     return song
+
+
+def shaped(song, track, start, velocity):
+    """The velocity of a note at this tick, after the track's phrase shaping."""
+    if not track.phrase:
+        return velocity
+    bar = song["bar"]
+    pos = (start / bar % track.phrase) / track.phrase
+    swell = 0.84 + 0.22 * math.sin(math.pi * min(1.0, pos * 1.15))
+    accent = 1.05 if start % bar == 0 else 1.0
+    return velocity * swell * accent
+
+
+def expand_chords(song, track):
+    for k, (start, ticks, symbol, style, velocity, octave) in enumerate(track.chords):
+        following = track.chords[k + 1][2] if k + 1 < len(track.chords) else track.chords[0][2]
+        for begin, ln, p, scale in expand_style(style, symbol, ticks, octave, start, following):
+            vel = shaped(song, track, begin, velocity * scale)
+            track.notes.append((begin, ln, p, max(1, min(127, round(vel)))))
 
 
 def parse_line(song, line):
@@ -167,11 +258,24 @@ def add_token(song, track, token):
     if re.fullmatch(r"v\d+", token):
         track.velocity = int(token[1:])
         return
+    if re.fullmatch(r"R\d+", token):
+        if track.time != track.bar_start:
+            raise NoteError(f"{token} in the middle of a bar of {track.name}")
+        bars = int(token[1:])
+        if bars < 1:
+            raise NoteError(f"{token}: no bars")
+        track.time += bars * song["bar"]
+        track.bar_start = track.time - song["bar"]  # the '|' that follows closes the last bar
+        return
+    if token.startswith("style:"):
+        track.style = token[6:]
+        return
     if track.style != "notes":
         symbol, _, len_text = token.partition(":")
         ticks = length(len_text) if len_text else song["bar"]
-        for start, ln, p, scale in expand_style(track.style, symbol, ticks, track.octave, track.time):
-            track.notes.append((start, ln, p, max(1, min(127, round(track.velocity * scale)))))
+        if symbol != "r":
+            chord(symbol)  # reported at its line
+        track.chords.append((track.time, ticks, symbol, track.style, track.velocity, track.octave))
         track.time += ticks
         return
     body, _, len_text = token.rpartition(":")
@@ -180,8 +284,10 @@ def add_token(song, track, token):
     ticks = length(len_text)
     if body != "r":
         names = body[1:-1].split() if body.startswith("[") else [body]
+        sound = max(1, round(ticks * track.gate))
+        vel = max(1, min(127, round(shaped(song, track, track.time, track.velocity))))
         for n in names:
-            track.notes.append((track.time, ticks, pitch(n), track.velocity))
+            track.notes.append((track.time, sound, pitch(n), vel))
     track.time += ticks
 
 
@@ -208,9 +314,19 @@ def song_ticks(song):
     return max((t.time for t in song["tracks"].values()), default=0)
 
 
-def to_midi(song):
+def quarter_micros(song, loop_gap=None):
+    """Microseconds per quarter note: the song's tempo, or for a looping track the
+    nearest slower one that makes the song end loop_gap seconds before a whole second."""
+    if loop_gap is None:
+        return round(60_000_000 / song["tempo"])
+    beats = song_ticks(song) / PPQ
+    seconds = beats * 60.0 / song["tempo"]
+    target = math.ceil(seconds + loop_gap) - loop_gap
+    return round(target * 1_000_000 / beats)
+
+
+def to_midi(song, tempo):
     end = song_ticks(song) + song["tail"]
-    tempo = round(60_000_000 / song["tempo"])
     title = song["title"].encode("utf-8")
     conductor = [(0, 0, b"\xff\x03" + var_len(len(title)) + title),
                  (0, 1, b"\xff\x51\x03" + tempo.to_bytes(3, "big")),
@@ -234,11 +350,13 @@ def to_midi(song):
 
 def main():
     src, out = sys.argv[1], sys.argv[2]
+    loop_gap = float(sys.argv[sys.argv.index("--loop-gap") + 1]) if "--loop-gap" in sys.argv else None
     song = parse(open(src, encoding="utf-8").read())
+    tempo = quarter_micros(song, loop_gap)
     with open(out, "wb") as f:
-        f.write(to_midi(song))
+        f.write(to_midi(song, tempo))
     # The loop length in seconds, for the renderer.
-    print(f"{song_ticks(song) / PPQ * 60.0 / song['tempo']:.6f}")
+    print(f"{song_ticks(song) / PPQ * tempo / 1e6:.6f}")
 
 
 if __name__ == "__main__":
