@@ -22,6 +22,9 @@ PACKAGES=(
   libmpg123-dev libfluidsynth-dev timgm6mb-soundfont
   # settings file
   libsimpleini-dev
+  # the check of the built music and effects (tools/assets/audio_check.py): Debian's python3
+  # with NumPy; it decodes the MP3s through libmpg123 like the game
+  python3 python3-numpy
   # real-window tests
   xvfb xauth xdotool x11-apps
   # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
