@@ -52,6 +52,7 @@ import sys
 SCALE = [0, 2, 4, 5, 7, 9, 10]
 NOTE_BASE = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
 PPQ = 480
+STYLES = ("arp", "broken", "pad", "bass", "walk", "long", "waltz")
 
 
 class NoteError(Exception):
@@ -135,7 +136,7 @@ def expand_style(style, symbol, ticks, octave, start, next_symbol=None):
         steps = walk[:max(1, beats - 1)] if beats > 1 else walk[:1]
         if beats > 1:
             if next_symbol and next_symbol != "r":
-                n_root, _, n_bass = chord(next_symbol)
+                _, _, n_bass = chord(next_symbol)
                 target = 12 * (octave + 1) + n_bass
                 if target - steps[-1] > 6:
                     target -= 12
@@ -182,6 +183,8 @@ class Track:
         self.reverb = int(opts.get("reverb", 40))
         self.velocity = int(opts.get("velocity", 90))
         self.style = opts.get("style", "notes")
+        if self.style != "notes" and self.style not in STYLES:
+            raise NoteError(f"unknown style '{self.style}'")
         self.octave = int(opts.get("octave", 3))
         self.phrase = int(opts.get("phrase", 0))
         self.gate = float(opts.get("gate", 1.0))
@@ -268,6 +271,8 @@ def add_token(song, track, token):
         track.bar_start = track.time - song["bar"]  # the '|' that follows closes the last bar
         return
     if token.startswith("style:"):
+        if token[6:] not in STYLES or track.style == "notes":
+            raise NoteError(f"{token}: not an accompaniment style for {track.name}")
         track.style = token[6:]
         return
     if track.style != "notes":
