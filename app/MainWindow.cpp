@@ -150,7 +150,10 @@ void MainWindow::OnIdle() {
     const uint32_t lastTick = form_->LastFrameTime;
     const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
     const bool ticked = form_->LastFrameTime != lastTick;
-    if (ticked) BenchTick();
+    if (ticked) {
+        BenchTick();
+        BenchAudio(*form_->Components.DDSD1->Mixer());
+    }
     --tickDepth_;
     // Only a tick changes what the menus and the life bar show; the calls between ticks
     // (waiting for the next one) leave them.

@@ -14,8 +14,7 @@ void RaiseTo(std::atomic<uint64_t>& value, uint64_t v) {
 }
 } // namespace
 
-TMixer::TMixer(uint32_t rate)
-    : rate_(rate == 0 ? kDefaultRate : rate), scratch_(2 * kChunkFrames), callbackTimes_(kTimeSteps) {}
+TMixer::TMixer(uint32_t rate) : rate_(rate == 0 ? kDefaultRate : rate), scratch_(2 * kChunkFrames) {}
 
 TMixer::~TMixer() {
     StopDecoder();
@@ -99,7 +98,10 @@ void TMixer::DecoderLoop() {
     while (!quit_) {
         woken_ = false;
         lock.unlock();
+        const auto start = Clock::now();
         ProduceAll();
+        decoderTimes_.Record(static_cast<uint64_t>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count()));
         lock.lock();
         wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return quit_ || woken_; });
     }
@@ -139,28 +141,40 @@ void TMixer::MixS16(int16_t* out, uint32_t frames) {
     });
 }
 
+void TDurationLog::Record(uint64_t ns) {
+    steps_[std::min<size_t>(static_cast<size_t>(ns / 1000), kSteps - 1)].fetch_add(1,
+                                                                                   std::memory_order_relaxed);
+    RaiseTo(worstNs_, ns);
+}
+
+uint64_t TDurationLog::Count() const {
+    uint64_t n = 0;
+    for (const auto& step : steps_) n += step.load(std::memory_order_relaxed);
+    return n;
+}
+
+double TDurationLog::MedianUs() const {
+    const uint64_t n = Count();
+    uint64_t seen = 0;
+    for (size_t i = 0; i < kSteps && n > 0; ++i) {
+        seen += steps_[i].load(std::memory_order_relaxed);
+        if (2 * seen >= n) return static_cast<double>(i) + 0.5;
+    }
+    return 0;
+}
+
 void TMixer::RecordCallback(uint64_t ns) {
-    const size_t step = std::min<size_t>(static_cast<size_t>(ns / 1000), kTimeSteps - 1);
-    callbackTimes_[step].fetch_add(1, std::memory_order_relaxed);
-    RaiseTo(worstCallbackNs_, ns);
+    callbackTimes_.Record(ns);
 }
 
 TMixerStats TMixer::Stats() const {
     TMixerStats s;
-    std::vector<uint32_t> counts(kTimeSteps);
-    for (size_t i = 0; i < kTimeSteps; ++i) {
-        counts[i] = callbackTimes_[i].load(std::memory_order_relaxed);
-        s.Callbacks += counts[i];
-    }
-    uint64_t seen = 0;
-    for (size_t i = 0; i < kTimeSteps && s.Callbacks > 0; ++i) {
-        seen += counts[i];
-        if (2 * seen >= s.Callbacks) {
-            s.MedianCallbackUs = static_cast<double>(i) + 0.5; // the middle of its step
-            break;
-        }
-    }
-    s.WorstCallbackUs = static_cast<double>(worstCallbackNs_.load()) / 1000.0;
+    s.Callbacks = callbackTimes_.Count();
+    s.MedianCallbackUs = callbackTimes_.MedianUs();
+    s.WorstCallbackUs = callbackTimes_.WorstUs();
+    s.DecoderPasses = decoderTimes_.Count();
+    s.MedianDecoderPassUs = decoderTimes_.MedianUs();
+    s.WorstDecoderPassUs = decoderTimes_.WorstUs();
     s.Underruns = underruns_.load();
     s.LongestControlWaitUs = static_cast<double>(longestWaitNs_.load()) / 1000.0;
     return s;

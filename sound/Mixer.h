@@ -33,14 +33,34 @@ public:
     virtual void Produce() = 0;
 };
 
-// What the mixer measured: the audio callback's time, the voices' underruns and the
-// longest time the game thread waited for a lock the mix or the decoder held.
+// What the mixer measured: the audio callback's time, the decoder's passes (the work
+// that is kept out of the callback), the voices' underruns and the longest time the
+// game thread waited for a lock the mix or the decoder held.
 struct TMixerStats {
     uint64_t Callbacks = 0;
     double MedianCallbackUs = 0;
     double WorstCallbackUs = 0;
+    uint64_t DecoderPasses = 0;
+    double MedianDecoderPassUs = 0;
+    double WorstDecoderPassUs = 0;
     uint64_t Underruns = 0;
     double LongestControlWaitUs = 0;
+};
+
+// Durations counted in 1 us steps up to 20 ms (the last step holds everything longer),
+// recorded by one thread and read by another.
+class TDurationLog {
+public:
+    TDurationLog() : steps_(kSteps) {}
+    void Record(uint64_t ns);
+    uint64_t Count() const;
+    double MedianUs() const; // the middle of the median's step
+    double WorstUs() const { return static_cast<double>(worstNs_.load()) / 1000.0; }
+
+private:
+    static constexpr size_t kSteps = 20000;
+    std::vector<std::atomic<uint32_t>> steps_;
+    std::atomic<uint64_t> worstNs_{0};
 };
 
 class TMixer {
@@ -105,10 +125,8 @@ private:
     bool woken_ = false;
     bool quit_ = false;
 
-    // Callback times in 1 us steps (the last step holds everything longer).
-    static constexpr size_t kTimeSteps = 20000;
-    std::vector<std::atomic<uint32_t>> callbackTimes_;
-    std::atomic<uint64_t> worstCallbackNs_{0};
+    TDurationLog callbackTimes_;
+    TDurationLog decoderTimes_;
     std::atomic<uint64_t> underruns_{0};
     std::atomic<uint64_t> longestWaitNs_{0};
 };

@@ -8,6 +8,9 @@
   play         scripted play (xdotool holding the arrows, Enter between boards) for a
                number of seconds: the game ticks' intervals (HIMAWARI_BENCH_TICK_LOG),
                p50 / p99 / max, and the process's CPU share
+Both also give the mixer's figures since the start (HIMAWARI_BENCH_AUDIO_LOG): the audio
+callback's median and worst time, the underruns and the game thread's longest wait for a
+lock of the sound, with the music playing (SDL's dummy driver pulls at the real pace).
 
 Both run on the software device (Qt without OpenGL: QT_XCB_GL_INTEGRATION=none) and on
 OpenGL (Mesa's llvmpipe under Xvfb).
@@ -93,12 +96,25 @@ def tick_stats(log, start_us, device):
             "max": max(gaps)}
 
 
+def audio_stats(path):
+    """The mixer's figures since the program started (HIMAWARI_BENCH_AUDIO_LOG), or None
+    from a program that does not write them."""
+    try:
+        with open(path) as f:
+            words = f.read().split()
+    except OSError:
+        return None
+    return {k: float(v) for k, v in zip(words[::2], words[1::2])}
+
+
 def measure(exe, device, seconds, drive):
     """Runs the program for `seconds` after its start-up, calling drive(elapsed, left) in a loop
     (it sleeps by itself); answers the tick statistics and the CPU share."""
     with tempfile.TemporaryDirectory() as tmp:
         log = os.path.join(tmp, "ticks.txt")
-        proc = subprocess.Popen([exe], env=environment(device, {"HIMAWARI_BENCH_TICK_LOG": log}),
+        audio = os.path.join(tmp, "audio.txt")
+        proc = subprocess.Popen([exe], env=environment(device, {"HIMAWARI_BENCH_TICK_LOG": log,
+                                                                "HIMAWARI_BENCH_AUDIO_LOG": audio}),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             focus_window(proc.pid)
@@ -113,6 +129,7 @@ def measure(exe, device, seconds, drive):
             proc.terminate()
             proc.wait(timeout=10)
         r = tick_stats(log, start_us, device)
+        r["audio"] = audio_stats(audio)
     r.update({"cpu": 100.0 * cpu / wall, "wall": wall})
     return r
 
@@ -151,6 +168,16 @@ def print_table(results):
             m = r.get(what)
             cells += [f"{m['cpu']:.1f} %", ticks_text(m)] if m else ["–", "–"]
         print(f"| {device} | " + " | ".join(cells) + " |")
+    print("\n| device | measurement | audio callbacks | callback median / worst | decoder pass median / worst "
+          "| underruns | longest wait of the game thread on the sound |")
+    print("|---|---|---|---|---|---|---|")
+    for device, r in results.items():
+        for what in ("idle", "play"):
+            a = r.get(what, {}).get("audio")
+            if a:
+                print(f"| {device} | {what} | {a['callbacks']:.0f} | {a['median_us']:.1f} / "
+                      f"{a['worst_us']:.0f} us | {a['decoder_median_us']:.1f} / {a['decoder_worst_us']:.0f} us "
+                      f"| {a['underruns']:.0f} | {a['longest_wait_us']:.0f} us |")
     load = os.getloadavg()
     print(f"\nload average at the end: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
 
