@@ -147,6 +147,7 @@ HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primiti
     st.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
     st.cullMode = states_.Render[D3DRS_CULLMODE];
     st.clip = ViewportRect();
+    raster_->SetKernels(config_->SpanKernels ? *config_->SpanKernels : FastestSpanKernels());
     const auto* bytes = static_cast<const uint8_t*>(VertexData);
     auto vertex = [&](uint32_t i) { return ReadVertex(bytes + static_cast<size_t>(i) * Stride, layout); };
     if (PrimitiveType == D3DPT_TRIANGLELIST) {

@@ -1,12 +1,15 @@
 // Every source alpha and colour blended over several destinations, each channel checked
-// against the exact rounding formula, in spans of 1 to 9 pixels at every alignment.
+// against the exact rounding formula, in spans of 1 to 9 pixels at every alignment, with
+// each set of span loops the processor runs; and the span loops against each other.
 #include "graphics/device/SoftwareDevice.h"
+#include "graphics/device/SoftwareSpans.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -55,9 +58,10 @@ uint32_t Pattern(uint32_t x, uint32_t y) {
     return h * 0xC2B2AE3Du;
 }
 
-class SoftwareBlendTest : public ::testing::Test {
+class SoftwareBlendTest : public ::testing::TestWithParam<const TSpanKernels*> {
 protected:
     void SetUp() override {
+        config->SpanKernels = GetParam();
         auto driver = std::make_shared<SoftwareDriver>(config);
         D3DPRESENT_PARAMETERS pp;
         pp.BackBufferWidth = Size;
@@ -151,7 +155,7 @@ protected:
 
 } // namespace
 
-TEST_F(SoftwareBlendTest, SourceOverIsExactForEveryAlphaAndColour) {
+TEST_P(SoftwareBlendTest, SourceOverIsExactForEveryAlphaAndColour) {
     Check(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0xFFFFFFFF,
           {0xFF000000, 0xFFFFFFFF, 0x00000000, 0x7F3C80C1, PatternDest}, Over);
     // A vertex colour first modulates the texel, alpha included.
@@ -159,9 +163,40 @@ TEST_F(SoftwareBlendTest, SourceOverIsExactForEveryAlphaAndColour) {
     Check(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0x00FFFFFF, {PatternDest}, Over);
 }
 
-TEST_F(SoftwareBlendTest, AdditiveAndOpaqueAreExact) {
+TEST_P(SoftwareBlendTest, AdditiveAndOpaqueAreExact) {
     Check(D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0xFFFFFFFF, {0xFF000000, PatternDest}, Add);
     Check(D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0xC08040FF, {PatternDest}, Add);
     Check(0, 0, 0xFFFFFFFF, {PatternDest}, [](uint32_t s, uint32_t) { return s; });
     Check(0, 0, 0x80FF40C0, {PatternDest}, [](uint32_t s, uint32_t) { return s; });
+}
+
+INSTANTIATE_TEST_SUITE_P(SpanLoops, SoftwareBlendTest, ::testing::ValuesIn(RunnableSpanKernels()),
+                         [](const auto& info) { return std::string(info.param->Name); });
+
+TEST(SpanKernels, EveryLoopGivesThePortableBytes) {
+    const TSpanKernels& portable = PortableSpanKernels();
+    std::mt19937 random(16);
+    // Texels in runs of opaque, clear and mixed alpha, so that whole blocks take each branch.
+    std::vector<uint32_t> src(80), dst(80);
+    for (size_t i = 0; i < src.size(); ++i) {
+        const uint32_t kind = (i / 5) % 3;
+        const uint32_t alpha = kind == 0 ? 255 : (kind == 1 ? 0 : random() & 0xFF);
+        src[i] = alpha << 24 | (random() & 0xFFFFFF);
+        dst[i] = random();
+    }
+    for (const TSpanKernels* k : RunnableSpanKernels())
+        for (const uint32_t diffuse : {0xFFFFFFFFu, 0x80FF40C0u, 0x00FFFFFFu, 0xFF000000u})
+            for (int32_t offset = 0; offset < 4; ++offset)
+                for (int32_t n = 0; n + offset <= static_cast<int32_t>(src.size()); ++n) {
+                    std::vector<uint32_t> want = dst, got = dst;
+                    portable.Over(want.data() + offset, src.data() + offset, n, diffuse);
+                    k->Over(got.data() + offset, src.data() + offset, n, diffuse);
+                    ASSERT_EQ(got, want) << k->Name << " over, diffuse " << std::hex << diffuse << std::dec
+                                         << ", " << n << " pixels from " << offset;
+                    want = dst, got = dst;
+                    portable.Copy(want.data() + offset, src.data() + offset, n, diffuse);
+                    k->Copy(got.data() + offset, src.data() + offset, n, diffuse);
+                    ASSERT_EQ(got, want) << k->Name << " copy, diffuse " << std::hex << diffuse << std::dec
+                                         << ", " << n << " pixels from " << offset;
+                }
 }
