@@ -209,15 +209,19 @@ void SoftwareRasterizer::Combine(const TRasterState& st, const SpanPlan& plan, i
     }
 }
 
+TTexelSteps SoftwareRasterizer::StepsOf(const TRasterState& st, const Attrs& at, const Attrs& dx) {
+    if (!st.texture) return {};
+    const double w = st.texture->Width(), h = st.texture->Height();
+    return TexelSteps(st.linear, at.u * w, at.v * h, dx.u * w, dx.v * h);
+}
+
 void SoftwareRasterizer::DrawSpan(const TRasterState& st, const SpanPlan& plan, int32_t y, int32_t x0,
-                                  int32_t x1, const Attrs& at, const Attrs& dx) {
+                                  int32_t x1, const Attrs& at, const Attrs& dx, const TTexelSteps& steps) {
     const int32_t n = x1 - x0;
     if (n <= 0) return;
     uint32_t* s = span_.data();
     const uint32_t* texels = s;
     if (st.texture) {
-        const double w = st.texture->Width(), h = st.texture->Height();
-        const TTexelSteps steps = TexelSteps(st.linear, at.u * w, at.v * h, dx.u * w, dx.v * h);
         const uint32_t* run = plan.fused ? TexelRun(*st.texture, st.linear, st.wrapV, steps, n) : nullptr;
         if (run)
             texels = run;
@@ -260,10 +264,14 @@ bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v
     Attrs at = AttrsOf(v[0]);
     at.u = v[0].u + (static_cast<double>(left) - x0) * dx.u;
     const SpanPlan plan = Plan(st, true, v[0].diffuse);
+    // Every row steps alike; only where it starts in V differs.
+    TTexelSteps steps = StepsOf(st, at, dx);
+    const double h = st.texture ? st.texture->Height() : 0;
     for (int64_t y = top; y < bottom; ++y) {
         at.v = v[0].v + (static_cast<double>(y) - y0) * dvdy;
+        if (st.texture) steps.V = TexelStart(st.linear, at.v * h);
         DrawSpan(st, plan, static_cast<int32_t>(y), static_cast<int32_t>(left), static_cast<int32_t>(right),
-                 at, dx);
+                 at, dx, steps);
     }
     return true;
 }
@@ -355,7 +363,7 @@ void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const SpanPlan& sp
             const double px = static_cast<double>(start) - plane.x0, py = static_cast<double>(y) - plane.y0;
             for (auto m : AllAttrs) at.*m = plane.at0.*m + plane.ddx.*m * px + plane.ddy.*m * py;
             DrawSpan(st, spanPlan, static_cast<int32_t>(y), static_cast<int32_t>(start),
-                     static_cast<int32_t>(x), at, plane.ddx);
+                     static_cast<int32_t>(x), at, plane.ddx, StepsOf(st, at, plane.ddx));
         }
         for (int k = 0; k < 3; ++k) row[k] += edges.stepY[k];
     }

@@ -5,6 +5,7 @@
 // and blended into the frame. The sprites' common case (texel times one colour, copied
 // or blended source-over, no alpha test) goes in one pass through the span loops,
 // reading the texels straight from the texture's row when the sprite is unscaled.
+#include "graphics/device/SoftwareSampler.h"
 #include "graphics/device/SoftwareSpans.h"
 #include "graphics/device/SoftwareTexture.h"
 
@@ -69,8 +70,10 @@ private:
     };
     void ScanTriangle(const TRasterState& State, const SpanPlan& Plan, const TriangleBox& Box,
                       const TriangleEdges& E, const Plane& P);
+    // Steps: where the span samples, as TexelSteps gives it for At and Dx.
     void DrawSpan(const TRasterState& State, const SpanPlan& Plan, int32_t Y, int32_t X0, int32_t X1,
-                  const Attrs& At, const Attrs& Dx);
+                  const Attrs& At, const Attrs& Dx, const TTexelSteps& Steps);
+    static TTexelSteps StepsOf(const TRasterState& State, const Attrs& At, const Attrs& Dx);
     void Combine(const TRasterState& State, const SpanPlan& Plan, int32_t N, const Attrs& At,
                  const Attrs& Dx);
 

@@ -168,10 +168,13 @@ void SampleGeneric(const SoftwareTexture& t, bool linear, const Addresser& ax, c
 
 } // namespace
 
-TTexelSteps TexelSteps(bool Linear, double U, double V, double DU, double DV) {
+int64_t TexelStart(bool Linear, double T) {
     // Bilinear weights are measured from texel centres.
-    const double offset = Linear ? 0.5 : 0.0;
-    return {ToFixed(U - offset), ToFixed(V - offset), ToFixed(DU), ToFixed(DV)};
+    return ToFixed(T - (Linear ? 0.5 : 0.0));
+}
+
+TTexelSteps TexelSteps(bool Linear, double U, double V, double DU, double DV) {
+    return {TexelStart(Linear, U), TexelStart(Linear, V), ToFixed(DU), ToFixed(DV)};
 }
 
 const uint32_t* TexelRun(const SoftwareTexture& Texture, bool Linear, bool WrapV, const TTexelSteps& Steps,

@@ -14,6 +14,8 @@ struct TTexelSteps {
 // The steps of a span that starts at texel coordinates (U, V) (texel units; texel i's
 // centre is at i + 0.5) and moves by (DU, DV) per pixel.
 TTexelSteps TexelSteps(bool Linear, double U, double V, double DU, double DV);
+// One start coordinate as TexelSteps gives it (for a quad's rows, which differ only in V).
+int64_t TexelStart(bool Linear, double T);
 
 // Fills Out[0..N) with ARGB texels along the span.
 void SampleSpan(const SoftwareTexture& Texture, bool Linear, bool WrapU, bool WrapV, const TTexelSteps& Steps,
