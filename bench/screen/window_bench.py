@@ -75,9 +75,9 @@ def focus_window(pid):
                               "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()
         if out:
             xdo("windowfocus", "--sync", out[0])
-            return
+            return True
         time.sleep(0.1)
-    sys.exit("the game's window did not show")
+    return False
 
 
 def percentile(values, p):
@@ -113,11 +113,15 @@ def measure(exe, device, seconds, drive):
     with tempfile.TemporaryDirectory() as tmp:
         log = os.path.join(tmp, "ticks.txt")
         audio = os.path.join(tmp, "audio.txt")
+        errors = open(os.path.join(tmp, "stderr.txt"), "w+")
         proc = subprocess.Popen([exe], env=environment(device, {"HIMAWARI_BENCH_TICK_LOG": log,
                                                                 "HIMAWARI_BENCH_AUDIO_LOG": audio}),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=errors)
         try:
-            focus_window(proc.pid)
+            if not focus_window(proc.pid):
+                errors.seek(0)
+                sys.exit(f"{device}: the game's window did not show (exit status {proc.poll()}):\n"
+                         f"{errors.read()}")
             time.sleep(2.5)  # Enter is taken 2 s after the start; the music has started
             start_wall, start_cpu = time.monotonic(), cpu_seconds(proc.pid)
             start_us = time.monotonic_ns() // 1000
