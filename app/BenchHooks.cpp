@@ -1,5 +1,7 @@
 #include "app/BenchHooks.h"
 
+#include "sound/Mixer.h"
+
 #include <QCoreApplication>
 
 #include <chrono>
@@ -62,4 +64,28 @@ void BenchTick() {
     // Flushed each time: the benchmark ends the program from outside.
     std::fprintf(log, "%lld\n", static_cast<long long>(us));
     std::fflush(log);
+}
+
+void BenchAudio(const TMixer& mixer) {
+    static const char* path = std::getenv("HIMAWARI_BENCH_AUDIO_LOG");
+    static auto last = std::chrono::steady_clock::now();
+    if (!path || !*path) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last < std::chrono::seconds(1)) return;
+    last = now;
+    const TMixerStats s = mixer.Stats();
+    // Rewritten whole and renamed into place: the benchmark ends the program from
+    // outside, at any moment.
+    const std::string temporary = std::string(path) + ".new";
+    if (FILE* f = std::fopen(temporary.c_str(), "w")) {
+        std::fprintf(f,
+                     "callbacks %llu median_us %.1f worst_us %.1f decoder_passes %llu decoder_median_us %.1f "
+                     "decoder_worst_us %.1f underruns %llu longest_wait_us %.1f\n",
+                     static_cast<unsigned long long>(s.Callbacks), s.MedianCallbackUs, s.WorstCallbackUs,
+                     static_cast<unsigned long long>(s.DecoderPasses), s.MedianDecoderPassUs,
+                     s.WorstDecoderPassUs, static_cast<unsigned long long>(s.Underruns),
+                     s.LongestControlWaitUs);
+        std::fclose(f);
+        std::rename(temporary.c_str(), path);
+    }
 }

@@ -69,6 +69,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     idle_.setInterval(0);
+    idle_.setTimerType(Qt::PreciseTimer); // a tick is due to the millisecond
     connect(&idle_, &QTimer::timeout, this, [this] { OnIdle(); });
     qApp->installEventFilter(this);
 }
@@ -134,7 +135,7 @@ void MainWindow::ShowCentred() {
     }
     show();
     view_->setFocus();
-    if (created_) idle_.start();
+    if (created_) idle_.start(0);
 }
 
 // The idle notification: when the handler leaves Done true, the driver stops until the
@@ -149,7 +150,10 @@ void MainWindow::OnIdle() {
     const uint32_t lastTick = form_->LastFrameTime;
     const bool ok = Guarded([&] { form_->ApplicationEvents1Idle(done); });
     const bool ticked = form_->LastFrameTime != lastTick;
-    if (ticked) BenchTick();
+    if (ticked) {
+        BenchTick();
+        BenchAudio(*form_->Components.DDSD1->Mixer());
+    }
     --tickDepth_;
     // Only a tick changes what the menus and the life bar show; the calls between ticks
     // (waiting for the next one) leave them.
@@ -157,14 +161,17 @@ void MainWindow::OnIdle() {
         SyncMenus();
         SyncLifeBar();
     }
-    if (done || !ok)
+    if (done || !ok) {
         idle_.stop();
-    else if (!idle_.isActive())
-        idle_.start();
+        return;
+    }
+    // Not due yet: wait for the next message (RestartIdle) or the moment the tick is
+    // due, whichever comes first, instead of calling the handler again in a spin.
+    idle_.start(static_cast<int>(form_->MsUntilNextTick()));
 }
 
 void MainWindow::RestartIdle() {
-    if (created_ && !closing_ && !idle_.isActive()) idle_.start();
+    if (created_ && !closing_ && (!idle_.isActive() || idle_.interval() != 0)) idle_.start(0);
 }
 
 void MainWindow::SyncLifeBar() {

@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr uint32_t kTickMs = 25; // at most one tick per 25 ms
+
 // Sleeps until about 3 ms before reading + d: the rest is left to repeated idle calls.
 void SleepUntil(IClock& clock, uint32_t reading, uint32_t d) {
     const auto left = static_cast<int32_t>(reading + d - clock.Now());
@@ -13,7 +15,7 @@ void SleepUntil(IClock& clock, uint32_t reading, uint32_t d) {
 } // namespace
 
 void TForm1::ApplicationEvents1Idle(bool& Done) {
-    if (!Elapsed(Now(), LastFrameTime, 25)) {
+    if (!Elapsed(Now(), LastFrameTime, kTickMs)) {
         Done = false;
         return;
     }
@@ -33,8 +35,13 @@ void TForm1::ApplicationEvents1Idle(bool& Done) {
         SleepUntil(Clock, LastMoveTime, 15);
     }
     RenderFrame();
-    SleepUntil(Clock, LastFrameTime, 25);
+    SleepUntil(Clock, LastFrameTime, kTickMs);
     Done = false;
+}
+
+uint32_t TForm1::MsUntilNextTick() {
+    const uint32_t since = Now() - LastFrameTime; // wrap-around safe
+    return since >= kTickMs ? 0 : kTickMs - since;
 }
 
 void TForm1::RenderFrame() {

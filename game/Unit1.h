@@ -85,6 +85,9 @@ public:
     void SetMusic(IGameMusic* music) { Music = music; }
     void SetResumeHandler(std::function<void()> handler) { ResumeHandler = std::move(handler); }
     void SetFrameDrawer(IFrameDrawer* drawer) { Drawer = drawer; }
+    // Milliseconds until the idle handler's next tick is due (0: it is due now), so that
+    // the window's idle driver can wait instead of calling the handler in a spin.
+    uint32_t MsUntilNextTick();
 
     IClock& Clock;
     THost& Host;

@@ -7,24 +7,45 @@
 
 #include <chrono>
 
-namespace {
 // The synthesiser's output as a stream: it never ends; the player inside it decides
-// what sounds.
-class FluidSource : public IStreamSource {
+// what sounds. It is rendered ahead of the mix, so it keeps where in its output the
+// piece's last tick was passed: the piece is over for the listener once the mix has
+// taken that far.
+class TFluidSource : public IStreamSource {
 public:
-    FluidSource(fluid_synth_t* synth, uint32_t rate) : synth_(synth), rate_(rate) {}
+    TFluidSource(fluid_synth_t* synth, uint32_t rate) : synth_(synth), rate_(rate) {}
     uint32_t Rate() const override { return rate_; }
     size_t Read(float* stereo, size_t frames) override {
         fluid_synth_write_float(synth_, static_cast<int>(frames), stereo, 0, 2, stereo, 1, 2);
+        rendered_ += frames;
+        if (player_ && endAt_ == kNoEnd) {
+            const int total = fluid_player_get_total_ticks(player_);
+            if (total > 0 && fluid_player_get_current_tick(player_) >= total) endAt_ = rendered_;
+        }
         return frames;
     }
     bool Rewind() override { return true; }
 
+    // A new player (or none) from the start of the output; the voice's ring is emptied
+    // at the same time, so that both count from there.
+    void Follow(fluid_player_t* player) {
+        player_ = player;
+        rendered_ = 0;
+        endAt_ = kNoEnd;
+    }
+    // The mix has taken `taken` frames: has the last tick been heard?
+    bool EndHeard(uint64_t taken) const { return endAt_ == kNoEnd || taken >= endAt_; }
+
 private:
+    static constexpr uint64_t kNoEnd = UINT64_MAX;
     fluid_synth_t* synth_;
     uint32_t rate_;
+    fluid_player_t* player_ = nullptr;
+    uint64_t rendered_ = 0;
+    uint64_t endAt_ = kNoEnd;
 };
 
+namespace {
 uint32_t BigEndian32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
            static_cast<uint32_t>(p[2]) << 8 | p[3];
@@ -90,7 +111,9 @@ void TFluidMidiPlayer::EnsureSynth() {
         throw EMCIDeviceError(fileName_ + " を開けません: 音色ファイルを読めません " + path);
     }
     voice_ = std::make_unique<TStreamVoice>(mixer_);
-    voice_->SetSource(std::make_unique<FluidSource>(synth_, mixer_->Rate()));
+    auto source = std::make_unique<TFluidSource>(synth_, mixer_->Rate());
+    source_ = source.get();
+    voice_->SetSource(std::move(source));
 }
 
 void TFluidMidiPlayer::NewPlayer() {
@@ -98,6 +121,8 @@ void TFluidMidiPlayer::NewPlayer() {
     fluid_synth_system_reset(synth_); // no notes or programs carried over
     player_ = new_fluid_player(synth_);
     fluid_player_add_mem(player_, midi_.data(), midi_.size());
+    voice_->DiscardAhead();
+    source_->Follow(player_);
 }
 
 void TFluidMidiPlayer::Open() {
@@ -111,7 +136,7 @@ void TFluidMidiPlayer::Open() {
     if (!LooksLikeMidi(bytes))
         throw EMCIDeviceError(fileName_ + " を開けません: MIDI ファイルではありません");
     EnsureSynth();
-    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    auto lock = voice_->LockSource();
     midi_ = std::move(bytes);
     NewPlayer();
     open_ = true;
@@ -120,10 +145,12 @@ void TFluidMidiPlayer::Open() {
 void TFluidMidiPlayer::Close() {
     if (!open_) return;
     voice_->Stop();
-    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    auto lock = voice_->LockSource();
+    source_->Follow(nullptr);
     delete_fluid_player(player_);
     player_ = nullptr;
     fluid_synth_all_sounds_off(synth_, -1);
+    voice_->DiscardAhead();
     midi_.clear();
     open_ = false;
 }
@@ -135,7 +162,7 @@ void TFluidMidiPlayer::RequireOpen() const {
 void TFluidMidiPlayer::Play() {
     RequireOpen();
     {
-        std::lock_guard<std::mutex> lock(mixer_->Mutex());
+        auto lock = voice_->LockSource();
         fluid_player_play(player_);
     }
     voice_->Start();
@@ -143,25 +170,31 @@ void TFluidMidiPlayer::Play() {
 
 void TFluidMidiPlayer::Stop() {
     RequireOpen();
-    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    auto lock = voice_->LockSource();
     fluid_player_stop(player_);
     fluid_synth_all_sounds_off(synth_, -1);
+    voice_->DiscardAhead(); // silent now, not after what was rendered ahead
 }
 
 void TFluidMidiPlayer::SetPosition(int32_t ticks) {
     RequireOpen();
-    std::lock_guard<std::mutex> lock(mixer_->Mutex());
+    auto lock = voice_->LockSource();
     NewPlayer();
     if (ticks > 0) fluid_player_seek(player_, ticks);
 }
 
 TMPModes TFluidMidiPlayer::Mode() {
     if (!open_) return TMPModes::mpNotReady;
-    std::lock_guard<std::mutex> lock(mixer_->Mutex());
-    if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return TMPModes::mpStopped;
-    // The player lingers for a grace time after the last event so notes can fade; the
-    // piece itself is over once its last tick has passed (0 total: not loaded yet).
-    const int total = fluid_player_get_total_ticks(player_);
-    return total > 0 && fluid_player_get_current_tick(player_) >= total ? TMPModes::mpStopped
-                                                                        : TMPModes::mpPlaying;
+    auto lock = voice_->LockSource();
+    const int status = fluid_player_get_status(player_);
+    if (status == FLUID_PLAYER_PLAYING) {
+        // The player lingers for a grace time after the last event so notes can fade;
+        // the piece itself is over once its last tick has passed (0 total: not loaded yet).
+        const int total = fluid_player_get_total_ticks(player_);
+        if (total <= 0 || fluid_player_get_current_tick(player_) < total) return TMPModes::mpPlaying;
+    } else if (status != FLUID_PLAYER_DONE) {
+        return TMPModes::mpStopped;
+    }
+    // Rendered past the end: over once the listener has heard that far.
+    return source_->EndHeard(voice_->FramesTaken()) ? TMPModes::mpStopped : TMPModes::mpPlaying;
 }

@@ -14,6 +14,7 @@
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_player_t;
+class TFluidSource;
 
 class TFluidMidiPlayer : public IMidiPlayer {
 public:
@@ -41,7 +42,7 @@ public:
 private:
     void EnsureSynth();
     void RequireOpen() const;
-    void NewPlayer(); // mixer lock held
+    void NewPlayer(); // the voice's source lock held
 
     std::shared_ptr<TMixer> mixer_;
     std::string fileName_;
@@ -53,4 +54,5 @@ private:
     _fluid_synth_t* synth_ = nullptr;
     _fluid_player_t* player_ = nullptr;
     std::unique_ptr<TStreamVoice> voice_; // made with the synth; leaves the mix first
+    TFluidSource* source_ = nullptr;      // the voice's source
 };

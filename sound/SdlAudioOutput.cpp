@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <chrono>
+
 TSdlAudioOutput::~TSdlAudioOutput() {
     Close();
 }
@@ -33,6 +35,8 @@ bool TSdlAudioOutput::Open(std::shared_ptr<TMixer> mixer) {
         Close();
         return false;
     }
+    // Music is decoded on the mixer's own thread from now on, never in the callback.
+    mixer_->StartDecoder();
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
@@ -41,6 +45,7 @@ void TSdlAudioOutput::Close() {
     if (device_ != 0) {
         SDL_CloseAudioDevice(device_); // waits for a running callback to finish
         device_ = 0;
+        mixer_->StopDecoder();
     }
     if (subsystem_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -52,5 +57,9 @@ void TSdlAudioOutput::Close() {
 void TSdlAudioOutput::Callback(void* self, uint8_t* stream, int len) {
     auto* out = static_cast<TSdlAudioOutput*>(self);
     const auto frames = static_cast<uint32_t>(len / static_cast<int>(2 * sizeof(float)));
+    const auto start = std::chrono::steady_clock::now();
     out->mixer_->MixFloat(reinterpret_cast<float*>(stream), frames);
+    out->mixer_->RecordCallback(static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+            .count()));
 }

@@ -87,14 +87,14 @@ int32_t TSoundBuffer::Unlock(void* region1, uint32_t length1, void* region2, uin
 int32_t TSoundBuffer::SetCurrentPosition(uint32_t byteOffset) {
     if (IsPrimary()) return SoundResult::InvalidCall;
     if (byteOffset >= Size() && byteOffset != 0) return SoundResult::InvalidParam;
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     cursor_ = static_cast<uint64_t>(byteOffset / format_.nBlockAlign) << 32;
     return SoundResult::Ok;
 }
 
 int32_t TSoundBuffer::GetCurrentPosition(uint32_t* byteOffset) {
     if (!byteOffset) return SoundResult::InvalidParam;
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     const uint64_t frame = std::min<uint64_t>(cursor_ >> 32, frameCount_);
     *byteOffset = IsPrimary() ? 0 : static_cast<uint32_t>(frame * format_.nBlockAlign);
     return SoundResult::Ok;
@@ -103,13 +103,13 @@ int32_t TSoundBuffer::GetCurrentPosition(uint32_t* byteOffset) {
 int32_t TSoundBuffer::Play(uint32_t reserved, uint32_t priority, uint32_t flags) {
     if (reserved != 0 || flags != 0) return SoundResult::InvalidParam;
     (void)priority;
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     playing_ = !IsPrimary() && frameCount_ > 0;
     return SoundResult::Ok;
 }
 
 int32_t TSoundBuffer::Stop() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     playing_ = false;
     return SoundResult::Ok;
 }
@@ -117,13 +117,13 @@ int32_t TSoundBuffer::Stop() {
 int32_t TSoundBuffer::SetFrequency(uint32_t hz) {
     if (IsPrimary()) return SoundResult::InvalidCall;
     if (hz < kMinFrequency || hz > kMaxFrequency) return SoundResult::InvalidParam;
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     frequency_ = hz;
     return SoundResult::Ok;
 }
 
 bool TSoundBuffer::Playing() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto lock = link_.Mixer().ControlLock();
     return playing_;
 }
 

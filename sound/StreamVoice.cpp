@@ -2,53 +2,103 @@
 
 #include <algorithm>
 
+namespace {
+constexpr size_t kStartFrames = 2048; // decoded by the starting thread itself
+} // namespace
+
 TStreamVoice::TStreamVoice(std::shared_ptr<TMixer> mixer)
-    : input_(2 * (kReadFrames + 2)), link_(std::move(mixer), this) {}
+    : piece_(2 * kReadFrames), ring_(kAheadFrames), input_(2 * (kReadFrames + 2)),
+      link_(std::move(mixer), this, this) {}
 
 TStreamVoice::~TStreamVoice() = default;
 
-std::unique_ptr<IStreamSource> TStreamVoice::SetSource(std::unique_ptr<IStreamSource> source) {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
-    std::swap(source_, source);
+void TStreamVoice::ResetMix() {
+    ring_.Reset();
+    endAt_.store(kNoEnd, std::memory_order_relaxed);
     count_ = 0;
     position_ = 0;
+    drained_ = false;
+}
+
+std::unique_ptr<IStreamSource> TStreamVoice::SetSource(std::unique_ptr<IStreamSource> source) {
+    auto sourceLock = LockSource();
+    std::swap(source_, source);
+    auto mixLock = Mixer().ControlLock();
+    sourceRate_.store(source_ ? source_->Rate() : 0, std::memory_order_relaxed);
+    ResetMix();
     playing_ = false;
     ended_ = false;
-    drained_ = false;
     return source;
 }
 
 void TStreamVoice::Start() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
-    playing_ = source_ != nullptr;
-    ended_ = false;
+    {
+        auto mixLock = Mixer().ControlLock();
+        playing_ = sourceRate_.load(std::memory_order_relaxed) != 0;
+        ended_ = false;
+    }
+    Restart();
 }
 
 void TStreamVoice::StartFromBeginning() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
-    count_ = 0;
-    position_ = 0;
-    drained_ = false;
-    ended_ = false;
-    playing_ = source_ != nullptr && source_->Rewind();
+    {
+        auto sourceLock = LockSource();
+        const bool rewound = source_ && source_->Rewind();
+        auto mixLock = Mixer().ControlLock();
+        ResetMix();
+        ended_ = false;
+        playing_ = rewound;
+    }
+    Restart();
+}
+
+// The first stretch is decoded here, so that the audio thread has it at its next pass;
+// the decoder thread goes on from there.
+void TStreamVoice::Restart() {
+    if (!playing_) return;
+    {
+        auto sourceLock = LockSource();
+        Fill(kStartFrames);
+    }
+    Mixer().WakeDecoder();
+}
+
+void TStreamVoice::Fill(size_t frames) {
+    if (!source_) return;
+    while (endAt_.load(std::memory_order_relaxed) == kNoEnd && ring_.Capacity() - ring_.Room() < frames &&
+           ring_.Room() >= kReadFrames) {
+        const size_t got = std::min(source_->Read(piece_.data(), kReadFrames), kReadFrames);
+        ring_.Write(piece_.data(), got);
+        if (got < kReadFrames) endAt_.store(ring_.WritePosition(), std::memory_order_release);
+    }
 }
 
 void TStreamVoice::Stop() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto mixLock = Mixer().ControlLock();
     playing_ = false;
 }
 
 bool TStreamVoice::Playing() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto mixLock = Mixer().ControlLock();
     return playing_;
 }
 
 bool TStreamVoice::Ended() {
-    std::lock_guard<std::mutex> lock(link_.Mixer().Mutex());
+    auto mixLock = Mixer().ControlLock();
     return ended_;
 }
 
-bool TStreamVoice::Refill() {
+void TStreamVoice::DiscardAhead() {
+    auto mixLock = Mixer().ControlLock();
+    ResetMix();
+}
+
+void TStreamVoice::Produce() {
+    std::lock_guard<std::mutex> sourceLock(sourceMutex_);
+    if (playing_.load(std::memory_order_acquire)) Fill(ring_.Capacity());
+}
+
+TStreamVoice::TRefill TStreamVoice::Refill() {
     const size_t consumed = std::min(static_cast<size_t>(position_ >> 32), count_);
     const size_t keep = count_ - consumed;
     if (keep > 0 && consumed > 0)
@@ -57,24 +107,37 @@ bool TStreamVoice::Refill() {
     position_ -= static_cast<uint64_t>(consumed) << 32;
     if (!drained_) {
         const size_t room = input_.size() / 2 - count_;
-        const size_t got = source_->Read(input_.data() + 2 * count_, room);
-        count_ += std::min(got, room);
-        if (got < room) drained_ = true;
+        const size_t got = ring_.Read(input_.data() + 2 * count_, room);
+        count_ += got;
+        if (got < room) {
+            // Short: the source's end, or the decoder has not caught up.
+            if (ring_.ReadPosition() >= endAt_.load(std::memory_order_acquire))
+                drained_ = true;
+            else if (got == 0)
+                return TRefill::Starved;
+        }
     }
-    return !(drained_ && static_cast<size_t>(position_ >> 32) >= count_);
+    return drained_ && static_cast<size_t>(position_ >> 32) >= count_ ? TRefill::Ended : TRefill::Ready;
 }
 
 void TStreamVoice::MixInto(float* mix, uint32_t frames, uint32_t outRate) {
-    if (!playing_ || !source_) return;
-    const uint64_t step = (static_cast<uint64_t>(source_->Rate()) << 32) / outRate;
+    const uint32_t rate = sourceRate_.load(std::memory_order_relaxed);
+    if (!playing_.load(std::memory_order_relaxed) || rate == 0) return;
+    const uint64_t step = (static_cast<uint64_t>(rate) << 32) / outRate;
     for (uint32_t i = 0; i < frames; ++i) {
         size_t idx = static_cast<size_t>(position_ >> 32);
         // Interpolation needs the frame after idx unless the source is drained.
         while (idx + 1 >= count_ && !(drained_ && idx < count_)) {
-            if (!Refill()) {
+            switch (Refill()) {
+            case TRefill::Ended:
                 playing_ = false;
                 ended_ = true;
                 return;
+            case TRefill::Starved:
+                Mixer().CountUnderrun(); // silent for the rest of this pass
+                return;
+            case TRefill::Ready:
+                break;
             }
             idx = static_cast<size_t>(position_ >> 32);
         }

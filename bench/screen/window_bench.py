@@ -3,16 +3,23 @@
 
   first-frame  time from process start to the first presented frame
                (HIMAWARI_BENCH_FIRST_FRAME), several runs per device
+  idle         the title screen, untouched, for 20 s (--idle-seconds): the process's CPU
+               share and the ticks' intervals
   play         scripted play (xdotool holding the arrows, Enter between boards) for a
                number of seconds: the game ticks' intervals (HIMAWARI_BENCH_TICK_LOG),
                p50 / p99 / max, and the process's CPU share
+Both also give the mixer's figures since the start (HIMAWARI_BENCH_AUDIO_LOG): the audio
+callback's median and worst time, the underruns and the game thread's longest wait for a
+lock of the sound, with the music playing (SDL's dummy driver pulls at the real pace).
 
 Both run on the software device (Qt without OpenGL: QT_XCB_GL_INTEGRATION=none) and on
 OpenGL (Mesa's llvmpipe under Xvfb).
 
   python3 bench/screen/window_bench.py [--exe build/himawari] [--runs 5] [--seconds 60]
-                                       [first-frame|play|all]
-Without a display it starts itself under xvfb-run.
+                                       [--idle-seconds 20] [first-frame|idle|play|all]
+Without a display it starts itself under xvfb-run. The CPU shares are the process's user and
+system time over the wall time measured, in per cent of one core; one table for both devices
+ends the output.
 """
 import argparse
 import os
@@ -68,9 +75,9 @@ def focus_window(pid):
                               "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()
         if out:
             xdo("windowfocus", "--sync", out[0])
-            return
+            return True
         time.sleep(0.1)
-    sys.exit("the game's window did not show")
+    return False
 
 
 def percentile(values, p):
@@ -78,60 +85,137 @@ def percentile(values, p):
     return s[min(len(s) - 1, int(round(p / 100.0 * (len(s) - 1))))]
 
 
-def play(exe, device, seconds):
-    with tempfile.TemporaryDirectory() as tmp:
-        log = os.path.join(tmp, "ticks.txt")
-        proc = subprocess.Popen([exe], env=environment(device, {"HIMAWARI_BENCH_TICK_LOG": log}),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            focus_window(proc.pid)
-            time.sleep(2.5)  # Enter is taken 2 s after the start
-            start_wall, start_cpu = time.monotonic(), cpu_seconds(proc.pid)
-            start_us = time.monotonic_ns() // 1000
-            i = 0
-            while time.monotonic() - start_wall < seconds:
-                key = PATTERN[i % len(PATTERN)]
-                xdo("key", "Return")
-                xdo("keydown", key)
-                time.sleep(min(1.5, max(0.0, seconds - (time.monotonic() - start_wall))))
-                xdo("keyup", key)
-                i += 1
-            wall = time.monotonic() - start_wall
-            cpu = cpu_seconds(proc.pid) - start_cpu
-        finally:
-            proc.terminate()
-            proc.wait(timeout=10)
-        with open(log) as f:
-            ticks = [int(l) for l in f if l.strip()]
+def tick_stats(log, start_us, device):
+    with open(log) as f:
+        ticks = [int(l) for l in f if l.strip()]
     ticks = [t for t in ticks if t >= start_us]
     gaps = [(b - a) / 1000.0 for a, b in zip(ticks, ticks[1:])]
     if not gaps:
         sys.exit(f"{device}: no ticks logged")
     return {"ticks": len(ticks), "p50": percentile(gaps, 50), "p99": percentile(gaps, 99),
-            "max": max(gaps), "cpu": 100.0 * cpu / wall, "wall": wall}
+            "max": max(gaps)}
+
+
+def audio_stats(path):
+    """The mixer's figures since the program started (HIMAWARI_BENCH_AUDIO_LOG), or None
+    from a program that does not write them."""
+    try:
+        with open(path) as f:
+            words = f.read().split()
+    except OSError:
+        return None
+    return {k: float(v) for k, v in zip(words[::2], words[1::2])}
+
+
+def measure(exe, device, seconds, drive):
+    """Runs the program for `seconds` after its start-up, calling drive(elapsed, left) in a loop
+    (it sleeps by itself); answers the tick statistics and the CPU share."""
+    with tempfile.TemporaryDirectory() as tmp:
+        log = os.path.join(tmp, "ticks.txt")
+        audio = os.path.join(tmp, "audio.txt")
+        errors = open(os.path.join(tmp, "stderr.txt"), "w+")
+        proc = subprocess.Popen([exe], env=environment(device, {"HIMAWARI_BENCH_TICK_LOG": log,
+                                                                "HIMAWARI_BENCH_AUDIO_LOG": audio}),
+                                stdout=subprocess.DEVNULL, stderr=errors)
+        try:
+            if not focus_window(proc.pid):
+                errors.seek(0)
+                sys.exit(f"{device}: the game's window did not show (exit status {proc.poll()}):\n"
+                         f"{errors.read()}")
+            time.sleep(2.5)  # Enter is taken 2 s after the start; the music has started
+            start_wall, start_cpu = time.monotonic(), cpu_seconds(proc.pid)
+            start_us = time.monotonic_ns() // 1000
+            while time.monotonic() - start_wall < seconds:
+                drive(seconds - (time.monotonic() - start_wall))
+            wall = time.monotonic() - start_wall
+            cpu = cpu_seconds(proc.pid) - start_cpu
+        finally:
+            proc.terminate()
+            proc.wait(timeout=10)
+        r = tick_stats(log, start_us, device)
+        r["audio"] = audio_stats(audio)
+    r.update({"cpu": 100.0 * cpu / wall, "wall": wall})
+    return r
+
+
+def idle(exe, device, seconds):
+    return measure(exe, device, seconds, lambda left: time.sleep(max(0.0, min(1.0, left))))
+
+
+def play(exe, device, seconds):
+    step = [0]
+
+    def drive(left):
+        key = PATTERN[step[0] % len(PATTERN)]
+        xdo("key", "Return")
+        xdo("keydown", key)
+        time.sleep(min(1.5, max(0.0, left)))
+        xdo("keyup", key)
+        step[0] += 1
+
+    return measure(exe, device, seconds, drive)
+
+
+def ticks_text(r):
+    return f"{r['p50']:.1f} / {r['p99']:.1f} / {r['max']:.0f} ms"
+
+
+def print_table(results):
+    print("\n| device | first frame (median, min–max) | idle CPU | idle ticks p50 / p99 / max "
+          "| play CPU | play ticks p50 / p99 / max |")
+    print("|---|---|---|---|---|---|")
+    for device, r in results.items():
+        ff = r.get("first-frame")
+        ff = f"{statistics.median(ff):.0f} ms ({min(ff):.0f}–{max(ff):.0f})" if ff else "–"
+        cells = [ff]
+        for what in ("idle", "play"):
+            m = r.get(what)
+            cells += [f"{m['cpu']:.1f} %", ticks_text(m)] if m else ["–", "–"]
+        print(f"| {device} | " + " | ".join(cells) + " |")
+    print("\n| device | measurement | audio callbacks | callback median / worst | decoder pass median / worst "
+          "| underruns | longest wait of the game thread on the sound |")
+    print("|---|---|---|---|---|---|---|")
+    for device, r in results.items():
+        for what in ("idle", "play"):
+            a = r.get(what, {}).get("audio")
+            if a:
+                print(f"| {device} | {what} | {a['callbacks']:.0f} | {a['median_us']:.1f} / "
+                      f"{a['worst_us']:.0f} us | {a['decoder_median_us']:.1f} / {a['decoder_worst_us']:.0f} us "
+                      f"| {a['underruns']:.0f} | {a['longest_wait_us']:.0f} us |")
+    load = os.getloadavg()
+    print(f"\nload average at the end: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("what", nargs="?", default="all", choices=["first-frame", "play", "all"])
+    parser.add_argument("what", nargs="?", default="all", choices=["first-frame", "idle", "play", "all"])
     parser.add_argument("--exe", default="build/himawari")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=60.0)
+    parser.add_argument("--idle-seconds", type=float, default=20.0)
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", sys.executable,
                                os.path.abspath(__file__), *sys.argv[1:]])
     exe = os.path.abspath(args.exe)
+    load = os.getloadavg()
+    print(f"load average at the start: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)
+    results = {device: {} for device in DEVICES}
     for device in DEVICES:
         if args.what in ("first-frame", "all"):
             t = first_frame(exe, device, args.runs)
+            results[device]["first-frame"] = t
             print(f"{device:8} first frame: median {statistics.median(t):.0f} ms, "
                   f"min {min(t):.0f} ms, max {max(t):.0f} ms ({len(t)} runs)", flush=True)
-        if args.what in ("play", "all"):
-            r = play(exe, device, args.seconds)
-            print(f"{device:8} ticks over {r['wall']:.0f} s: {r['ticks']} ticks, interval p50 "
+        for what, run, seconds in (("idle", idle, args.idle_seconds), ("play", play, args.seconds)):
+            if args.what not in (what, "all"):
+                continue
+            r = run(exe, device, seconds)
+            results[device][what] = r
+            print(f"{device:8} {what} over {r['wall']:.0f} s: {r['ticks']} ticks, interval p50 "
                   f"{r['p50']:.1f} ms, p99 {r['p99']:.1f} ms, max {r['max']:.1f} ms; "
-                  f"CPU {r['cpu']:.0f} % of one core", flush=True)
+                  f"CPU {r['cpu']:.1f} % of one core", flush=True)
+    print_table(results)
 
 
 if __name__ == "__main__":

@@ -31,6 +31,8 @@ public:
     uint32_t Height() const { return height_; }
     // The texture's GL name, created and filled when needed; the context must be current.
     uint32_t Bind();
+    // Every texel has alpha 255 (as last unlocked).
+    bool Opaque() const { return opaque_; }
 
 private:
     void ConvertRect(const TRect& r);
@@ -45,6 +47,7 @@ private:
     bool readOnlyLock_ = false;
     TRect lockedRect_;
     bool dirty_ = true;
+    bool opaque_ = false;
     uint32_t name_ = 0;
     std::shared_ptr<TGLShared> shared_;
 };
@@ -116,9 +119,9 @@ public:
 private:
     bool Init();
     void Draw(const TGLCommand& c);
-    // Binds the program, texture and sampler and sets the fixed-function states; false
-    // when the draw's program cannot be built.
-    bool ApplyState(const TGLDrawState& s);
+    // Binds the program, texture and sampler and sets the fixed-function states (blending
+    // as `blend` says); false when the draw's program cannot be built.
+    bool ApplyState(const TGLDrawState& s, bool blend);
     // The program for a key, built on first use; null when the driver refuses it.
     const TGLProgram* Program(TGLProgramKey Key);
 

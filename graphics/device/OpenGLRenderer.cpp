@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -150,7 +151,38 @@ bool OpenGLRenderer::Replay(const std::vector<TGLCommand>& Commands, uint32_t Wi
     return error_.empty();
 }
 
-bool OpenGLRenderer::ApplyState(const TGLDrawState& s) {
+namespace {
+// The draw's alpha is 1 on every pixel (an opaque texture, opaque vertices): blending by
+// source alpha would give the source exactly, so it is left to the rasteriser to write
+// it instead of reading the frame back (the background, the most pixels of a frame).
+// The stage's alpha follows the shader's rules: 1 the diffuse colour, 2 and 3 one
+// argument, anything else both; an argument is the texture when its low bits are 2.
+bool AlphaIsOne(const TGLCommand& c) {
+    const TGLDrawState& s = c.state;
+    const bool diffuse = std::all_of(c.vertices.begin(), c.vertices.end(),
+                                     [](const TGLVertex& v) { return v.color >= 0xFF000000u; });
+    const bool texel = s.texture && s.texture->Opaque();
+    const auto arg = [&](uint32_t a) { return (a & 15) == 2 ? texel : diffuse; };
+    switch (s.alphaOp) {
+    case 1:
+        return diffuse;
+    case 2:
+        return arg(s.alphaArg1);
+    case 3:
+        return arg(s.alphaArg2);
+    default:
+        return arg(s.alphaArg1) && arg(s.alphaArg2);
+    }
+}
+
+bool BlendChangesNothing(const TGLCommand& c) {
+    const TGLDrawState& s = c.state;
+    return s.srcBlend == D3DBLEND_SRCALPHA && s.destBlend == D3DBLEND_INVSRCALPHA &&
+           s.blendOp == D3DBLENDOP_ADD && AlphaIsOne(c);
+}
+} // namespace
+
+bool OpenGLRenderer::ApplyState(const TGLDrawState& s, bool blend) {
     const TGLProgram* program = Program(TGLProgramKey::Of(s));
     if (!program) return false;
     if (program != current_) {
@@ -166,7 +198,7 @@ bool OpenGLRenderer::ApplyState(const TGLDrawState& s) {
     } else {
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    if (s.alphaBlend) {
+    if (blend) {
         glEnable(GL_BLEND);
         glBlendFunc(GLBlendFactor(s.srcBlend), GLBlendFactor(s.destBlend));
         glBlendEquation(GLBlendOp(s.blendOp));
@@ -186,7 +218,7 @@ bool OpenGLRenderer::ApplyState(const TGLDrawState& s) {
 }
 
 void OpenGLRenderer::Draw(const TGLCommand& c) {
-    if (!ApplyState(c.state)) return;
+    if (!ApplyState(c.state, c.state.alphaBlend && !BlendChangesNothing(c))) return;
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(c.vertices.size() * sizeof(TGLVertex)),
                  c.vertices.data(), GL_STREAM_DRAW);
     glDrawArrays(c.primitive == D3DPT_TRIANGLELIST ? GL_TRIANGLES : GL_TRIANGLE_STRIP, 0,

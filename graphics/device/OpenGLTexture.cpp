@@ -3,6 +3,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstring>
 
 OpenGLTexture::OpenGLTexture(uint32_t Width, uint32_t Height, D3DFORMAT Format, D3DPOOL Pool, uint32_t Usage,
@@ -68,6 +69,7 @@ void OpenGLTexture::ConvertRect(const TRect& r) {
         }
     }
     dirty_ = true;
+    opaque_ = std::all_of(argb_.begin(), argb_.end(), [](uint32_t p) { return p >= 0xFF000000u; });
 }
 
 uint32_t OpenGLTexture::Bind() {

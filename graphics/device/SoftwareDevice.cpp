@@ -106,10 +106,13 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
         const TRect r = Count == 0 ? view : Rects[i];
         const int32_t left = std::max(r.Left, view.Left), right = std::min(r.Right, view.Right);
         const int32_t top = std::max(r.Top, view.Top), bottom = std::min(r.Bottom, view.Bottom);
-        if (left >= right) continue;
-        for (int32_t y = top; y < bottom; ++y)
-            std::fill_n(frame_.begin() + static_cast<ptrdiff_t>(y) * params_.BackBufferWidth + left,
-                        right - left, Color);
+        if (left >= right || top >= bottom) continue;
+        // One row filled, the others copied from it (a copy runs at memory speed).
+        uint32_t* first = frame_.data() + static_cast<size_t>(top) * params_.BackBufferWidth + left;
+        std::fill_n(first, right - left, Color);
+        for (int32_t y = top + 1; y < bottom; ++y)
+            std::memcpy(first + static_cast<size_t>(y - top) * params_.BackBufferWidth, first,
+                        static_cast<size_t>(right - left) * 4);
     }
     return D3D_OK;
 }
@@ -147,6 +150,7 @@ HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primiti
     st.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
     st.cullMode = states_.Render[D3DRS_CULLMODE];
     st.clip = ViewportRect();
+    raster_->SetKernels(config_->SpanKernels ? *config_->SpanKernels : FastestSpanKernels());
     const auto* bytes = static_cast<const uint8_t*>(VertexData);
     auto vertex = [&](uint32_t i) { return ReadVertex(bytes + static_cast<size_t>(i) * Stride, layout); };
     if (PrimitiveType == D3DPT_TRIANGLELIST) {

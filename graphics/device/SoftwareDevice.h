@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+struct TSpanKernels;
+
 // The operations that can be told to fail.
 enum class SoftwareOp {
     GetAdapterDisplayMode,
@@ -72,6 +74,8 @@ struct TSoftwareConfig {
     uint32_t TextureMemory = 256u << 20; // bytes GetAvailableTextureMem starts from
     uint32_t ExtraPitch = 0;             // bytes added to every texture row (pitch > width * bpp)
     uint32_t BackBufferCount = 1;        // what CreateDevice makes when asked for 0
+    // The span loops the devices draw with (SoftwareSpans.h); nullptr: the fastest.
+    const TSpanKernels* SpanKernels = nullptr;
 
     // Cooperative level every device reports: D3D_OK, D3DERR_DEVICELOST or D3DERR_DEVICENOTRESET.
     HRESULT CooperativeLevel = D3D_OK;

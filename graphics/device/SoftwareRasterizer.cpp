@@ -12,11 +12,6 @@ uint32_t Channel(uint32_t c, int shift) {
     return (c >> shift) & 0xFF;
 }
 
-uint32_t Modulate(uint32_t a, uint32_t b) {
-    return Mul255(Channel(a, 24), Channel(b, 24)) << 24 | Mul255(Channel(a, 16), Channel(b, 16)) << 16 |
-           Mul255(Channel(a, 8), Channel(b, 8)) << 8 | Mul255(Channel(a, 0), Channel(b, 0));
-}
-
 uint32_t Argument(uint32_t arg, uint32_t texel, uint32_t diffuse) {
     // Stage 0: the current colour is the diffuse colour.
     return (arg & 0xF) == D3DTA_TEXTURE ? texel : diffuse;
@@ -31,7 +26,7 @@ uint32_t Operation(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuse) {
     case D3DTOP_SELECTARG2:
         return a2;
     default:
-        return Modulate(a1, a2);
+        return ModulatePixel(a1, a2);
     }
 }
 
@@ -117,20 +112,6 @@ uint32_t BlendAny(const TRasterState& st, uint32_t s, uint32_t d) {
     return out;
 }
 
-// Both 8-bit lanes of 0x00XX00YY times f (0..255), each rounded like Mul255.
-inline uint32_t MulPair(uint32_t pair, uint32_t f) {
-    const uint32_t t = pair * f + 0x00800080;
-    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
-}
-
-// Source over destination: s * a + d * (1 - a) per channel (the sums cannot carry).
-inline uint32_t BlendAlpha(uint32_t s, uint32_t d) {
-    const uint32_t a = s >> 24, ia = 255 - a;
-    const uint32_t rb = MulPair(s & 0x00FF00FF, a) + MulPair(d & 0x00FF00FF, ia);
-    const uint32_t ag = MulPair((s >> 8) & 0x00FF00FF, a) + MulPair((d >> 8) & 0x00FF00FF, ia);
-    return rb | ag << 8;
-}
-
 // Additive: s * a + d per channel, saturated.
 inline uint32_t BlendAdd(uint32_t s, uint32_t d) {
     const uint32_t a = s >> 24;
@@ -153,7 +134,7 @@ void WriteSpan(const TRasterState& st, uint32_t* dst, const uint32_t* src, int32
         if (!st.alphaBlend)
             dst[i] = s;
         else if (over)
-            dst[i] = BlendAlpha(s, dst[i]);
+            dst[i] = BlendOver(s, dst[i]);
         else if (add)
             dst[i] = BlendAdd(s, dst[i]);
         else
@@ -161,8 +142,11 @@ void WriteSpan(const TRasterState& st, uint32_t* dst, const uint32_t* src, int32
     }
 }
 
+// std::clamp(std::lround(v), 0, 255), where lround gives its out-of-range value (and so 0)
+// for NaN and for magnitudes from 2^63 on.
 uint32_t ToByte(double v) {
-    return static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L));
+    if (!(v >= -0x1p63 && v < 0x1p63)) return 0;
+    return static_cast<uint32_t>(std::clamp<int64_t>(RoundHalfAway(v), 0, 255));
 }
 
 uint32_t PackColor(const SoftwareRasterizer::Attrs& a) {
@@ -193,20 +177,29 @@ void SoftwareRasterizer::SetTarget(uint32_t* Pixels, uint32_t Width, uint32_t He
     span_.resize(Width + 1);
 }
 
-void SoftwareRasterizer::Combine(const TRasterState& st, int32_t n, const Attrs& at, const Attrs& dx,
-                                 bool constColor) {
+SoftwareRasterizer::SpanPlan SoftwareRasterizer::Plan(const TRasterState& st, bool oneColor,
+                                                      uint32_t diffuse) {
+    SpanPlan plan;
+    plan.oneColor = oneColor;
+    plan.diffuse = diffuse;
+    plan.modulate = st.colorOp == D3DTOP_MODULATE && st.alphaOp == D3DTOP_MODULATE &&
+                    (st.colorArg1 & 0xF) == D3DTA_TEXTURE && (st.colorArg2 & 0xF) != D3DTA_TEXTURE &&
+                    (st.alphaArg1 & 0xF) == D3DTA_TEXTURE && (st.alphaArg2 & 0xF) != D3DTA_TEXTURE;
+    plan.over = st.alphaBlend && st.blendOp == D3DBLENDOP_ADD && st.srcBlend == D3DBLEND_SRCALPHA &&
+                st.destBlend == D3DBLEND_INVSRCALPHA;
+    plan.fused = oneColor && plan.modulate && !st.alphaTest && (!st.alphaBlend || plan.over);
+    return plan;
+}
+
+void SoftwareRasterizer::Combine(const TRasterState& st, const SpanPlan& plan, int32_t n, const Attrs& at,
+                                 const Attrs& dx) {
     uint32_t* s = span_.data();
-    const bool modulate = st.colorOp == D3DTOP_MODULATE && st.alphaOp == D3DTOP_MODULATE &&
-                          (st.colorArg1 & 0xF) == D3DTA_TEXTURE && (st.colorArg2 & 0xF) != D3DTA_TEXTURE &&
-                          (st.alphaArg1 & 0xF) == D3DTA_TEXTURE && (st.alphaArg2 & 0xF) != D3DTA_TEXTURE;
-    if (constColor) {
-        const uint32_t diffuse = PackColor(at);
-        if (modulate) {
-            if (diffuse != 0xFFFFFFFF)
-                for (int32_t i = 0; i < n; ++i) s[i] = Modulate(s[i], diffuse);
-            return;
-        }
-        for (int32_t i = 0; i < n; ++i) s[i] = CombineOne(st, s[i], diffuse);
+    if (plan.oneColor && plan.modulate) {
+        if (plan.diffuse != 0xFFFFFFFF) kernels_->Copy(s, s, n, plan.diffuse);
+        return;
+    }
+    if (plan.oneColor) {
+        for (int32_t i = 0; i < n; ++i) s[i] = CombineOne(st, s[i], plan.diffuse);
         return;
     }
     Attrs c = at;
@@ -216,19 +209,37 @@ void SoftwareRasterizer::Combine(const TRasterState& st, int32_t n, const Attrs&
     }
 }
 
-void SoftwareRasterizer::DrawSpan(const TRasterState& st, int32_t y, int32_t x0, int32_t x1, const Attrs& at,
-                                  const Attrs& dx, bool constColor) {
+TTexelSteps SoftwareRasterizer::StepsOf(const TRasterState& st, const Attrs& at, const Attrs& dx) {
+    if (!st.texture) return {};
+    const double w = st.texture->Width(), h = st.texture->Height();
+    return TexelSteps(st.linear, at.u * w, at.v * h, dx.u * w, dx.v * h);
+}
+
+void SoftwareRasterizer::DrawSpan(const TRasterState& st, const SpanPlan& plan, int32_t y, int32_t x0,
+                                  int32_t x1, const Attrs& at, const Attrs& dx, const TTexelSteps& steps) {
     const int32_t n = x1 - x0;
     if (n <= 0) return;
     uint32_t* s = span_.data();
+    const uint32_t* texels = s;
     if (st.texture) {
-        const double w = st.texture->Width(), h = st.texture->Height();
-        SampleSpan(*st.texture, st.linear, st.wrapU, st.wrapV, at.u * w, at.v * h, dx.u * w, dx.v * h, n, s);
+        const uint32_t* run = plan.fused ? TexelRun(*st.texture, st.linear, st.wrapV, steps, n) : nullptr;
+        if (run)
+            texels = run;
+        else
+            SampleSpan(*st.texture, st.linear, st.wrapU, st.wrapV, steps, n, s);
     } else {
         std::fill(s, s + n, 0xFFFFFFFFu); // no texture: the texel is white
     }
-    Combine(st, n, at, dx, constColor);
-    WriteSpan(st, target_ + static_cast<size_t>(y) * width_ + x0, s, n);
+    uint32_t* dst = target_ + static_cast<size_t>(y) * width_ + x0;
+    if (plan.fused) {
+        if (plan.over)
+            kernels_->Over(dst, texels, n, plan.diffuse);
+        else
+            kernels_->Copy(dst, texels, n, plan.diffuse);
+        return;
+    }
+    Combine(st, plan, n, at, dx);
+    WriteSpan(st, dst, s, n);
 }
 
 bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v) {
@@ -252,10 +263,15 @@ bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v
     const double dvdy = (static_cast<double>(v[2].v) - v[0].v) / (y1 - y0);
     Attrs at = AttrsOf(v[0]);
     at.u = v[0].u + (static_cast<double>(left) - x0) * dx.u;
+    const SpanPlan plan = Plan(st, true, v[0].diffuse);
+    // Every row steps alike; only where it starts in V differs.
+    TTexelSteps steps = StepsOf(st, at, dx);
+    const double h = st.texture ? st.texture->Height() : 0;
     for (int64_t y = top; y < bottom; ++y) {
         at.v = v[0].v + (static_cast<double>(y) - y0) * dvdy;
-        DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(left), static_cast<int32_t>(right), at, dx,
-                 true);
+        if (st.texture) steps.V = TexelStart(st.linear, at.v * h);
+        DrawSpan(st, plan, static_cast<int32_t>(y), static_cast<int32_t>(left), static_cast<int32_t>(right),
+                 at, dx, steps);
     }
     return true;
 }
@@ -269,8 +285,8 @@ struct TriangleEdges {
 };
 
 static TriangleEdges MakeEdges(const double (&xs)[3], const double (&ys)[3], int64_t minX, int64_t minY) {
-    const int64_t X[3] = {std::llround(xs[0] * 256), std::llround(xs[1] * 256), std::llround(xs[2] * 256)};
-    const int64_t Y[3] = {std::llround(ys[0] * 256), std::llround(ys[1] * 256), std::llround(ys[2] * 256)};
+    const int64_t X[3] = {RoundHalfAway(xs[0] * 256), RoundHalfAway(xs[1] * 256), RoundHalfAway(xs[2] * 256)};
+    const int64_t Y[3] = {RoundHalfAway(ys[0] * 256), RoundHalfAway(ys[1] * 256), RoundHalfAway(ys[2] * 256)};
     TriangleEdges edges;
     for (int k = 0; k < 3; ++k) {
         const int q = (k + 1) % 3;
@@ -324,12 +340,14 @@ void SoftwareRasterizer::DrawTriangle(const TRasterState& st, const TRasterVerte
         plane.ddx.*m = (d1 * (ys[2] - ys[0]) - d2 * (ys[1] - ys[0])) / area;
         plane.ddy.*m = (d2 * (xs[1] - xs[0]) - d1 * (xs[2] - xs[0])) / area;
     }
-    const bool constColor = v[0]->diffuse == v[1]->diffuse && v[0]->diffuse == v[2]->diffuse;
-    ScanTriangle(st, box, MakeEdges(xs, ys, box.minX, box.minY), plane, constColor);
+    // One colour at all three corners is that colour at every pixel: its planes are flat.
+    const bool oneColor = v[0]->diffuse == v[1]->diffuse && v[0]->diffuse == v[2]->diffuse;
+    ScanTriangle(st, Plan(st, oneColor, v[0]->diffuse), box, MakeEdges(xs, ys, box.minX, box.minY), plane);
 }
 
-void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const TriangleBox& box,
-                                      const TriangleEdges& edges, const Plane& plane, bool constColor) {
+void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const SpanPlan& spanPlan,
+                                      const TriangleBox& box, const TriangleEdges& edges,
+                                      const Plane& plane) {
     int64_t row[3] = {edges.e0[0], edges.e0[1], edges.e0[2]};
     for (int64_t y = box.minY; y < box.maxY; ++y) {
         int64_t e[3] = {row[0], row[1], row[2]};
@@ -344,8 +362,8 @@ void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const TriangleBox&
             Attrs at;
             const double px = static_cast<double>(start) - plane.x0, py = static_cast<double>(y) - plane.y0;
             for (auto m : AllAttrs) at.*m = plane.at0.*m + plane.ddx.*m * px + plane.ddy.*m * py;
-            DrawSpan(st, static_cast<int32_t>(y), static_cast<int32_t>(start), static_cast<int32_t>(x), at,
-                     plane.ddx, constColor);
+            DrawSpan(st, spanPlan, static_cast<int32_t>(y), static_cast<int32_t>(start),
+                     static_cast<int32_t>(x), at, plane.ddx, StepsOf(st, at, plane.ddx));
         }
         for (int k = 0; k < 3; ++k) row[k] += edges.stepY[k];
     }

@@ -2,7 +2,11 @@
 // The software device's drawing: triangles of pre-transformed vertices into an
 // A8R8G8B8 frame, one span (a run of pixels of one row) at a time. A span is sampled
 // from the texture into a row buffer, combined with the vertex colour, alpha tested
-// and blended into the frame.
+// and blended into the frame. The sprites' common case (texel times one colour, copied
+// or blended source-over, no alpha test) goes in one pass through the span loops,
+// reading the texels straight from the texture's row when the sprite is unscaled.
+#include "graphics/device/SoftwareSampler.h"
+#include "graphics/device/SoftwareSpans.h"
 #include "graphics/device/SoftwareTexture.h"
 
 #include <cstdint>
@@ -39,6 +43,8 @@ public:
     // The fast path for an axis-aligned quad in strip order (top-left, top-right,
     // bottom-left, bottom-right) with one colour; false when the quad is not one.
     bool DrawQuad(const TRasterState& State, const TRasterVertex* V);
+    // The span loops to draw with (the fastest this processor runs, unless told).
+    void SetKernels(const TSpanKernels& Kernels) { kernels_ = &Kernels; }
 
     // Span attributes: texture coordinates and colour components (0..255).
     struct Attrs {
@@ -46,6 +52,15 @@ public:
     };
 
 private:
+    // What a draw call's spans do, decided once per call.
+    struct SpanPlan {
+        bool oneColor = false; // the diffuse colour is the same at every pixel
+        uint32_t diffuse = 0;  // that colour
+        bool modulate = false; // texel times diffuse, colour and alpha
+        bool fused = false;    // oneColor, texel times diffuse, copied or source-over, no alpha test
+        bool over = false;     // fused and blended source-over
+    };
+    static SpanPlan Plan(const TRasterState& State, bool OneColor, uint32_t Diffuse);
     struct TriangleBox {
         int64_t minX = 0, maxX = 0, minY = 0, maxY = 0; // pixels, max outside
     };
@@ -53,19 +68,17 @@ private:
         Attrs at0, ddx, ddy; // value at (x0, y0) and steps per pixel
         double x0 = 0, y0 = 0;
     };
-    void ScanTriangle(const TRasterState& State, const TriangleBox& Box, const TriangleEdges& E,
-                      const Plane& P, bool ConstColor);
-    void DrawSpan(const TRasterState& State, int32_t Y, int32_t X0, int32_t X1, const Attrs& At,
-                  const Attrs& Dx, bool ConstColor);
-    void Combine(const TRasterState& State, int32_t N, const Attrs& At, const Attrs& Dx, bool ConstColor);
+    void ScanTriangle(const TRasterState& State, const SpanPlan& Plan, const TriangleBox& Box,
+                      const TriangleEdges& E, const Plane& P);
+    // Steps: where the span samples, as TexelSteps gives it for At and Dx.
+    void DrawSpan(const TRasterState& State, const SpanPlan& Plan, int32_t Y, int32_t X0, int32_t X1,
+                  const Attrs& At, const Attrs& Dx, const TTexelSteps& Steps);
+    static TTexelSteps StepsOf(const TRasterState& State, const Attrs& At, const Attrs& Dx);
+    void Combine(const TRasterState& State, const SpanPlan& Plan, int32_t N, const Attrs& At,
+                 const Attrs& Dx);
 
     uint32_t* target_ = nullptr;
     uint32_t width_ = 0, height_ = 0;
     std::vector<uint32_t> span_;
+    const TSpanKernels* kernels_ = &FastestSpanKernels();
 };
-
-// x * y / 255 rounded to nearest, for 0..255 operands.
-inline uint32_t Mul255(uint32_t x, uint32_t y) {
-    const uint32_t t = x * y + 128;
-    return (t + (t >> 8)) >> 8;
-}

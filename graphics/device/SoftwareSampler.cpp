@@ -96,7 +96,7 @@ int64_t ToFixed(double v) {
     if (!std::isfinite(v)) return 0;
     if (v > 1e9) v = 1e9;
     if (v < -1e9) v = -1e9;
-    return std::llround(v * 65536.0);
+    return RoundHalfAway(v * 65536.0);
 }
 
 template <class Fetch>
@@ -168,17 +168,38 @@ void SampleGeneric(const SoftwareTexture& t, bool linear, const Addresser& ax, c
 
 } // namespace
 
-void SampleSpan(const SoftwareTexture& Texture, bool Linear, bool WrapU, bool WrapV, double U, double V,
-                double DU, double DV, int32_t N, uint32_t* Out) {
+int64_t TexelStart(bool Linear, double T) {
+    // Bilinear weights are measured from texel centres.
+    return ToFixed(T - (Linear ? 0.5 : 0.0));
+}
+
+TTexelSteps TexelSteps(bool Linear, double U, double V, double DU, double DV) {
+    return {TexelStart(Linear, U), TexelStart(Linear, V), ToFixed(DU), ToFixed(DV)};
+}
+
+const uint32_t* TexelRun(const SoftwareTexture& Texture, bool Linear, bool WrapV, const TTexelSteps& Steps,
+                         int32_t N) {
+    const auto w = static_cast<int32_t>(Texture.Width()), h = static_cast<int32_t>(Texture.Height());
+    if (Linear || Texture.Format() != D3DFMT_A8R8G8B8 || Steps.DV != 0 || Steps.DU != 65536 || w <= 0 ||
+        h <= 0)
+        return nullptr;
+    const Addresser ax{w, false, false}, ay{h, WrapV, (h & (h - 1)) == 0};
+    if (!ax.Covers(Steps.U, Steps.DU, N, 0)) return nullptr;
+    const uint8_t* row = Texture.Data() + static_cast<size_t>(ay(Steps.V >> 16)) * Texture.Pitch();
+    // A pitch with odd extra bytes leaves rows unaligned for 32-bit reads.
+    if (reinterpret_cast<uintptr_t>(row) % alignof(uint32_t) != 0) return nullptr;
+    return reinterpret_cast<const uint32_t*>(row) + (Steps.U >> 16);
+}
+
+void SampleSpan(const SoftwareTexture& Texture, bool Linear, bool WrapU, bool WrapV, const TTexelSteps& Steps,
+                int32_t N, uint32_t* Out) {
     const auto w = static_cast<int32_t>(Texture.Width()), h = static_cast<int32_t>(Texture.Height());
     if (w <= 0 || h <= 0 || Texture.BytesPerPixel() == 0) {
         for (int32_t i = 0; i < N; ++i) Out[i] = 0;
         return;
     }
     const Addresser ax{w, WrapU, (w & (w - 1)) == 0}, ay{h, WrapV, (h & (h - 1)) == 0};
-    // Bilinear weights are measured from texel centres.
-    const double offset = Linear ? 0.5 : 0.0;
-    const int64_t u = ToFixed(U - offset), v = ToFixed(V - offset), du = ToFixed(DU), dv = ToFixed(DV);
+    const int64_t u = Steps.U, v = Steps.V, du = Steps.DU, dv = Steps.DV;
     switch (Texture.Format()) {
     case D3DFMT_A8R8G8B8:
         return SampleWith<FetchA8R8G8B8>(Texture, Linear, ax, ay, u, v, du, dv, N, Out);

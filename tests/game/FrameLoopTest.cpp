@@ -34,11 +34,14 @@ TEST_F(GameTest, TicksAreGatedTo25MsAndSleepAwayMostOfTheWait) {
     EXPECT_EQ(clock.Now(), 1022u);
     EXPECT_FALSE(Tick()); // 22 ms after the last tick: nothing
     EXPECT_EQ(Frames(), 1);
+    EXPECT_EQ(form.MsUntilNextTick(), 3u) << "the idle driver waits that long";
     clock.Set(1025);
+    EXPECT_EQ(form.MsUntilNextTick(), 0u);
     EXPECT_FALSE(Tick()); // a frame, no movement step (75 ms gate)
     EXPECT_EQ(Frames(), 2);
     EXPECT_EQ(clock.sleeps.back(), 22u);
     clock.Set(1075);
+    EXPECT_EQ(form.MsUntilNextTick(), 0u) << "overdue is due now, not 49 days away";
     Tick();
     EXPECT_EQ(clock.sleeps.back(), 10u) << "a movement step again";
 }

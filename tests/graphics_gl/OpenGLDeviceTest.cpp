@@ -170,6 +170,8 @@ uint32_t Checker(uint32_t x, uint32_t y) {
     return colours[(x + 2 * y) % 4] ^ ((x * 37 + y * 11) & 0x3F) << 8;
 }
 
+constexpr uint32_t kOpaqueRed = 0xFFFF0000;
+
 } // namespace
 
 TEST_F(OpenGLDeviceTest, ClearAndPointSampledSpritesInEveryBlendMode) {
@@ -221,6 +223,35 @@ TEST_F(OpenGLDeviceTest, AlphaTestVertexColourAndOddFormats) {
         Quad(d, 10, 33, 20, 18, 0xFF3339D6);
         d.SetTexture(0, nullptr);
         Quad(d, 60, 40, 30, 20, 0x80FFEE00); // no texture: the vertex colour alone
+    });
+}
+
+// Blending an opaque draw by source alpha is skipped on GL; whatever is not opaque (a
+// vertex, a texel left transparent outside a region locked again) still blends.
+TEST_F(OpenGLDeviceTest, OnlyWhatIsOpaqueEverywhereSkipsTheBlend) {
+    ExpectSame([](IRenderDevice& d) {
+        d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040, 1.0f, 0);
+        Modulate(d);
+        d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+        auto opaque = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8,
+                                  [](uint32_t x, uint32_t y) { return Checker(x, y) | 0xFF000000u; });
+        d.SetTexture(0, opaque);
+        Quad(d, 2, 2, 16, 16, 0xFFFFFFFF);
+        Quad(d, 22, 2, 16, 16, 0x80FFFFFF);
+        auto mixed = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
+        D3DLOCKED_RECT lr;
+        const TRect r{0, 0, 4, 4};
+        ASSERT_EQ(mixed->LockRect(0, lr, &r, 0), D3D_OK);
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t x = 0; x < 4; ++x)
+                std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &kOpaqueRed, 4);
+        ASSERT_EQ(mixed->UnlockRect(0), D3D_OK);
+        d.SetTexture(0, mixed);
+        Quad(d, 42, 2, 16, 16, 0xFFFFFFFF);
+        auto noAlpha = MakeTexture(d, 8, 8, D3DFMT_X8R8G8B8, Checker);
+        d.SetTexture(0, noAlpha);
+        Quad(d, 62, 2, 16, 16, 0xFFFFFFFF);
     });
 }
 
