@@ -53,24 +53,29 @@ void DGLogRestart() {
     s.file.Restart();
 }
 
-void DebugLog(const std::string& Message) {
+void DebugLog(std::string_view Message) {
     TDGLogState& s = State();
     if (!(s.option & dgoDebugMessage)) return;
     if (s.file.Path().empty()) s.file.SetPath(DGLogPath());
     ++s.counter;
     const std::string indent(static_cast<size_t>(s.indent > 0 ? s.indent * 2 : 0), ' ');
-    const std::string line = Format("#%.5d | %s%s", s.counter, indent.c_str(), Message.c_str());
+    const std::string line = Format("#%.5d | %s", s.counter, indent.c_str()).append(Message);
     if (!s.file.WriteLine(line))
         ReportDiagnostic("the graphics debug log cannot be written: " + s.file.Path());
 }
 
-void DetailLog(const std::string& Message) {
+bool DetailLogOn() {
+    return (State().option & dgoDetailedLog) && (State().option & dgoDebugMessage);
+}
+
+void DetailLog(std::string_view Message) {
     if (State().option & dgoDetailedLog) DebugLog(Message);
 }
 
-HRESULT CheckResult(HRESULT Code, const std::string& Message) {
+// The message is a view, so that a call that succeeds costs no string.
+HRESULT CheckResult(HRESULT Code, std::string_view Message) {
     if (Code == D3D_OK) return Code;
-    const std::string line = Message + "(Error Code = " + D3DErrorName(Code) + ")";
+    const std::string line = std::string(Message) + "(Error Code = " + D3DErrorName(Code) + ")";
     DebugLog(line);
     if (State().option & dgoHaltOnError) HaltProgram(line);
     return Code;

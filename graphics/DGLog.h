@@ -5,6 +5,7 @@
 #include "graphics/device/D3DTypes.h"
 
 #include <string>
+#include <string_view>
 
 // The options of TDODozuz::DebugOption.
 enum TDGDebugOption : uint32_t {
@@ -26,13 +27,15 @@ TDGDebugOption DGCurrentDebugOption();
 // indent level, message) appended to the log file; the first line of a run truncates
 // it. A log that cannot be written never stops the game: the line still reaches
 // standard error.
-void DebugLog(const std::string& Message);
+void DebugLog(std::string_view Message);
 // DebugLog when dgoDetailedLog is set as well. An empty message gives a separator line.
-void DetailLog(const std::string& Message);
+void DetailLog(std::string_view Message);
+// Whether DetailLog writes anything (so that a message need not be built for nothing).
+bool DetailLogOn();
 // 0 returns at once. Otherwise logs Message + "(Error Code = <name>)" and, with
 // dgoHaltOnError, ends the program through HaltProgram (exit status 1, message shown).
 // Answers Code.
-HRESULT CheckResult(HRESULT Code, const std::string& Message);
+HRESULT CheckResult(HRESULT Code, std::string_view Message);
 
 // Sections framed by ■■■ lines indent the lines between them.
 void DGLogIndent(int32_t Delta);

@@ -104,14 +104,17 @@ void TDGTexture::AllocateTexture(uint32_t W, uint32_t H) {
         ReleaseTexture();
     }
     format_ = ChooseFormat();
-    DetailLog(::Format("使用されるフォーマットは %s です", D3DFormatName(format_).c_str()));
+    // Formatted only for a log that takes it: text textures are made anew while the game runs.
+    if (DetailLogOn())
+        DetailLog(::Format("使用されるフォーマットは %s です", D3DFormatName(format_).c_str()));
     IRenderDevice* device = dg_->D3DDevice();
     const HRESULT hr =
         device ? device->CreateTexture(W, H, levels_, usage_, format_, pool_, texture_) : D3DERR_INVALIDCALL;
     if (CheckResult(hr, "テクスチャの生成に失敗しました") != D3D_OK) texture_.reset();
-    if (device)
-        DetailLog(
-            ::Format("残りテクスチャ容量は、約%.2fメガです", device->GetAvailableTextureMem() / 1048576.0));
+    if (device) {
+        const uint32_t available = device->GetAvailableTextureMem();
+        if (DetailLogOn()) DetailLog(::Format("残りテクスチャ容量は、約%.2fメガです", available / 1048576.0));
+    }
     bytesPerPixel_ = FormatBits(format_) / 8;
 }
 
@@ -146,13 +149,12 @@ void TDGTexture::FillRect(const TRect& Rect, uint32_t Color, bool KeepAlpha) {
     const auto w = static_cast<size_t>(Rect.Width());
     auto* bits = static_cast<uint8_t*>(lr.pBits);
     if (!KeepAlpha) {
-        // The colour is converted once and copied.
-        std::vector<uint8_t> row(w * bpp);
+        // The colour is converted once, stored along the first row and the row copied.
         const uint32_t pixel = ARGBToPixel(Color, format_);
-        for (size_t x = 0; x < w; ++x) StorePixel(row.data() + x * bpp, pixel, bpp);
-        for (int32_t y = 0; y < Rect.Height(); ++y)
-            std::memcpy(bits + static_cast<size_t>(y) * static_cast<size_t>(lr.Pitch), row.data(),
-                        row.size());
+        if (Rect.Height() > 0)
+            for (size_t x = 0; x < w; ++x) StorePixel(bits + x * bpp, pixel, bpp);
+        for (int32_t y = 1; y < Rect.Height(); ++y)
+            std::memcpy(bits + static_cast<size_t>(y) * static_cast<size_t>(lr.Pitch), bits, w * bpp);
     } else {
         for (int32_t y = 0; y < Rect.Height(); ++y) {
             uint8_t* p = bits + static_cast<size_t>(y) * static_cast<size_t>(lr.Pitch);

@@ -5,7 +5,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__SSE2__) && defined(__GNUC__)
 #include <immintrin.h>
 #define HIMAWARI_AVX2_SPANS 1
 #endif
