@@ -16,10 +16,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const char* const VersionTitle = "ひまわり畑の大脱走！のバージョン情報";
-const char* const FileDialogTitle = "BGMの指定";
+// Whole titles: nothing may be appended to a window's own title.
+const char* const VersionTitle = "^ひまわり畑の大脱走！のバージョン情報$";
+const char* const FileDialogTitle = "^BGMの指定$";
 const char* const FolderDialogTitle =
-    "midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。";
+    "^midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。$";
 
 class Menus : public GameProcess {
 protected:
