@@ -19,6 +19,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -52,6 +53,11 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     platform.Owner = owner_.get();
     platform.Input = &input_;
     form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
+    // The saved game and the settings go where the player may write; a folder that
+    // cannot be made is reported by the first write into it.
+    form_->UserDir = UserDataDir(exeDir_);
+    std::error_code ec;
+    std::filesystem::create_directories(form_->UserDir, ec);
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
 
