@@ -6,6 +6,7 @@
 #include "base/Exception.h"
 #include "base/Paths.h"
 #include "input/SdlControllers.h"
+#include "music/BgmSettings.h"
 #include "music/FluidMidiPlayer.h"
 #include "music/Mpg123Library.h"
 #include "sound/ddsd.h"
@@ -52,7 +53,8 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     TFormPlatform platform;
     platform.Owner = owner_.get();
     platform.Input = &input_;
-    form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
+    form_ = std::make_unique<TForm1>(clock_, *host_, exeDir_, std::move(platform));
+    form_->SetMusicClock(&SystemClock::Instance());
     // The saved game and the settings go where the player may write; a folder that
     // cannot be made is reported by the first write into it.
     form_->UserDir = UserDataDir(exeDir_);
@@ -71,6 +73,14 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
 
+    pause_ = std::make_unique<FocusPause>(
+        view_, clock_,
+        [this] { return form_->Hamster.Active || (form_->Hamster.Falling && !form_->GameOver); },
+        [this] {
+            if (created_ && !closing_ && bgm_) Guarded([this] { bgm_->CheckBgmEnd(form_->BoardClear); });
+        });
+    if (gl) gl->Overlay(pause_->Notice());
+
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -82,6 +92,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     idle_.stop();
+    pause_.reset();
     // The commands and the music (its voices on the sound component's mixer) first; the
     // screen's textures go before the device the form's components own.
     commands_.reset();
@@ -114,6 +125,7 @@ bool MainWindow::FormCreate() {
         form_->FormCreate();
         screen_->Loaded();
         MakeMusicAndCommands();
+        pause_->SetEnabled(ReadPauseOnFocusLoss(form_->UserFileToRead("Settei.ini")));
     });
     SyncMenus();
     SyncLifeBar();
@@ -149,6 +161,10 @@ void MainWindow::ShowCentred() {
 // game expects.
 void MainWindow::OnIdle() {
     if (!created_ || closing_ || host_->ProcessingMessages()) return;
+    if (pause_->Paused()) { // no ticks: the window's activation resumes them
+        idle_.stop();
+        return;
+    }
     if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
     ++tickDepth_;
     bool done = true;
@@ -170,7 +186,7 @@ void MainWindow::OnIdle() {
 }
 
 void MainWindow::RestartIdle() {
-    if (created_ && !closing_ && !idle_.isActive()) idle_.start();
+    if (created_ && !closing_ && !pause_->Paused() && !idle_.isActive()) idle_.start();
 }
 
 void MainWindow::SyncLifeBar() {

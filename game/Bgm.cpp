@@ -111,7 +111,7 @@ void TBgm::PlayMp3() {
     Mp3.vbmp3_close();
     Mp3.vbmp3_open(Form.BoardClear ? JingleFile : BgmFile, &Mp3Info_);
     Mp3.vbmp3_play();
-    Mp3StartTime = Form.Clock.Now();
+    Mp3StartTime = Form.MusicClock().Now();
 }
 
 void TBgm::PlayMidi() {
@@ -161,7 +161,7 @@ void TBgm::CheckMidiEnd() {
 
 void TBgm::CheckMp3End() {
     // One second after the nominal length, without 32-bit overflow.
-    const int64_t elapsed = static_cast<uint32_t>(Form.Clock.Now() - Mp3StartTime);
+    const int64_t elapsed = static_cast<uint32_t>(Form.MusicClock().Now() - Mp3StartTime);
     if (elapsed <= int64_t{Mp3Info_.PlayTime} * 1000 + 1000) return;
     if (!RandomMode) {
         PlayMp3();

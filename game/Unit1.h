@@ -89,6 +89,10 @@ public:
     void SetMusic(IGameMusic* music) { Music = music; }
     void SetResumeHandler(std::function<void()> handler) { ResumeHandler = std::move(handler); }
     void SetFrameDrawer(IFrameDrawer* drawer) { Drawer = drawer; }
+    // The clock the music times its tracks by: the game's clock unless the window gives
+    // another (the window may hold the game's clock still while the music goes on).
+    IClock& MusicClock() { return MusicClock_ ? *MusicClock_ : Clock; }
+    void SetMusicClock(IClock* clock) { MusicClock_ = clock; }
 
     IClock& Clock;
     THost& Host;
@@ -129,4 +133,5 @@ private:
     IGameMusic* Music = nullptr;
     std::function<void()> ResumeHandler;
     IFrameDrawer* Drawer = nullptr;
+    IClock* MusicClock_ = nullptr;
 };

@@ -138,6 +138,30 @@ TEST_F(GameProcess, PlayThroughTheRealWindow) {
     EXPECT_TRUE(moved) << "the hamster did not move";
     Client();
 
+    // Another window takes the focus: play pauses with its notice over the board, and
+    // goes on when the game's window has the focus again.
+    const auto noticeShown = [](const PngImage& img) {
+        return Share(img, 180, 190, 460, 250, [](uint32_t c) {
+                   const int r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
+                   return r < 60 && g < 70 && b > 80 && b < 140;
+               }) > 0.3;
+    };
+    const std::string other = Shell("xlogo -geometry 100x100+0+0 >/dev/null 2>&1 & echo $!");
+    unsigned long logo = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto ids = WindowsNamed("^xlogo$");
+            logo = ids.empty() ? 0 : ids.front();
+            return logo != 0;
+        },
+        5s));
+    Shell("xdotool windowfocus --sync " + std::to_string(logo));
+    EXPECT_TRUE(WaitUntil([&] { return noticeShown(Client(false)); }, 3s)) << "no pause notice";
+    Client();
+    FocusGame();
+    EXPECT_TRUE(WaitUntil([&] { return !noticeShown(Client(false)); }, 3s)) << "the notice stays";
+    Shell("kill " + other);
+
     // Closing during play asks whether to save; No leaves nothing written.
     ASSERT_TRUE(RequestClose(window));
     ASSERT_TRUE(WaitWindows(2)) << "no save question";
