@@ -72,6 +72,14 @@ protected:
 } // namespace
 
 TEST_F(InstalledGame, SavesInTheUsersDataFolderAndResumesFromIt) {
+    // The desktop's files under the application id.
+    const std::string id = "io.github.himawari.HimawariEscape", share = prefix + "/share/";
+    EXPECT_TRUE(fs::exists(share + "applications/" + id + ".desktop"));
+    EXPECT_TRUE(fs::exists(share + "metainfo/" + id + ".metainfo.xml"));
+    EXPECT_TRUE(fs::exists(share + "icons/hicolor/scalable/apps/" + id + ".svg"));
+    for (const char* size : {"16x16", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"})
+        EXPECT_TRUE(fs::exists(share + "icons/hicolor/" + size + "/apps/" + id + ".png")) << size;
+
     ASSERT_TRUE(StartBoard());
     std::this_thread::sleep_for(500ms);
     ASSERT_TRUE(RequestClose(window));
