@@ -5,6 +5,7 @@
 #include "base/Clock.h"
 #include "base/Exception.h"
 #include "base/Paths.h"
+#include "input/Ddidex.h"
 #include "input/SdlControllers.h"
 #include "music/BgmSettings.h"
 #include "music/FluidMidiPlayer.h"
@@ -80,6 +81,15 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
             if (created_ && !closing_ && bgm_) Guarded([this] { bgm_->CheckBgmEnd(form_->BoardClear); });
         });
     if (gl) gl->Overlay(pause_->Notice());
+    gamepads_ = std::make_unique<GamepadFeed>(
+        input_.Keyboard(), [this] { return isActiveWindow(); },
+        [this](uint16_t vk) {
+            if (created_) Guarded([&] { form_->FormKeyDown(vk); });
+            SyncMenus();
+            SyncLifeBar();
+            RestartIdle();
+        },
+        [this] { RestartIdle(); });
 
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -92,6 +102,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     idle_.stop();
+    gamepads_.reset();
     pause_.reset();
     // The commands and the music (its voices on the sound component's mixer) first; the
     // screen's textures go before the device the form's components own.
@@ -126,6 +137,7 @@ bool MainWindow::FormCreate() {
         screen_->Loaded();
         MakeMusicAndCommands();
         pause_->SetEnabled(ReadPauseOnFocusLoss(form_->UserFileToRead("Settei.ini")));
+        gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
     });
     SyncMenus();
     SyncLifeBar();
@@ -152,7 +164,10 @@ void MainWindow::ShowCentred() {
     }
     show();
     view_->setFocus();
-    if (created_) idle_.start();
+    if (created_) {
+        idle_.start();
+        gamepads_->Start();
+    }
 }
 
 // The idle notification: when the handler leaves Done true, the driver stops until the

@@ -4,6 +4,7 @@
 // form TForm1 with everything it owns.
 #include "app/FocusPause.h"
 #include "app/GameView.h"
+#include "app/GamepadFeed.h"
 #include "app/QtHost.h"
 #include "game/Bgm.h"
 #include "game/FormScreen.h"
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
     std::unique_ptr<FocusPause> pause_;
+    std::unique_ptr<GamepadFeed> gamepads_;
     QTimer idle_;
     bool created_ = false;
     int tickDepth_ = 0;

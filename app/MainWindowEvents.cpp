@@ -163,5 +163,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (commands_) commands_->FormClose();
     });
     idle_.stop();
+    gamepads_->Stop();
     event->accept();
 }
