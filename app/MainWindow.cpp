@@ -74,6 +74,17 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
 
+    MakePauseAndGamepads(gl);
+    BuildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    idle_.setInterval(0);
+    connect(&idle_, &QTimer::timeout, this, [this] { OnIdle(); });
+    qApp->installEventFilter(this);
+}
+
+// Play pauses while the window is inactive; game controllers press the game's keys.
+void MainWindow::MakePauseAndGamepads(GlView* gl) {
     pause_ = std::make_unique<FocusPause>(
         view_, clock_,
         [this] { return form_->Hamster.Active || (form_->Hamster.Falling && !form_->GameOver); },
@@ -84,19 +95,12 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     gamepads_ = std::make_unique<GamepadFeed>(
         input_.Keyboard(), [this] { return isActiveWindow(); },
         [this](uint16_t vk) {
-            if (created_) Guarded([&] { form_->FormKeyDown(vk); });
+            if (created_ && !closing_) Guarded([&] { form_->FormKeyDown(vk); });
             SyncMenus();
             SyncLifeBar();
             RestartIdle();
         },
         [this] { RestartIdle(); });
-
-    BuildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, [this] { OnIdle(); });
-    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {

@@ -56,6 +56,7 @@ private:
     void KeyReleased(QKeyEvent* event);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
+    void MakePauseAndGamepads(GlView* gl);
     // Runs a handler of the form; an error it raises is shown and the handler stops there.
     bool Guarded(const std::function<void()>& f);
 
