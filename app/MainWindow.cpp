@@ -5,7 +5,9 @@
 #include "base/Clock.h"
 #include "base/Exception.h"
 #include "base/Paths.h"
+#include "input/Ddidex.h"
 #include "input/SdlControllers.h"
+#include "music/BgmSettings.h"
 #include "music/FluidMidiPlayer.h"
 #include "music/Mpg123Library.h"
 #include "sound/ddsd.h"
@@ -19,6 +21,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -51,7 +54,13 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     TFormPlatform platform;
     platform.Owner = owner_.get();
     platform.Input = &input_;
-    form_ = std::make_unique<TForm1>(SystemClock::Instance(), *host_, exeDir_, std::move(platform));
+    form_ = std::make_unique<TForm1>(clock_, *host_, exeDir_, std::move(platform));
+    form_->SetMusicClock(&SystemClock::Instance());
+    // The saved game and the settings go where the player may write; a folder that
+    // cannot be made is reported by the first write into it.
+    form_->UserDir = UserDataDir(exeDir_);
+    std::error_code ec;
+    std::filesystem::create_directories(form_->UserDir, ec);
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
 
@@ -65,6 +74,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
 
+    MakePauseAndGamepads(gl);
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -74,9 +84,31 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     qApp->installEventFilter(this);
 }
 
+// Play pauses while the window is inactive; game controllers press the game's keys.
+void MainWindow::MakePauseAndGamepads(GlView* gl) {
+    pause_ = std::make_unique<FocusPause>(
+        view_, clock_,
+        [this] { return form_->Hamster.Active || (form_->Hamster.Falling && !form_->GameOver); },
+        [this] {
+            if (created_ && !closing_ && bgm_) Guarded([this] { bgm_->CheckBgmEnd(form_->BoardClear); });
+        });
+    if (gl) gl->Overlay(pause_->Notice());
+    gamepads_ = std::make_unique<GamepadFeed>(
+        input_.Keyboard(), [this] { return isActiveWindow(); },
+        [this](uint16_t vk) {
+            if (created_ && !closing_) Guarded([&] { form_->FormKeyDown(vk); });
+            SyncMenus();
+            SyncLifeBar();
+            RestartIdle();
+        },
+        [this] { RestartIdle(); });
+}
+
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     idle_.stop();
+    gamepads_.reset();
+    pause_.reset();
     // The commands and the music (its voices on the sound component's mixer) first; the
     // screen's textures go before the device the form's components own.
     commands_.reset();
@@ -109,6 +141,8 @@ bool MainWindow::FormCreate() {
         form_->FormCreate();
         screen_->Loaded();
         MakeMusicAndCommands();
+        pause_->SetEnabled(ReadPauseOnFocusLoss(form_->UserFileToRead("Settei.ini")));
+        gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
     });
     SyncMenus();
     SyncLifeBar();
@@ -135,7 +169,10 @@ void MainWindow::ShowCentred() {
     }
     show();
     view_->setFocus();
-    if (created_) idle_.start(0);
+    if (created_) {
+        idle_.start(0);
+        gamepads_->Start();
+    }
 }
 
 // The idle notification: when the handler leaves Done true, the driver stops until the
@@ -144,6 +181,10 @@ void MainWindow::ShowCentred() {
 // game expects.
 void MainWindow::OnIdle() {
     if (!created_ || closing_ || host_->ProcessingMessages()) return;
+    if (pause_->Paused()) { // no ticks: the window's activation resumes them
+        idle_.stop();
+        return;
+    }
     if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
     ++tickDepth_;
     bool done = true;
@@ -171,7 +212,8 @@ void MainWindow::OnIdle() {
 }
 
 void MainWindow::RestartIdle() {
-    if (created_ && !closing_ && (!idle_.isActive() || idle_.interval() != 0)) idle_.start(0);
+    if (created_ && !closing_ && !pause_->Paused() && (!idle_.isActive() || idle_.interval() != 0))
+        idle_.start(0);
 }
 
 void MainWindow::SyncLifeBar() {

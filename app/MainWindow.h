@@ -2,7 +2,9 @@
 // The main window: a fixed 764 x 500 drawing surface below a real menu bar, the life bar
 // lying over the surface, the idle driver, key events and focus for the game, and the
 // form TForm1 with everything it owns.
+#include "app/FocusPause.h"
 #include "app/GameView.h"
+#include "app/GamepadFeed.h"
 #include "app/QtHost.h"
 #include "game/Bgm.h"
 #include "game/FormScreen.h"
@@ -54,10 +56,14 @@ private:
     void KeyReleased(QKeyEvent* event);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
+    void MakePauseAndGamepads(GlView* gl);
     // Runs a handler of the form; an error it raises is shown and the handler stops there.
     bool Guarded(const std::function<void()>& f);
 
     std::string exeDir_;
+    // The game's clock: the system's, held still while play pauses (the music keeps the
+    // system's own).
+    PausableClock clock_{SystemClock::Instance()};
     QWidget* view_ = nullptr;
     std::unique_ptr<WindowOwner> owner_;
     std::unique_ptr<QtHost> host_;
@@ -70,6 +76,8 @@ private:
     std::unique_ptr<TBgm> bgm_;
     std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
+    std::unique_ptr<FocusPause> pause_;
+    std::unique_ptr<GamepadFeed> gamepads_;
     QTimer idle_;
     bool created_ = false;
     int tickDepth_ = 0;

@@ -104,7 +104,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             KeyReleased(key);
     }
     if (t == QEvent::ApplicationStateChange || t == QEvent::WindowActivate || t == QEvent::WindowDeactivate) {
-        if (watched == this) input_.FocusChanged(isActiveWindow());
+        if (watched == this) {
+            input_.FocusChanged(isActiveWindow());
+            if (pause_->ActiveChanged(isActiveWindow())) RestartIdle();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -160,5 +163,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (commands_) commands_->FormClose();
     });
     idle_.stop();
+    gamepads_->Stop();
     event->accept();
 }

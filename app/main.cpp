@@ -1,5 +1,6 @@
 // The program: the application object and its title, the fatal-error hook, the main
 // window with its start-up, and the event loop until the window closes.
+#include "app/Desktop.h"
 #include "app/GameView.h"
 #include "app/MainWindow.h"
 #include "base/Fatal.h"
@@ -16,8 +17,7 @@ int main(int argc, char** argv) {
     // that nobody reads: the program could then not be stopped from outside.
     setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("himawari"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ひまわり畑の大脱走！"));
+    SetUpDesktopApplication(app);
 
     uint32_t maxTexture = 0;
     QString reason;

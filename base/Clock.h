@@ -6,8 +6,8 @@
 class IClock {
 public:
     virtual ~IClock() = default;
-    virtual uint32_t Now() = 0;             // milliseconds, like timeGetTime
-    virtual void Sleep(uint32_t ms) = 0;    // block for about ms milliseconds
+    virtual uint32_t Now() = 0;          // milliseconds, like timeGetTime
+    virtual void Sleep(uint32_t ms) = 0; // block for about ms milliseconds
 };
 
 // The system's monotonic clock; Now() counts from an arbitrary start.
@@ -16,6 +16,33 @@ public:
     uint32_t Now() override;
     void Sleep(uint32_t ms) override;
     static SystemClock& Instance();
+};
+
+// A clock that can stand still: while paused, Now() keeps the reading of the moment it
+// was paused; after Resume it goes on from there, so the paused time never counts for
+// anything timed by it. Sleeping is the underlying clock's.
+class PausableClock : public IClock {
+public:
+    explicit PausableClock(IClock& base) : base_(base) {}
+    uint32_t Now() override { return paused_ ? frozen_ : base_.Now() - behind_; }
+    void Sleep(uint32_t ms) override { base_.Sleep(ms); }
+    void Pause() {
+        if (paused_) return;
+        frozen_ = Now();
+        paused_ = true;
+    }
+    void Resume() {
+        if (!paused_) return;
+        behind_ = base_.Now() - frozen_;
+        paused_ = false;
+    }
+    bool Paused() const { return paused_; }
+
+private:
+    IClock& base_;
+    bool paused_ = false;
+    uint32_t frozen_ = 0;
+    uint32_t behind_ = 0; // how far this clock is behind the underlying one
 };
 
 // A delay d has passed since reading when now >= reading + d, counted in unsigned

@@ -1,6 +1,8 @@
 #include "base/Paths.h"
 
 #include <climits>
+#include <cstdlib>
+#include <pwd.h>
 #include <unistd.h>
 
 std::string ExeDir() {
@@ -8,6 +10,27 @@ std::string ExeDir() {
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "./";
     return ExtractFilePath(std::string(buf, static_cast<size_t>(n)));
+}
+
+std::string XdgDataDir() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/')
+        return std::string(xdg) + (std::string(xdg).back() == '/' ? "" : "/") + "himawari/";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0]) {
+        home = h;
+    } else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) {
+        home = pw->pw_dir;
+    }
+    if (!home.empty() && home.back() == '/') home.pop_back();
+    return home + "/.local/share/himawari/";
+}
+
+std::string UserDataDir(const std::string& exeDir) {
+    const std::string data = DataPath(exeDir, "Data/");
+    // access() asks with the real user's rights, as the later write will be made.
+    if (access(data.c_str(), W_OK | X_OK) == 0) return data;
+    return XdgDataDir();
 }
 
 std::string DataPath(const std::string& exeDir, const std::string& relative) {

@@ -6,6 +6,14 @@
 
 // The running executable's folder with a trailing separator ("/opt/himawari/").
 std::string ExeDir();
+// The folder (with a trailing separator) that keeps what the game writes, the saved
+// game and the settings: the program's own Data folder while it may be written to (the
+// portable layout: a build tree, a copy in the home folder), else the user's data
+// folder $XDG_DATA_HOME/himawari/ (~/.local/share/himawari/ when that is unset or not
+// an absolute path).
+std::string UserDataDir(const std::string& exeDir);
+// The user's data folder for the game, whether or not the program's folder is writable.
+std::string XdgDataDir();
 // ExeDir-relative name with '\' or '/' separators -> a native path below exeDir.
 std::string DataPath(const std::string& exeDir, const std::string& relative);
 // "a/b/c.txt" -> "c.txt"; "c.txt" -> "c.txt".

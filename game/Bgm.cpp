@@ -24,7 +24,7 @@ bool IsFolder(const std::string& path) {
 TBgm::TBgm(TForm1& form, IMp3Library& mp3, IMidiPlayer& midi) : Form(form), Mp3(mp3), Midi(midi) {}
 
 std::string TBgm::SettingsPath() const {
-    return DataPath(Form.ExeDir, "Data\\Settei.ini");
+    return Form.UserDir + "Settei.ini";
 }
 
 std::string TBgm::BuiltInTrack() const {
@@ -36,7 +36,7 @@ void TBgm::StartBgm() {
     BgmOn = true;
     SetPlayChecks(true);
     BgmFile = BuiltInTrack();
-    if (FileExists(SettingsPath())) ReadSettings();
+    if (FileExists(Form.UserFileToRead("Settei.ini"))) ReadSettings();
     if (!RandomMode) {
         Form.MainMenu1.R1.SetChecked(false);
         if (!FileExists(BgmFile)) BgmFile = BuiltInTrack();
@@ -77,7 +77,7 @@ void TBgm::StartBgm() {
 void TBgm::ReadSettings() {
     TBgmSettings defaults;
     defaults.MusicName = BuiltInTrack();
-    const TBgmSettings s = ReadBgmSettings(SettingsPath(), defaults);
+    const TBgmSettings s = ReadBgmSettings(Form.UserFileToRead("Settei.ini"), defaults);
     BgmOn = s.Music;
     RandomMode = s.Random;
     BgmFile = s.MusicName;
@@ -111,7 +111,7 @@ void TBgm::PlayMp3() {
     Mp3.vbmp3_close();
     Mp3.vbmp3_open(Form.BoardClear ? JingleFile : BgmFile, &Mp3Info_);
     Mp3.vbmp3_play();
-    Mp3StartTime = Form.Clock.Now();
+    Mp3StartTime = Form.MusicClock().Now();
 }
 
 void TBgm::PlayMidi() {
@@ -161,7 +161,7 @@ void TBgm::CheckMidiEnd() {
 
 void TBgm::CheckMp3End() {
     // One second after the nominal length, without 32-bit overflow.
-    const int64_t elapsed = static_cast<uint32_t>(Form.Clock.Now() - Mp3StartTime);
+    const int64_t elapsed = static_cast<uint32_t>(Form.MusicClock().Now() - Mp3StartTime);
     if (elapsed <= int64_t{Mp3Info_.PlayTime} * 1000 + 1000) return;
     if (!RandomMode) {
         PlayMp3();

@@ -5,11 +5,16 @@
 #include "base/Stream.h"
 
 std::string TForm1::RecordFilePath() const {
-    return DataPath(ExeDir, "Data\\record.dat");
+    return UserDir + "record.dat";
+}
+
+std::string TForm1::UserFileToRead(const std::string& name) const {
+    const std::string kept = UserDir + name;
+    return FileExists(kept) ? kept : DataPath(ExeDir, "Data/" + name);
 }
 
 void TForm1::ReadRecordFile() {
-    SaveImage.ReadFromFile(RecordFilePath());
+    SaveImage.ReadFromFile(UserFileToRead("record.dat"));
     HighScore = SaveImage.HighScore();
 }
 
@@ -31,7 +36,7 @@ void TForm1::StoreInterruptedTime() {
 }
 
 bool TForm1::CanOfferResume() const {
-    return !SaveImage.GameClear() && FileExists(RecordFilePath()) && SaveImage.CanRestore();
+    return !SaveImage.GameClear() && FileExists(UserFileToRead("record.dat")) && SaveImage.CanRestore();
 }
 
 void TForm1::RestoreSavedGame() {

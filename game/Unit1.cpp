@@ -4,7 +4,8 @@
 #include "base/Stream.h"
 
 TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform)
-    : Clock(clock), Host(host), ExeDir(std::move(exeDir)), Components(ExeDir, std::move(platform)) {
+    : Clock(clock), Host(host), ExeDir(std::move(exeDir)), UserDir(DataPath(ExeDir, "Data/")),
+      Components(ExeDir, std::move(platform)) {
     ClientWidth = Components.ClientWidth();
     ClientHeight = Components.ClientHeight();
     PBLife.SetPosition(Life);
@@ -16,7 +17,7 @@ void TForm1::FormCreate() {
     Components.Loaded();
     ShowScore();
     ShowFoods();
-    if (FileExists(RecordFilePath())) ReadRecordFile();
+    if (FileExists(UserFileToRead("record.dat"))) ReadRecordFile();
     ShowHighScore();
     BoardLeft = 20;
     BoardTop = 20;

@@ -79,7 +79,11 @@ public:
     void StoreInterruptedTime(); // close during play: elapsed board time into the image
     bool CanOfferResume() const; // not a finished game, the file exists and can be played
     void RestoreSavedGame();     // copy the image back, reload the food, redraw the values
+    // Where the saved game is written (in UserDir).
     std::string RecordFilePath() const;
+    // A file the game writes: read from UserDir when it is there, else from the
+    // program's Data folder (a game saved while that folder was writable).
+    std::string UserFileToRead(const std::string& name) const;
 
     // Hooks for the music, the resume question and the drawing (none: nothing happens).
     void SetMusic(IGameMusic* music) { Music = music; }
@@ -88,10 +92,17 @@ public:
     // Milliseconds until the idle handler's next tick is due (0: it is due now), so that
     // the window's idle driver can wait instead of calling the handler in a spin.
     uint32_t MsUntilNextTick();
+    // The clock the music times its tracks by: the game's clock unless the window gives
+    // another (the window may hold the game's clock still while the music goes on).
+    IClock& MusicClock() { return MusicClock_ ? *MusicClock_ : Clock; }
+    void SetMusicClock(IClock* clock) { MusicClock_ = clock; }
 
     IClock& Clock;
     THost& Host;
     const std::string ExeDir;
+    // The folder (with a trailing separator) the saved game and the settings are written
+    // to: the program's Data folder unless the window chooses another (UserDataDir).
+    std::string UserDir;
     TRandom Random;
     TFormComponents Components;
     TMainMenu MainMenu1;
@@ -125,4 +136,5 @@ private:
     IGameMusic* Music = nullptr;
     std::function<void()> ResumeHandler;
     IFrameDrawer* Drawer = nullptr;
+    IClock* MusicClock_ = nullptr;
 };

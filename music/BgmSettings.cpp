@@ -25,8 +25,8 @@ std::string Limited(const char* value) {
     return text;
 }
 
-bool ReadBool(const CSimpleIniA& ini, const char* key, bool fallback) {
-    const char* value = ini.GetValue(Section, key, nullptr);
+bool ReadBool(const CSimpleIniA& ini, const char* key, bool fallback, const char* section = Section) {
+    const char* value = ini.GetValue(section, key, nullptr);
     int32_t n = 0;
     if (!value || !ParseIniInteger(Limited(value), n)) return fallback;
     return n != 0;
@@ -87,6 +87,13 @@ TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaul
     settings.MusicName = ReadString(ini, "MusicName", defaults.MusicName);
     settings.MusicFolda = ReadString(ini, "MusicFolda", defaults.MusicFolda);
     return settings;
+}
+
+bool ReadPauseOnFocusLoss(const std::string& path) {
+    std::string text;
+    CSimpleIniA ini;
+    if (!LoadText(path, text) || ini.LoadData(text) < 0) return true;
+    return ReadBool(ini, "PauseOnFocusLoss", true, "Options");
 }
 
 void WriteBgmSettings(const std::string& path, const TBgmSettings& settings) {

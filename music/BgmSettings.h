@@ -22,6 +22,11 @@ TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaul
 // Exception("<path> に書き込めません") when the file cannot be written, leaving it as it was.
 void WriteBgmSettings(const std::string& path, const TBgmSettings& settings);
 
+// [Options] PauseOnFocusLoss of the same file: whether play pauses while the window is
+// inactive. True unless it is an integer 0; a missing file or value gives true. The
+// writes of the BGM settings keep it.
+bool ReadPauseOnFocusLoss(const std::string& path);
+
 // An INI integer: optional sign, decimal or "0x" hexadecimal; false for anything else
 // or a value beyond 32 bits.
 bool ParseIniInteger(const std::string& text, int32_t& value);

@@ -8,8 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  # window, menus, dialogs (app/)
-  qt6-base-dev libqt6opengl6-dev libgl-dev
+  # window, menus, dialogs (app/), with Qt's own Japanese texts for its dialogs
+  qt6-base-dev libqt6opengl6-dev libgl-dev qt6-translations-l10n
   # hardware rendering
   libepoxy-dev
   # glyphs and font matching, with a Japanese Gothic font
@@ -30,6 +30,8 @@ PACKAGES=(
   # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
   # and the window's close request sent the way a window manager does (Xlib)
   imagemagick libpng-dev libx11-dev
+  # checks of the desktop entry and the AppStream metainfo
+  desktop-file-utils appstream
 )
 
 source "$(dirname "$0")/apt-ensure.sh"

@@ -25,6 +25,29 @@ TEST(Clock, ManualClockSleepsWithoutWaiting) {
     EXPECT_EQ(clock.sleeps, std::vector<uint32_t>{12});
 }
 
+// Paused, the reading stands still; resumed, it goes on from there, also across a wrap
+// of the underlying counter; pausing or resuming twice changes nothing.
+TEST(Clock, APausedClockStandsStillAndGoesOnWhereItStopped) {
+    ManualClock wall(0xFFFFFF00u);
+    PausableClock clock(wall);
+    wall.Advance(100);
+    EXPECT_EQ(clock.Now(), 0xFFFFFF64u);
+    clock.Pause();
+    clock.Pause();
+    wall.Advance(5000);
+    EXPECT_TRUE(clock.Paused());
+    EXPECT_EQ(clock.Now(), 0xFFFFFF64u);
+    clock.Resume();
+    clock.Resume();
+    EXPECT_EQ(clock.Now(), 0xFFFFFF64u);
+    wall.Advance(300);
+    EXPECT_EQ(clock.Now(), 0xFFFFFF64u + 300);
+    EXPECT_TRUE(Elapsed(clock.Now(), 0xFFFFFF64u, 300));
+    clock.Sleep(20);
+    EXPECT_EQ(wall.Now(), 0xFFFFFF00u + 5420);
+    EXPECT_EQ(clock.Now(), 0xFFFFFF64u + 320);
+}
+
 TEST(Clock, SystemClockMovesForward) {
     auto& c = SystemClock::Instance();
     const uint32_t a = c.Now();

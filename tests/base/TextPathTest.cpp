@@ -3,7 +3,13 @@
 #include "base/Sjis.h"
 #include "base/Stream.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 TEST(Sjis, RoundTripsJapaneseAndAscii) {
     const std::string utf8 = "ひまわり畑の大脱走！ TIME 012\"03";
@@ -22,7 +28,10 @@ TEST(Sjis, BadInputDegradesToQuestionMarks) {
     // A lone lead byte at the end and an unmappable character.
     EXPECT_EQ(SjisToUtf8(std::string("A\x82", 2)), "A?");
     EXPECT_EQ(Utf8ToSjis("a😀b"), "a?b");
-    EXPECT_EQ(Utf8ToSjis(std::string("a\xff" "b", 3)), "a?b");
+    EXPECT_EQ(Utf8ToSjis(std::string("a\xff"
+                                     "b",
+                                     3)),
+              "a?b");
     EXPECT_EQ(Utf8ToSjis(""), "");
 }
 
@@ -38,6 +47,35 @@ TEST(Paths, DataNamesBecomeNativePathsBelowTheProgramFolder) {
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
     EXPECT_TRUE(DirectoryExists(dir));
+}
+
+// The portable layout while the program's Data folder may be written to; else the
+// user's data folder, from XDG_DATA_HOME when it is an absolute path, else from HOME.
+TEST(Paths, WrittenFilesGoToTheProgramsDataFolderOrTheUsersDataFolder) {
+    TempDir dir;
+    const auto keep = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    const auto xdg = keep("XDG_DATA_HOME"), home = keep("HOME");
+    setenv("XDG_DATA_HOME", (dir.Dir() + "share").c_str(), 1);
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "share/himawari/") << "no Data folder to write to";
+    std::filesystem::create_directories(dir.Path() / "Data");
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "Data/");
+    setenv("XDG_DATA_HOME", (dir.Dir() + "share/").c_str(), 1);
+    EXPECT_EQ(XdgDataDir(), dir.Dir() + "share/himawari/");
+    setenv("HOME", "/home/player/", 1);
+    setenv("XDG_DATA_HOME", "relative/share", 1);
+    EXPECT_EQ(XdgDataDir(), "/home/player/.local/share/himawari/");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/home/player", 1);
+    EXPECT_EQ(XdgDataDir(), "/home/player/.local/share/himawari/");
+    for (const auto& [name, value] : {std::pair{"XDG_DATA_HOME", xdg}, std::pair{"HOME", home}}) {
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+    }
 }
 
 TEST(Format, PrintfPatternsAndAsciiCaseFolding) {

@@ -124,6 +124,38 @@ TEST_F(GameProcess, PlayThroughTheRealWindow) {
         3s))
         << "not turned back";
 
+    // Another window takes the focus: play pauses with its notice over the board, and
+    // goes on when the game's window has the focus again (the hamster still stands in
+    // its first cell, so the board is surely in play).
+    const auto noticeShown = [](const PngImage& img) {
+        return Share(img, 180, 190, 460, 250, [](uint32_t c) {
+                   const int r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
+                   return r < 60 && g < 70 && b > 80 && b < 140;
+               }) > 0.3;
+    };
+    const std::string other = Shell("xlogo -geometry 100x100+0+0 >/dev/null 2>&1 & echo $!");
+    unsigned long logo = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto ids = WindowsNamed("^xlogo$");
+            logo = ids.empty() ? 0 : ids.front();
+            return logo != 0;
+        },
+        5s));
+    Shell("xdotool windowfocus --sync " + std::to_string(logo));
+    EXPECT_TRUE(WaitUntil([&] { return noticeShown(Client(false)); }, 3s)) << "no pause notice";
+    const PngImage paused = Client();
+    // The running time (below "TIME:") stands still.
+    std::this_thread::sleep_for(1200ms);
+    const PngImage later = Client(false);
+    int changed = 0;
+    for (int y = 30; y < 58; ++y)
+        for (int x = 634; x < 760; ++x) changed += paused.At(x, y) != later.At(x, y);
+    EXPECT_EQ(changed, 0) << "the time went on while paused";
+    FocusGame();
+    EXPECT_TRUE(WaitUntil([&] { return !noticeShown(Client(false)); }, 3s)) << "the notice stays";
+    Shell("kill " + other);
+
     // A held arrow moves it along its row (held only until it has moved, so that it
     // does not walk far). Either it stands further right, or the new cell was too large
     // for it and it is falling (drawn only now and then, smaller each time): both only

@@ -2,6 +2,7 @@
 
 #include "XClose.h"
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,13 +105,16 @@ void GameProcess::Launch() {
     const std::string workDir = this->workDir;
     const std::string path =
         dir.File("bin") + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+    const std::string exe = program.empty() ? dir.File("himawari") : program;
     pid = fork();
     if (pid == 0) {
+        if (runAs != static_cast<uid_t>(-1) &&
+            (setgroups(0, nullptr) != 0 || setgid(runAsGroup) != 0 || setuid(runAs) != 0))
+            _exit(125);
         // Started from elsewhere: the program finds its data beside itself.
         if (chdir(workDir.c_str()) != 0) _exit(126);
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         setenv("PATH", path.c_str(), 1);
-        const std::string exe = dir.File("himawari");
         execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -84,6 +84,11 @@ protected:
     std::string workDir = "/";
     // Variables set for the program (SDL_AUDIODRIVER is "dummy" unless set here).
     std::map<std::string, std::string> env;
+    // The program started (the copy in the fresh folder unless set) and the user it runs
+    // as (the test's own unless set).
+    std::string program;
+    uid_t runAs = static_cast<uid_t>(-1);
+    gid_t runAsGroup = static_cast<gid_t>(-1);
     pid_t pid = -1;
     bool exited = false;
     unsigned long window = 0;

@@ -21,6 +21,14 @@ const char* const FileDialogTitle = "BGMの指定";
 const char* const FolderDialogTitle =
     "midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。";
 
+// The title the desktop shows (_NET_WM_NAME), which must be the window's own title with
+// nothing appended.
+std::string ShownTitle(unsigned long id) {
+    std::string name = Shell("xdotool getwindowname " + std::to_string(id) + " 2>/dev/null");
+    while (!name.empty() && name.back() == '\n') name.pop_back();
+    return name;
+}
+
 class Menus : public GameProcess {
 protected:
     void SetUp() override {
@@ -110,6 +118,7 @@ TEST_F(Menus, HelpVersionAndExit) {
     ASSERT_TRUE(WaitDialog(VersionTitle, 1)) << "no version dialog";
     const unsigned long dialog = Shown(VersionTitle);
     ASSERT_NE(dialog, 0u);
+    EXPECT_EQ(ShownTitle(dialog), VersionTitle);
     const Geometry g = WindowGeometry(dialog);
     EXPECT_EQ(g.w, 385);
     EXPECT_EQ(g.h, 258);
@@ -139,6 +148,7 @@ TEST_F(Menus, ChosenFileAndBuiltInTrack) {
     Start("[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=" + tune + "\r\n");
     ASSERT_TRUE(MenuItem('b', 'm'));
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 1)) << "no file dialog";
+    EXPECT_EQ(ShownTitle(Shown(FileDialogTitle)), FileDialogTitle);
     Focus(Shown(FileDialogTitle));
     Key("Escape");
     ASSERT_TRUE(WaitDialog(FileDialogTitle, 0)) << "the file dialog stays";

@@ -158,6 +158,45 @@ TEST_F(GameTest, ALostDeviceFreezesTheTimedStepsAndANotResetDeviceIsReset) {
     EXPECT_TRUE(form.Cats[0].Col == 3 || form.Cats[0].Row == 3);
 }
 
+// Play paused (the window inactive): the form's clock stands still, so neither the food,
+// the cats nor the board time move however long the pause lasts, and no frame is drawn;
+// resumed, every timer goes on where it stood.
+TEST_F(GameTest, APausedClockFreezesPlayAndResumesWhereItStood) {
+    Create();
+    PassStartup();
+    Enter();
+    SmallBoard();
+    form.Food.Col = 1;
+    form.Food.Row = 4;
+    AddCat(4, 4);
+    clock.Advance(600);
+    Tick();
+    const uint32_t played = gameClock.Now() - form.BoardStartTime;
+    const std::string time = Text(TStatusText::TimeValue);
+    EXPECT_EQ(time, FormatTimeUnsigned(played));
+    const int frames = Frames();
+    gameClock.Pause();
+    for (int i = 0; i < 20; ++i) {
+        clock.Advance(500);
+        Tick();
+    }
+    EXPECT_EQ(Frames(), frames);
+    EXPECT_EQ(Text(TStatusText::TimeValue), time);
+    EXPECT_EQ(form.Cats[0].Col, 4);
+    EXPECT_EQ(form.Cats[0].Row, 4);
+    EXPECT_EQ(form.FoodMoveTime, form.BoardStartTime);
+    gameClock.Resume();
+    clock.Advance(50);
+    Tick();
+    EXPECT_GT(Frames(), frames);
+    EXPECT_LT(gameClock.Now() - form.BoardStartTime, played + 100) << "the pause did not count";
+    EXPECT_EQ(Text(TStatusText::TimeValue), FormatTimeUnsigned(gameClock.Now() - form.BoardStartTime));
+    EXPECT_EQ(form.Cats[0].Col, 4) << "not a second of play yet";
+    clock.Advance(1000);
+    Tick();
+    EXPECT_TRUE(form.Cats[0].Col == 3 || form.Cats[0].Row == 3);
+}
+
 TEST_F(GameTest, KeyEventsHandledInsideTheFrameTakeEffectBeforeTheStateSteps) {
     Create();
     PassStartup();

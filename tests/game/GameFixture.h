@@ -37,7 +37,7 @@ public:
 
 class GameTest : public ::testing::Test {
 protected:
-    GameTest() : form(clock, host, Prepared(dir), platform.Make()) { form.SetMusic(&music); }
+    GameTest() : form(gameClock, host, Prepared(dir), platform.Make()) { form.SetMusic(&music); }
     ~GameTest() override { SetLayerLogFolders(""); }
     static std::string Prepared(const TempDir& dir) {
         WriteTestData(dir);
@@ -127,6 +127,8 @@ protected:
 
     FatalCatcher halts;
     ManualClock clock{1000};
+    // The clock the form reads, as the window gives it: it stands still while paused.
+    PausableClock gameClock{clock};
     ScriptedHost host;
     TempDir dir;
     TestPlatform platform;

@@ -93,6 +93,42 @@ TEST_F(SaveFlowTest, ClosedMidBoardTheTimeGoesOnWhereItStopped) {
     EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(13345));
 }
 
+// A program folder the player may not write to: the saved game and the settings go to
+// the user's folder, are read from there first, and from the program's folder only
+// when the user's folder has none.
+TEST_F(SaveFlowTest, TheUsersFolderKeepsTheGameAndTheSettingsAndIsReadFirst) {
+    TempDir user;
+    form.UserDir = user.Dir();
+    Enter();
+    SmallBoard();
+    clock.Advance(12345);
+    host.answers = {true};
+    ASSERT_TRUE(commands.FormCloseQuery());
+    commands.FormClose();
+    ASSERT_TRUE(std::filesystem::exists(user.File("record.dat")));
+    EXPECT_NE(ReadAll(user.File("Settei.ini")).find("Music = 1"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(RecordFile()));
+    EXPECT_FALSE(std::filesystem::exists(Data("Settei.ini")));
+    // The program's folder holds a game and settings of its own (music off).
+    std::filesystem::copy_file(user.File("record.dat"), RecordFile());
+    Settings("[BGM]\r\nMusic=0\r\n");
+
+    NextRun next(dir.Dir());
+    next.form.UserDir = user.Dir();
+    next.host.answers = {true};
+    next.StartUp();
+    EXPECT_TRUE(next.form.ResumeWaiting);
+    EXPECT_TRUE(next.bgm.BgmOn) << "the user's settings, not the program folder's";
+
+    TempDir empty;
+    NextRun other(dir.Dir());
+    other.form.UserDir = empty.Dir();
+    other.host.answers = {false};
+    other.StartUp();
+    EXPECT_EQ(other.host.questions, std::vector<std::string>{ResumeQuestion}) << "the program folder's game";
+    EXPECT_FALSE(other.bgm.BgmOn);
+}
+
 TEST_F(SaveFlowTest, ClosingWithNoLeavesTheRecordFileAlone) {
     Enter();
     SmallBoard();

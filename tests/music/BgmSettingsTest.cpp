@@ -94,7 +94,7 @@ TEST(BgmSettings, LongValuesAreCutTo2047Bytes) {
 
 TEST(BgmSettings, RoundTripKeepsOtherKeysAndWritesOneAndZero) {
     TempDir dir;
-    const std::string path = dir.Write("Settei.ini", "[Window]\nLeft=3\n");
+    const std::string path = dir.Write("Settei.ini", "[Window]\nLeft=3\n[Options]\nPauseOnFocusLoss=0\n");
     TBgmSettings s;
     s.Music = false;
     s.Random = true;
@@ -112,6 +112,17 @@ TEST(BgmSettings, RoundTripKeepsOtherKeysAndWritesOneAndZero) {
     EXPECT_TRUE(back.Random);
     EXPECT_EQ(back.MusicName, s.MusicName);
     EXPECT_EQ(back.MusicFolda, s.MusicFolda);
+    EXPECT_FALSE(ReadPauseOnFocusLoss(path)) << "the option is kept by the write";
+}
+
+TEST(BgmSettings, PauseOnFocusLossIsOnUnlessZero) {
+    TempDir dir;
+    EXPECT_TRUE(ReadPauseOnFocusLoss(dir.File("missing.ini")));
+    EXPECT_TRUE(ReadPauseOnFocusLoss(dir.Write("a.ini", "[BGM]\nMusic=0\n")));
+    EXPECT_TRUE(ReadPauseOnFocusLoss(dir.Write("b.ini", "[Options]\nPauseOnFocusLoss=off\n")));
+    EXPECT_TRUE(ReadPauseOnFocusLoss(dir.Write("c.ini", "[Options]\nPauseOnFocusLoss=1\n")));
+    EXPECT_FALSE(ReadPauseOnFocusLoss(
+        dir.Write("d.ini", "[BGM]\nPauseOnFocusLoss=1\n[Options]\nPauseOnFocusLoss=0x0\n")));
 }
 
 TEST(BgmSettings, UnwritableFileNamesThePathAndKeepsWhatWasThere) {

@@ -1,0 +1,21 @@
+#pragma once
+// The game as a desktop application: its id (the name of its desktop entry and
+// metainfo), its icon on every window, and Qt's own dialogs in Japanese.
+#include <QString>
+
+class QApplication;
+
+// Reverse-DNS application id: the desktop entry is <id>.desktop, the metainfo
+// <id>.metainfo.xml, the installed icons <id>.png / <id>.svg.
+inline const QString AppId = QStringLiteral("io.github.himawari.HimawariEscape");
+
+// Names the application (no display name: Qt would append it to every window's title),
+// sets the desktop file name and the window icon, and loads Qt's Japanese
+// translations.
+void SetUpDesktopApplication(QApplication& app);
+
+// Loads Qt's own Japanese texts (qtbase_ja.qm from Qt's translations folder) whatever
+// the system's locale: the message boxes' buttons, the file and folder dialogs. False,
+// with a diagnostic on standard error, when the file is missing: the dialogs then keep
+// Qt's English texts.
+bool LoadJapaneseQtTranslations(QApplication& app);

@@ -1,0 +1,34 @@
+#pragma once
+// Play pauses while the window is inactive: the keyboard cannot be read then, and a
+// board would be lost behind another window. The game's clock stands still (every timer
+// of the frame loop, the rules and the board time), a notice lies over the board and the
+// idle ticks stop; the music goes on, its end-of-track check run from here meanwhile.
+// Activating the window again resumes play where it stood. Outside play nothing pauses.
+#include "base/Clock.h"
+
+#include <QLabel>
+#include <QTimer>
+
+#include <functional>
+
+class FocusPause {
+public:
+    // view: the drawing surface the notice lies over; playing: whether a board is in
+    // play; musicUpkeep: the music's end-of-track check, called every 25 ms while paused.
+    FocusPause(QWidget* view, PausableClock& clock, std::function<bool()> playing,
+               std::function<void()> musicUpkeep);
+
+    // [Options] PauseOnFocusLoss: off, the window's activation changes nothing.
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    // The window became active or inactive. True when play resumed.
+    bool ActiveChanged(bool active);
+    bool Paused() const { return clock_.Paused(); }
+    QLabel* Notice() { return notice_; }
+
+private:
+    PausableClock& clock_;
+    std::function<bool()> playing_;
+    QLabel* notice_;
+    QTimer music_;
+    bool enabled_ = true;
+};

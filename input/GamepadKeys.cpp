@@ -1,0 +1,100 @@
+#include "input/GamepadKeys.h"
+
+#include "base/Fatal.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr uint32_t Bit(TPadKey key) {
+    return 1u << static_cast<int>(key);
+}
+
+} // namespace
+
+TGamepadKeys::TGamepadKeys() {
+    up_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    if (!up_) {
+        ReportDiagnostic(std::string("gamepads unavailable: ") + SDL_GetError());
+        return;
+    }
+    // Only the plug-in and unplug events are queued (taken at each poll); the states
+    // themselves are read directly.
+    for (Uint32 type :
+         {SDL_JOYDEVICEADDED, SDL_JOYDEVICEREMOVED, SDL_CONTROLLERDEVICEADDED, SDL_CONTROLLERDEVICEREMOVED})
+        SDL_EventState(type, SDL_ENABLE);
+    SDL_FlushEvents(SDL_JOYDEVICEADDED, SDL_CONTROLLERDEVICEREMAPPED);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_IsGameController(i)) Open(i);
+}
+
+TGamepadKeys::~TGamepadKeys() {
+    for (const Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+    if (up_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+void TGamepadKeys::Open(int deviceIndex) {
+    const auto instance = static_cast<int32_t>(SDL_JoystickGetDeviceInstanceID(deviceIndex));
+    if (std::any_of(pads_.begin(), pads_.end(), [&](const Pad& p) { return p.instance == instance; })) return;
+    if (SDL_GameController* c = SDL_GameControllerOpen(deviceIndex)) pads_.push_back({c, instance});
+}
+
+void TGamepadKeys::TakeDeviceEvents() {
+    SDL_Event events[16];
+    int n = 0;
+    while ((n = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_CONTROLLERDEVICEADDED,
+                               SDL_CONTROLLERDEVICEREMOVED)) > 0)
+        for (int i = 0; i < n; ++i)
+            if (events[i].type == SDL_CONTROLLERDEVICEADDED) Open(events[i].cdevice.which);
+    // The joystick events only carry the controller ones; nobody else reads them.
+    SDL_FlushEvents(SDL_JOYDEVICEADDED, SDL_JOYDEVICEREMOVED);
+    // An unplugged controller (its removal event, or found detached) is closed.
+    pads_.erase(std::remove_if(pads_.begin(), pads_.end(),
+                               [](const Pad& p) {
+                                   if (SDL_GameControllerGetAttached(p.controller)) return false;
+                                   SDL_GameControllerClose(p.controller);
+                                   return true;
+                               }),
+                pads_.end());
+}
+
+uint32_t TGamepadKeys::Held(const Pad& pad) const {
+    SDL_GameController* c = pad.controller;
+    const auto button = [c](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(c, b) != 0; };
+    // The input component's dead zone, in its own integer arithmetic.
+    const int32_t lower = deadZone_ * -32768 / 100, upper = deadZone_ * 32767 / 100;
+    const auto beyond = [&](SDL_GameControllerAxis a, int sign) {
+        if (deadZone_ >= 100) return false;
+        const int32_t v = SDL_GameControllerGetAxis(c, a);
+        return sign < 0 ? v < lower : v > upper;
+    };
+    uint32_t held = 0;
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_UP) || beyond(SDL_CONTROLLER_AXIS_LEFTY, -1))
+        held |= Bit(TPadKey::Up);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || beyond(SDL_CONTROLLER_AXIS_LEFTY, 1))
+        held |= Bit(TPadKey::Down);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || beyond(SDL_CONTROLLER_AXIS_LEFTX, -1))
+        held |= Bit(TPadKey::Left);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || beyond(SDL_CONTROLLER_AXIS_LEFTX, 1))
+        held |= Bit(TPadKey::Right);
+    if (button(SDL_CONTROLLER_BUTTON_A) || button(SDL_CONTROLLER_BUTTON_START)) held |= Bit(TPadKey::Enter);
+    if (button(SDL_CONTROLLER_BUTTON_X) || button(SDL_CONTROLLER_BUTTON_B)) held |= Bit(TPadKey::Space);
+    return held;
+}
+
+void TGamepadKeys::Poll(bool foreground, const Changed& changed) {
+    if (up_) {
+        SDL_GameControllerUpdate(); // also finds controllers plugged in since
+        TakeDeviceEvents();
+    }
+    uint32_t now = 0;
+    if (foreground)
+        for (const Pad& pad : pads_) now |= Held(pad);
+    const uint32_t diff = now ^ held_;
+    held_ = now;
+    for (int k = 0; k < PadKeyCount; ++k)
+        if (diff & (1u << k)) changed(static_cast<TPadKey>(k), (now & (1u << k)) != 0);
+}

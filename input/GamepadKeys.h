@@ -1,0 +1,48 @@
+#pragma once
+// Game controllers as the game's keys, through SDL's game-controller API: the d-pad and
+// the left stick (beyond the dead zone) are the arrows, the south button and Start are
+// Enter, the west and east buttons are Space. A key is held while any controller holds
+// it. Controllers plugged in later are taken in (SDL's controller-added events), and an
+// unplugged one lets go of its keys. With no controller support, none is ever found.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct _SDL_GameController;
+
+enum class TPadKey { Up, Down, Left, Right, Enter, Space };
+inline constexpr int PadKeyCount = 6;
+
+class TGamepadKeys {
+public:
+    // Starts SDL's game-controller subsystem and opens the controllers attached now.
+    TGamepadKeys();
+    ~TGamepadKeys();
+    TGamepadKeys(const TGamepadKeys&) = delete;
+    TGamepadKeys& operator=(const TGamepadKeys&) = delete;
+
+    bool Available() const { return up_; }
+    // Percent of full deflection that a stick stays neutral within, as the input
+    // component's DeadZone (0: any deflection counts; 100 or more: the stick never does).
+    void SetDeadZone(int32_t percent) { deadZone_ = percent; }
+    // Takes in plugged and unplugged controllers, reads them and calls `changed` for
+    // every key that went down or up since the last poll. Out of the foreground every
+    // key is let go (the window has lost the focus).
+    using Changed = std::function<void(TPadKey key, bool down)>;
+    void Poll(bool foreground, const Changed& changed);
+    size_t Count() const { return pads_.size(); }
+
+private:
+    struct Pad {
+        _SDL_GameController* controller;
+        int32_t instance;
+    };
+    void Open(int deviceIndex);
+    void TakeDeviceEvents();
+    uint32_t Held(const Pad& pad) const;
+
+    std::vector<Pad> pads_;
+    uint32_t held_ = 0; // one bit per TPadKey
+    int32_t deadZone_ = 30;
+    bool up_ = false;
+};
