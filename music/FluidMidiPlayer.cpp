@@ -142,14 +142,14 @@ void TFluidMidiPlayer::Play() {
 }
 
 void TFluidMidiPlayer::Stop() {
-    RequireOpen();
+    if (!open_) return;
     std::lock_guard<std::mutex> lock(mixer_->Mutex());
     fluid_player_stop(player_);
     fluid_synth_all_sounds_off(synth_, -1);
 }
 
 void TFluidMidiPlayer::SetPosition(int32_t ticks) {
-    RequireOpen();
+    if (!open_) return;
     std::lock_guard<std::mutex> lock(mixer_->Mutex());
     NewPlayer();
     if (ticks > 0) fluid_player_seek(player_, ticks);
