@@ -109,6 +109,9 @@ bool MainWindow::FormCreate() {
         screen_->Loaded();
         MakeMusicAndCommands();
     });
+    // After a failed start-up the window stays open without a game: its exit, help and
+    // version items still work (the BGM menu has no music to command).
+    if (!created_ && !commands_) commands_ = std::make_unique<TMenuCommands>(*form_);
     SyncMenus();
     SyncLifeBar();
     return created_;
