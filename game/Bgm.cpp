@@ -6,13 +6,24 @@
 #include "game/Unit1.h"
 #include "music/BgmSettings.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
 
 const char* const NoPlayableTrack = "再生できる曲がないため、「夕焼けの帰り道」に切り替えます。";
 
+// A notice of what could not be played lists a few tracks, then how many more.
+constexpr size_t ReportedTracks = 5;
+
 void AddReportLine(std::string& report, const std::string& line) {
+    const size_t lines =
+        report.empty() ? 0 : static_cast<size_t>(std::count(report.begin(), report.end(), '\r')) + 1;
+    if (lines == ReportedTracks && line != NoPlayableTrack) {
+        report += "\r…";
+        return;
+    }
+    if (lines > ReportedTracks && line != NoPlayableTrack) return;
     if (!report.empty()) report += "\r";
     report += line;
 }

@@ -140,7 +140,7 @@ void TBgm::TakeRandomFolder(const std::string& folder) {
 // over a large tree; from the menu the message on screen counts the tracks found.
 bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list, bool onScreen) {
     Scanning_ = true;
-    LastScanShown_ = Form.Clock.Now();
+    LastScanShown_ = Form.Clock.Now() - 100; // the first progress shows the count at once
     const bool complete = ScanMusicFolder(folder, list, [&](size_t, size_t found) {
         if (onScreen && Elapsed(Form.Clock.Now(), LastScanShown_, 100)) {
             ShowScreenMessage(std::string(RandomSettingUp) + " " + std::to_string(found) + "曲");

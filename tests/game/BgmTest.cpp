@@ -102,6 +102,33 @@ TEST_F(MusicTest, AOneFileFolderIsRecordedAsAChosenFile) {
     EXPECT_TRUE(next.form.MainMenu1.Select.Checked());
 }
 
+// A large folder: the window handles its events during the scan and the message on the
+// screen counts the tracks found so far.
+TEST_F(MusicTest, ALargeFolderShowsHowManyTracksTheScanHasFound) {
+    StartMusic();
+    for (int i = 0; i < 2 * static_cast<int>(ScanProgressEvery); ++i) {
+        const std::string file = dir.Write("big/" + std::to_string(i) + (i < 300 ? ".mp3" : ".txt"), "");
+        if (i < 300) mp3.playTimes[file] = 5;
+    }
+    host.folderAnswers.push_back(dir.File("big"));
+    // Time passes while the window handles its events.
+    std::function<void()> passing = [&] {
+        clock.Advance(60);
+        host.onProcessMessages = passing;
+    };
+    host.onProcessMessages = passing;
+    const int before = host.processCalls;
+    const int frames = Frames();
+    commands.Click("R1");
+    EXPECT_GE(host.processCalls - before, 3) << "events handled during the scan";
+    EXPECT_EQ(Text(TStatusText::Message).rfind("ランダムＢＧＭの設定中... ", 0), 0u);
+    EXPECT_NE(Text(TStatusText::Message).find("曲"), std::string::npos);
+    EXPECT_GE(Frames() - frames, 3) << "the message, the count, and the message gone";
+    EXPECT_EQ(bgm.Pool.PoolCount(), 300);
+    EXPECT_TRUE(form.ClearMessage.empty());
+    host.onProcessMessages = nullptr;
+}
+
 TEST_F(MusicTest, AnEmptyFolderKeepsTheCurrentTrack) {
     StartMusic();
     TakeCalls();
