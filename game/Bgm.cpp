@@ -13,7 +13,7 @@ namespace {
 
 const char* const NoPlayableTrack = "再生できる曲がないため、「夕焼けの帰り道」に切り替えます。";
 
-// A notice of what could not be played lists a few tracks, then how many more.
+// A notice of what could not be played lists its first five tracks, then an ellipsis.
 constexpr size_t ReportedTracks = 5;
 
 void AddReportLine(std::string& report, const std::string& line) {
@@ -68,8 +68,8 @@ void TBgm::StartBgm() {
     // Marked done before any track is opened: a track that cannot be opened is reported
     // once instead of on every tick.
     BgmInitDone_ = true;
-    if (Closed_) return; // the window closed while the folder was scanned
     Form.Host.ProcessMessages();
+    if (Closed_) return; // the window closed meanwhile (during the folder scan, say)
     Midi.Close();
     // A MIDI file that cannot be opened is left (reported once) for another pool track
     // or the built-in one, so that the settings do not keep it for the next start.
