@@ -144,6 +144,9 @@ bool MainWindow::FormCreate() {
         pause_->SetEnabled(ReadPauseOnFocusLoss(form_->UserFileToRead("Settei.ini")));
         gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
     });
+    // After a failed start-up the window stays open without a game: its exit, help and
+    // version items still work (the BGM menu has no music to command).
+    if (!created_ && !commands_) commands_ = std::make_unique<TMenuCommands>(*form_);
     SyncMenus();
     SyncLifeBar();
     return created_;

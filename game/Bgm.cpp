@@ -6,12 +6,26 @@
 #include "game/Unit1.h"
 #include "music/BgmSettings.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
 
-bool IsMp3Name(const std::string& path) {
-    return IsMusicFile(path) && !IsMidiFile(path);
+const char* const NoPlayableTrack = "再生できる曲がないため、「夕焼けの帰り道」に切り替えます。";
+
+// A notice of what could not be played lists its first five tracks, then an ellipsis.
+constexpr size_t ReportedTracks = 5;
+
+void AddReportLine(std::string& report, const std::string& line) {
+    const size_t lines =
+        report.empty() ? 0 : static_cast<size_t>(std::count(report.begin(), report.end(), '\r')) + 1;
+    if (lines == ReportedTracks && line != NoPlayableTrack) {
+        report += "\r…";
+        return;
+    }
+    if (lines > ReportedTracks && line != NoPlayableTrack) return;
+    if (!report.empty()) report += "\r";
+    report += line;
 }
 
 bool IsFolder(const std::string& path) {
@@ -51,27 +65,31 @@ void TBgm::StartBgm() {
     } else {
         StartRandomFromSettings();
     }
-    Form.Host.ProcessMessages();
     // Marked done before any track is opened: a track that cannot be opened is reported
     // once instead of on every tick.
     BgmInitDone_ = true;
+    Form.Host.ProcessMessages();
+    if (Closed_) return; // the window closed meanwhile (during the folder scan, say)
     Midi.Close();
-    if (IsMidiFile(BgmFile)) {
+    // A MIDI file that cannot be opened is left (reported once) for another pool track
+    // or the built-in one, so that the settings do not keep it for the next start.
+    std::string report;
+    while (IsMidiFile(BgmFile)) {
         Midi.SetFileName(BgmFile);
         try {
             Midi.Open();
-        } catch (...) {
-            Mp3.vbmp3_init();
-            throw;
+            break;
+        } catch (const EMCIDeviceError& e) {
+            AddReportLine(report, e.Message());
+            LeaveFailedTrack(report);
         }
     }
     Mp3.vbmp3_init();
+    Report(report);
     if (!BgmOn)
         SetPlayChecks(false);
-    else if (IsMidiFile(BgmFile))
-        PlayMidi();
-    else if (IsMp3Name(BgmFile))
-        PlayMp3();
+    else if (IsMusicFile(BgmFile))
+        StartTrack();
 }
 
 void TBgm::ReadSettings() {
@@ -91,7 +109,7 @@ void TBgm::StartRandomFromSettings() {
     }
     Form.Host.ProcessMessages();
     std::vector<std::string> list;
-    ScanMusicFolder(MusicFolder, list);
+    if (!ScanFolder(MusicFolder, list, false)) return;
     if (list.empty()) {
         FallBackToBuiltIn();
         return;
@@ -107,11 +125,16 @@ void TBgm::FallBackToBuiltIn() {
     SetSourceChecks(true, false, false);
 }
 
-void TBgm::PlayMp3() {
+bool TBgm::PlayMp3() {
+    return StartMp3(BgmFile);
+}
+
+bool TBgm::StartMp3(const std::string& file) {
     Mp3.vbmp3_close();
-    Mp3.vbmp3_open(Form.BoardClear ? JingleFile : BgmFile, &Mp3Info_);
+    const bool opened = Mp3.vbmp3_open(file, &Mp3Info_);
     Mp3.vbmp3_play();
     Mp3StartTime = Form.MusicClock().Now();
+    return opened;
 }
 
 void TBgm::PlayMidi() {
@@ -122,11 +145,55 @@ void TBgm::PlayMidi() {
     MidiPollCount = 0;
 }
 
-void TBgm::PlayByType() {
-    if (IsMidiFile(BgmFile))
-        PlayMidi();
-    else
-        PlayMp3();
+// Starts BgmFile by its type. A track that cannot be opened is reported once and left:
+// random play goes on with another track of the pool, anything else (or a pool with no
+// playable track left) with the built-in track.
+void TBgm::StartTrack() {
+    std::string report;
+    std::string failure;
+    while (!TryStart(failure)) {
+        AddReportLine(report, failure);
+        if (!LeaveFailedTrack(report)) {
+            PlayMp3();
+            break;
+        }
+    }
+    Report(report);
+}
+
+// One try; a single MP3 that cannot be opened is tried again once its time is up.
+bool TBgm::TryStart(std::string& failure) {
+    if (IsMidiFile(BgmFile)) {
+        try {
+            PlayMidi();
+            return true;
+        } catch (const EMCIDeviceError& e) {
+            failure = e.Message();
+            return false;
+        }
+    }
+    if (PlayMp3() || !RandomMode) return true;
+    failure = BgmFile + " を再生できません";
+    return false;
+}
+
+// True when another track of the pool is to be tried; else the built-in track is taken.
+bool TBgm::LeaveFailedTrack(std::string& report) {
+    const bool pooled = (RandomMode || Form.MainMenu1.R1.Checked()) && Pool.Remove(BgmFile);
+    if (pooled && Pool.PoolCount() > 0) {
+        RandomMode = Pool.PoolCount() >= 2;
+        PickRandomTrack();
+        SetCaptionsRandom();
+        return true;
+    }
+    if (pooled) AddReportLine(report, NoPlayableTrack);
+    FallBackToBuiltIn();
+    SetCaptionsBuiltIn();
+    return false;
+}
+
+void TBgm::Report(const std::string& report) {
+    if (!report.empty()) Form.Host.ShowMessage(report);
 }
 
 void TBgm::CheckBgmEnd(bool boardClear) {
@@ -143,9 +210,8 @@ void TBgm::CheckMidiEnd() {
     const TMPModes mode = Midi.Mode();
     if (mode == TMPModes::mpPlaying) return;
     if (mode == TMPModes::mpNotReady) {
-        // The track could not be opened (already reported): random play goes on with
-        // another track; a single track is not tried again on every poll.
-        if (RandomMode) NextRandomTrack();
+        // Nothing open: start the track (or what takes its place) again.
+        StartTrack();
         return;
     }
     if (!RandomMode) {
@@ -156,7 +222,7 @@ void TBgm::CheckMidiEnd() {
     }
     Midi.Stop();
     Midi.Close();
-    NextRandomTrack();
+    SwitchRandomTrack();
 }
 
 void TBgm::CheckMp3End() {
@@ -168,13 +234,17 @@ void TBgm::CheckMp3End() {
         return;
     }
     Mp3.vbmp3_close();
-    NextRandomTrack();
+    SwitchRandomTrack();
 }
 
-void TBgm::NextRandomTrack() {
-    BgmFile = Pool.PickNext(Form.Random);
-    PlayByType();
+void TBgm::PickRandomTrack() {
+    BgmFile = Pool.PickRandomTrack(Form.Random);
+}
+
+void TBgm::SwitchRandomTrack() {
+    PickRandomTrack();
     SetCaptionsRandom();
+    StartTrack();
 }
 
 void TBgm::PlayJingle(int32_t foodsCountBefore) {
@@ -186,15 +256,12 @@ void TBgm::PlayJingle(int32_t foodsCountBefore) {
             Mp3.vbmp3_stop();
     }
     JingleFile = DataPath(Form.ExeDir, foodsCountBefore >= 29 ? "Data\\GameClear.mp3" : "Data\\Clear.mp3");
-    PlayMp3();
+    StartMp3(JingleFile);
 }
 
 void TBgm::RestartBgmAfterBoard(int32_t foodsCount) {
     if (foodsCount % 10 != 0) return;
     Mp3.vbmp3_stop();
-    if (!BgmOn) return;
-    if (IsMp3Name(BgmFile))
-        PlayMp3();
-    else
-        PlayMidi();
+    // The track comes back the way it played before the jingle: MIDI only for ".mid".
+    if (BgmOn) StartTrack();
 }

@@ -39,8 +39,14 @@ public:
     // Writes Music, Random, MusicName and MusicFolda; raises "<path> に書き込めません".
     void SaveBgmSettings();
 
-    void PlayMp3();
+    // Starts BgmFile as MP3 from its beginning; whether the library could open it.
+    bool PlayMp3();
+    // Starts BgmFile as MIDI from its beginning; raises EMCIDeviceError when the player
+    // cannot open it.
     void PlayMidi();
+    // BgmFile := a random not-yet-played entry of the pool (a new cycle begins when every
+    // entry has been played).
+    void PickRandomTrack();
     // The scanned list becomes the pool; random play needs two tracks or more.
     void BuildRandomPool(const std::vector<std::string>& list);
 
@@ -62,10 +68,16 @@ private:
     void StartRandomFromSettings();
     void FallBackToBuiltIn();
     void StopCurrentTrack();
-    void PlayByType();
+    void SilenceJingle();
+    bool StartMp3(const std::string& file);
+    void StartTrack();
+    bool TryStart(std::string& failure);
+    bool LeaveFailedTrack(std::string& report);
+    void Report(const std::string& report);
     void CheckMidiEnd();
     void CheckMp3End();
-    void NextRandomTrack();
+    void SwitchRandomTrack();
+    bool ScanFolder(const std::string& folder, std::vector<std::string>& list, bool onScreen);
     void SetSourceChecks(bool yuyake, bool select, bool random);
     void SetPlayChecks(bool on);
     void SetCaptionsBuiltIn();
@@ -78,4 +90,7 @@ private:
     IMp3Library& Mp3;
     IMidiPlayer& Midi;
     bool BgmInitDone_ = false;
+    bool Scanning_ = false; // a folder scan lets window messages through: no BGM command then
+    bool Closed_ = false;   // FormClose has run: a scan still going ends, nothing starts
+    uint32_t LastScanShown_ = 0;
 };

@@ -1,4 +1,5 @@
 // The BGM menu commands, their check marks and captions, and the music's part of closing.
+#include "base/Clock.h"
 #include "base/Exception.h"
 #include "base/Paths.h"
 #include "game/Bgm.h"
@@ -25,20 +26,21 @@ void TBgm::BuildRandomPool(const std::vector<std::string>& list) {
 }
 
 void TBgm::PlayClick() {
-    if (Form.MainMenu1.Play.Checked()) return;
+    if (Scanning_ || Form.MainMenu1.Play.Checked()) return;
     SetPlayChecks(true);
-    if (IsMidiFile(BgmFile)) {
+    BgmOn = true;
+    SilenceJingle();
+    if (IsMidiFile(BgmFile) && Midi.Mode() != TMPModes::mpNotReady) {
         Midi.SetPosition(0);
         Midi.Play();
         MidiPollCount = 0;
     } else {
-        PlayMp3();
+        StartTrack();
     }
-    BgmOn = true;
 }
 
 void TBgm::StopClick() {
-    if (Form.MainMenu1.Stop.Checked()) return;
+    if (Scanning_ || Form.MainMenu1.Stop.Checked()) return;
     SetPlayChecks(false);
     if (IsMidiFile(BgmFile))
         Midi.Stop();
@@ -48,6 +50,7 @@ void TBgm::StopClick() {
 }
 
 void TBgm::StopCurrentTrack() {
+    SilenceJingle();
     if (IsMidiFile(BgmFile)) {
         if (BgmOn) Midi.Stop();
         Midi.Close();
@@ -57,17 +60,25 @@ void TBgm::StopCurrentTrack() {
     }
 }
 
+// While a board is clear its jingle may sound in the MP3 library beside a MIDI track: a
+// command that starts the music silences it first, so that only the chosen track sounds.
+void TBgm::SilenceJingle() {
+    if (!Form.BoardClear || !IsMidiFile(BgmFile)) return;
+    Mp3.vbmp3_stop();
+    Mp3.vbmp3_close();
+}
+
 void TBgm::YuyakeClick() {
-    if (Form.MainMenu1.Yuyake.Checked()) return;
+    if (Scanning_ || Form.MainMenu1.Yuyake.Checked()) return;
     Form.Host.ProcessMessages();
     StopCurrentTrack();
     BgmFile = BuiltInTrack();
     RandomMode = false;
-    PlayMp3();
     BgmOn = true;
     SetSourceChecks(true, false, false);
     SetPlayChecks(true);
     SetCaptionsBuiltIn();
+    PlayMp3();
 }
 
 void TBgm::SelectClick() {
@@ -75,19 +86,20 @@ void TBgm::SelectClick() {
     options.Title = "BGMの指定";
     options.Filter = "mp3ファイル; midiファイル|*.mp3; *.mid";
     std::string chosen;
-    if (!Form.Host.OpenFile(options, chosen)) return;
+    if (Scanning_ || !Form.Host.OpenFile(options, chosen)) return;
     Form.Host.ProcessMessages();
     StopCurrentTrack();
     BgmFile = chosen;
     RandomMode = false;
-    PlayByType();
     BgmOn = true;
     SetSourceChecks(false, true, false);
     SetPlayChecks(true);
     SetCaptionsChosen();
+    StartTrack();
 }
 
 void TBgm::R1Click() {
+    if (Scanning_) return;
     ShowScreenMessage(RandomSettingUp);
     try {
         std::string folder;
@@ -102,13 +114,14 @@ void TBgm::R1Click() {
 void TBgm::TakeRandomFolder(const std::string& folder) {
     std::vector<std::string> list;
     Form.Host.ProcessMessages();
-    ScanMusicFolder(folder, list);
+    if (!ScanFolder(folder, list, true)) return;
     if (list.empty()) {
         Form.Host.ShowMessage(EmptyFolder);
         return;
     }
     MusicFolder = folder;
     BuildRandomPool(list);
+    SilenceJingle();
     if (IsMidiFile(BgmFile)) {
         if (BgmOn) Midi.Stop();
         Midi.Close();
@@ -116,11 +129,28 @@ void TBgm::TakeRandomFolder(const std::string& folder) {
         Mp3.vbmp3_close();
     }
     BgmFile = Pool.PickFirst(Form.Random);
-    PlayByType();
     BgmOn = true;
     SetSourceChecks(false, false, true);
     SetPlayChecks(true);
     SetCaptionsRandom();
+    StartTrack();
+}
+
+// The scan lets window messages through now and then, so that the window stays alive
+// over a large tree; from the menu the message on screen counts the tracks found.
+bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list, bool onScreen) {
+    Scanning_ = true;
+    LastScanShown_ = Form.Clock.Now() - 100; // the first progress shows the count at once
+    const bool complete = ScanMusicFolder(folder, list, [&](size_t, size_t found) {
+        if (onScreen && Elapsed(Form.Clock.Now(), LastScanShown_, 100)) {
+            ShowScreenMessage(std::string(RandomSettingUp) + " " + std::to_string(found) + "曲");
+            LastScanShown_ = Form.Clock.Now();
+        }
+        Form.Host.ProcessMessages();
+        return !Closed_;
+    });
+    Scanning_ = false;
+    return complete && !Closed_;
 }
 
 void TBgm::SaveBgmSettings() {
@@ -128,6 +158,7 @@ void TBgm::SaveBgmSettings() {
 }
 
 void TBgm::FormClose() {
+    Closed_ = true;
     // Before the deferred set-up nothing was read: writing then would wipe the settings.
     if (BgmInitDone_) {
         try {
@@ -137,11 +168,7 @@ void TBgm::FormClose() {
         }
     }
     if (IsMidiFile(BgmFile)) {
-        try {
-            if (BgmOn) Midi.Stop();
-        } catch (const EMCIDeviceError&) {
-            // Nothing was open: there is nothing to stop while closing.
-        }
+        if (BgmOn) Midi.Stop();
         Midi.Close();
     }
     Mp3.vbmp3_stop();

@@ -6,6 +6,7 @@
 #include "game/Bgm.h"
 #include "game/Unit1.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -16,25 +17,33 @@ const char* const ResumeQuestion = "前回の続きからゲームを始めま�
 
 } // namespace
 
-TMenuCommands::TMenuCommands(TForm1& form, TBgm& bgm) : Form(form), Bgm(bgm) {
+TMenuCommands::TMenuCommands(TForm1& form, TBgm& bgm) : Form(form), Bgm(&bgm) {
     Form.SetResumeHandler([this] { ResumeStep(); });
+}
+
+TMenuCommands::TMenuCommands(TForm1& form) : Form(form), Bgm(nullptr) {
+    Form.SetResumeHandler([this] { ResumeStep(); });
+    Form.MainMenu1.BGMB1.SetEnabled(false);
 }
 
 bool TMenuCommands::Click(const std::string& itemName) {
     const std::map<std::string, std::function<void()>> commands = {
         {"Save", [this] { SaveClick(); }},
         {"E1", [this] { E1Click(); }},
-        {"Play", [this] { Bgm.PlayClick(); }},
-        {"Stop", [this] { Bgm.StopClick(); }},
-        {"Yuyake", [this] { Bgm.YuyakeClick(); }},
-        {"Select", [this] { Bgm.SelectClick(); }},
-        {"R1", [this] { Bgm.R1Click(); }},
+        {"Play", [this] { Bgm->PlayClick(); }},
+        {"Stop", [this] { Bgm->StopClick(); }},
+        {"Yuyake", [this] { Bgm->YuyakeClick(); }},
+        {"Select", [this] { Bgm->SelectClick(); }},
+        {"R1", [this] { Bgm->R1Click(); }},
         {"H2", [this] { H2Click(); }},
         {"V1", [this] { V1Click(); }},
     };
     const auto command = commands.find(itemName);
     TMenuItem* item = Form.MainMenu1.Find(itemName);
     if (command == commands.end() || !item || !item->Enabled()) return false;
+    if (!Bgm && Form.MainMenu1.BGMB1.Items().end() !=
+                    std::find(Form.MainMenu1.BGMB1.Items().begin(), Form.MainMenu1.BGMB1.Items().end(), item))
+        return false;
     for (TMenuItem* menu : Form.MainMenu1.TopItems()) {
         for (TMenuItem* child : menu->Items())
             if (child == item && !menu->Enabled()) return false;
@@ -90,7 +99,7 @@ bool TMenuCommands::FormCloseQuery() {
 }
 
 void TMenuCommands::FormClose() {
-    Bgm.FormClose();
+    if (Bgm) Bgm->FormClose();
 }
 
 void TMenuCommands::ResumeStep() {

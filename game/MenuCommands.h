@@ -11,6 +11,9 @@ class TMenuCommands {
 public:
     // Installs the resume question as the form's resume handler.
     TMenuCommands(TForm1& form, TBgm& bgm);
+    // Without music (a start-up that failed before the music was made): the game and
+    // help menus work, the BGM commands are disabled.
+    explicit TMenuCommands(TForm1& form);
 
     // A click on the item with this designer name ("Save", "E1", "Play", ...). Ignored
     // (false) when the item or its menu is disabled, or when the item has no command.
@@ -35,5 +38,5 @@ private:
     bool TrySave();
 
     TForm1& Form;
-    TBgm& Bgm;
+    TBgm* Bgm;
 };

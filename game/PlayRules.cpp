@@ -16,23 +16,26 @@ const char* const GameClearMessage = "おめでとうございます。Enterキ�
 
 } // namespace
 
+// The four directions in a fixed order, each on its own, so that several held arrows
+// make several moves in one step. A board ends in exactly one way: once a move has
+// ended play (a fall started), no further direction of the step is handled.
 bool TForm1::MoveStep() {
     if (Hamster.Col < XLineCount - 2 && Components.ButtonDown(3)) {
         if (Hamster.Dir == DirLeft) Hamster.Dir = DirRight;
         ++Hamster.Col;
         if (AfterMove()) return true;
     }
-    if (Hamster.Col > 0 && Components.ButtonDown(2)) {
+    if (Hamster.Active && Hamster.Col > 0 && Components.ButtonDown(2)) {
         if (Hamster.Dir == DirRight) Hamster.Dir = DirLeft;
         --Hamster.Col;
         if (AfterMove()) return true;
     }
-    if (Hamster.Row < YLineCount - 2 && Components.ButtonDown(1)) {
+    if (Hamster.Active && Hamster.Row < YLineCount - 2 && Components.ButtonDown(1)) {
         if (Hamster.Dir == DirUp) Hamster.Dir = DirDown;
         ++Hamster.Row;
         if (AfterMove()) return true;
     }
-    if (Hamster.Row > 0 && Components.ButtonDown(0)) {
+    if (Hamster.Active && Hamster.Row > 0 && Components.ButtonDown(0)) {
         if (Hamster.Dir == DirDown) Hamster.Dir = DirUp;
         --Hamster.Row;
         if (AfterMove()) return true;

@@ -41,6 +41,9 @@ bool TForm1::CanOfferResume() const {
 
 void TForm1::RestoreSavedGame() {
     if (!SaveImage.RestoreTo(*this)) return;
+    // The game never saves a board in play (closing stops it first); a hand-made file that
+    // says so still waits for Enter like every interrupted board.
+    Hamster.Active = false;
     Components.LoadPicture(TPicture::Food, FoodIsApple ? "apple.bmp" : "himawari_tane0.bmp");
     ShowLife(Life);
     for (int32_t n = 1; n <= 3; ++n) ShowRecordLine(n);

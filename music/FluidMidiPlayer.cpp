@@ -169,7 +169,7 @@ void TFluidMidiPlayer::Play() {
 }
 
 void TFluidMidiPlayer::Stop() {
-    RequireOpen();
+    if (!open_) return;
     auto lock = voice_->LockSource();
     fluid_player_stop(player_);
     fluid_synth_all_sounds_off(synth_, -1);
@@ -177,7 +177,7 @@ void TFluidMidiPlayer::Stop() {
 }
 
 void TFluidMidiPlayer::SetPosition(int32_t ticks) {
-    RequireOpen();
+    if (!open_) return;
     auto lock = voice_->LockSource();
     NewPlayer();
     if (ticks > 0) fluid_player_seek(player_, ticks);

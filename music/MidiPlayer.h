@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// Raised for a file that cannot be opened, and for play, stop or seek while nothing
-// is open ("MCI デバイスがありません").
+// Raised for a file that cannot be opened, and for play while nothing is open
+// ("MCI デバイスがありません").
 class EMCIDeviceError : public Exception {
 public:
     using Exception::Exception;
@@ -28,9 +28,10 @@ public:
     virtual void Close() = 0;
     // Plays from the current position and returns at once.
     virtual void Play() = 0;
+    // Stops playing; does nothing while nothing is open.
     virtual void Stop() = 0;
     // Moves to a position in MIDI ticks (0: the beginning). Like the control's seek,
-    // it stops playing; Play goes on from there.
+    // it stops playing; Play goes on from there. Does nothing while nothing is open.
     virtual void SetPosition(int32_t ticks) = 0;
     // mpNotReady when nothing is open, mpPlaying while it plays, else mpStopped.
     virtual TMPModes Mode() = 0;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -19,20 +22,49 @@ std::string LowerExt(const std::string& path) {
     return ext;
 }
 
-void ScanInto(const fs::path& folder, const std::string& prefix, std::vector<std::string>& list) {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec) return;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (it->is_directory(typeError))
-            ScanInto(it->path(), prefix + name + "/", list);
-        else if (IsMusicFile(name))
-            list.push_back(prefix + name);
-        if (ec) return;
+struct FolderId {
+    dev_t Device;
+    ino_t Inode;
+    bool operator<(const FolderId& o) const {
+        return Device != o.Device ? Device < o.Device : Inode < o.Inode;
     }
-}
+};
+
+class Scanner {
+public:
+    Scanner(std::vector<std::string>& list, const TScanProgress& progress)
+        : list_(list), progress_(progress) {}
+
+    // False once the progress asked to stop.
+    bool Scan(const fs::path& folder, const std::string& prefix) {
+        struct stat st {};
+        // stat follows links: a link to a folder is that folder, entered once only.
+        if (::stat(folder.c_str(), &st) != 0 || !visited_.insert(FolderId{st.st_dev, st.st_ino}).second)
+            return true;
+        std::error_code ec;
+        fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+        if (ec) return true;
+        for (; it != fs::directory_iterator(); it.increment(ec)) {
+            if (++entries_ % ScanProgressEvery == 0 && progress_ && !progress_(entries_, list_.size()))
+                return false;
+            const std::string name = it->path().filename().string();
+            std::error_code typeError;
+            if (it->is_directory(typeError)) {
+                if (!Scan(it->path(), prefix + name + "/")) return false;
+            } else if (IsMusicFile(name)) {
+                list_.push_back(prefix + name);
+            }
+            if (ec) return true;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::string>& list_;
+    const TScanProgress& progress_;
+    std::set<FolderId> visited_;
+    size_t entries_ = 0;
+};
 
 } // namespace
 
@@ -45,11 +77,13 @@ bool IsMusicFile(const std::string& path) {
     return ext == ".mid" || ext == ".mp3";
 }
 
-void ScanMusicFolder(const std::string& folder, std::vector<std::string>& list) {
-    if (folder.empty()) return;
+bool ScanMusicFolder(const std::string& folder, std::vector<std::string>& list,
+                     const TScanProgress& progress) {
+    if (folder.empty()) return true;
     std::string prefix = folder;
     if (prefix.back() != '/') prefix += '/';
-    ScanInto(fs::path(folder), prefix, list);
+    Scanner scanner(list, progress);
+    return scanner.Scan(fs::path(folder), prefix);
 }
 
 void TTrackPool::Build(const std::vector<std::string>& list) {
@@ -65,7 +99,7 @@ const std::string& TTrackPool::PickFirst(TRandom& random) {
     return RandomPool[k];
 }
 
-const std::string& TTrackPool::PickNext(TRandom& random) {
+const std::string& TTrackPool::PickRandomTrack(TRandom& random) {
     if (RandomPool.empty()) throw std::logic_error("no track to pick");
     if (PlayedCount_ >= PoolCount()) {
         PlayedFlags.assign(RandomPool.size(), false);
@@ -78,4 +112,14 @@ const std::string& TTrackPool::PickNext(TRandom& random) {
     PlayedFlags[k] = true;
     ++PlayedCount_;
     return RandomPool[k];
+}
+
+bool TTrackPool::Remove(const std::string& track) {
+    const auto it = std::find(RandomPool.begin(), RandomPool.end(), track);
+    if (it == RandomPool.end()) return false;
+    const auto k = static_cast<size_t>(it - RandomPool.begin());
+    if (PlayedFlags[k]) --PlayedCount_;
+    RandomPool.erase(it);
+    PlayedFlags.erase(PlayedFlags.begin() + static_cast<std::ptrdiff_t>(k));
+    return true;
 }

@@ -241,3 +241,29 @@ TEST_F(Menus, ExitBetweenBoardsAsksToSave) {
     EXPECT_FALSE(fs::exists(dir.File("Data/record.dat")));
     EXPECT_TRUE(fs::exists(dir.File("Data/Settei.ini")));
 }
+
+// A start-up that fails (the background picture is missing) shows its error and leaves
+// the window open without a game; its help and exit items still work, and exit ends the
+// program with status 0.
+TEST_F(Menus, AfterAFailedStartUpHelpAndExitStillWork) {
+    fs::remove(dir.File("Data/haikei.jpg"));
+    Launch(); // the error box comes first
+    const unsigned long box = window;
+    Focus(box);
+    Key("Return");
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto windows = GameWindows();
+            return windows.size() == 1 && windows.front() != box;
+        },
+        10s))
+        << "the window did not open after the error";
+    window = GameWindows().front();
+    FocusGame();
+    ASSERT_TRUE(MenuItem('h', 'h'));
+    ASSERT_TRUE(WaitUntil([this] { return !Opened().empty(); }, 5s)) << "help opened nothing";
+    EXPECT_EQ(Opened(), "file://" + dir.File("作品について.txt"));
+    FocusGame();
+    ASSERT_TRUE(MenuItem('g', 'e'));
+    EXPECT_EQ(WaitExit(10s), 0) << "Exit did not end the program";
+}

@@ -1,5 +1,7 @@
 #include "MusicFixture.h"
+#include "music/FluidMidiPlayer.h"
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -98,6 +100,33 @@ TEST_F(MusicTest, AOneFileFolderIsRecordedAsAChosenFile) {
     EXPECT_EQ(next.bgm.BgmFile, only);
     EXPECT_FALSE(next.bgm.RandomMode);
     EXPECT_TRUE(next.form.MainMenu1.Select.Checked());
+}
+
+// A large folder: the window handles its events during the scan and the message on the
+// screen counts the tracks found so far.
+TEST_F(MusicTest, ALargeFolderShowsHowManyTracksTheScanHasFound) {
+    StartMusic();
+    for (int i = 0; i <= static_cast<int>(ScanProgressEvery); ++i) {
+        const std::string file = dir.Write("big/" + std::to_string(i) + (i < 300 ? ".mp3" : ".txt"), "");
+        if (i < 300) mp3.playTimes[file] = 5;
+    }
+    host.folderAnswers.push_back(dir.File("big"));
+    // Time passes while the window handles its events.
+    std::function<void()> passing = [&] {
+        clock.Advance(60);
+        host.onProcessMessages = passing;
+    };
+    host.onProcessMessages = passing;
+    const int before = host.processCalls;
+    const int frames = Frames();
+    commands.Click("R1");
+    EXPECT_GE(host.processCalls - before, 3) << "events handled during the scan";
+    EXPECT_EQ(Text(TStatusText::Message).rfind("ランダムＢＧＭの設定中... ", 0), 0u);
+    EXPECT_NE(Text(TStatusText::Message).find("曲"), std::string::npos);
+    EXPECT_GE(Frames() - frames, 3) << "the message, the count, and the message gone";
+    EXPECT_EQ(bgm.Pool.PoolCount(), 300);
+    EXPECT_TRUE(form.ClearMessage.empty());
+    host.onProcessMessages = nullptr;
 }
 
 TEST_F(MusicTest, AnEmptyFolderKeepsTheCurrentTrack) {
@@ -222,11 +251,16 @@ TEST_F(MusicTest, FilesOfOtherKindsPlayAsMp3ButStartNothing) {
     commands.Click("Stop");
     commands.Click("Play");
     EXPECT_EQ(Opened(), (Calls{odd, odd}));
-    // Leaving a jingle's board it is handed to the MIDI player, which cannot open it.
+    // Leaving a jingle's board it comes back the way it played before: as MP3.
     form.BoardClear = true;
     bgm.PlayJingle(9);
     form.BoardClear = false;
-    EXPECT_THROW(bgm.RestartBgmAfterBoard(10), EMCIDeviceError);
+    TakeCalls();
+    TakeMidiCalls();
+    EXPECT_NO_THROW(bgm.RestartBgmAfterBoard(10));
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "close", "open " + odd, "play"}));
+    EXPECT_TRUE(midi.calls.empty());
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(MusicTest, YuyakeAndSelectSwitchTracks) {
@@ -281,19 +315,142 @@ TEST_F(MusicTest, AnUnwritableSettingsFileIsReportedOnceAndClosingGoesOn) {
     EXPECT_EQ(mp3.calls, (Calls{"stop", "free"}));
 }
 
-TEST_F(MusicTest, AMidiFileThatCannotBeOpenedIsReportedOnce) {
+// A MIDI file that cannot be opened (damaged, no soundfont) is reported once and the
+// built-in track takes over, also in the settings; the BGM menu keeps working.
+TEST_F(MusicTest, AMidiFileThatCannotBeOpenedFallsBackToTheBuiltInTrack) {
     const std::string song = dir.Write("broken.mid", "");
+    const std::string failure = song + " を開けません: ファイルが見つかりません";
     Settings("[BGM]\nMusicName=" + song + "\n");
     Create();
     clock.Set(form.StartTime + 100);
-    EXPECT_THROW(Tick(), EMCIDeviceError);
-    EXPECT_TRUE(bgm.BgmInitDone()) << "the set-up is not run again on every tick";
-    EXPECT_EQ(mp3.calls, Calls{"init"}) << "the MP3 library is ready for the jingles";
-    TakeMidiCalls();
+    EXPECT_NO_THROW(Tick());
+    EXPECT_TRUE(bgm.BgmInitDone());
+    EXPECT_EQ(host.messages, Calls{failure});
+    EXPECT_EQ(bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_FALSE(form.MainMenu1.Select.Checked());
+    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play"}));
     for (int i = 0; i < 100; ++i) EXPECT_NO_THROW(bgm.CheckBgmEnd(false));
-    EXPECT_TRUE(midi.calls.empty()) << "nothing open: the single track is not retried";
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_NO_THROW(commands.Click("Stop"));
+    EXPECT_NO_THROW(commands.Click("Play"));
+    // Chosen again from the menu: reported again, and the built-in track plays on.
+    host.fileAnswers.push_back(song);
+    EXPECT_NO_THROW(commands.Click("Select"));
+    EXPECT_EQ(host.messages, (Calls{failure, failure}));
+    EXPECT_EQ(bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M)");
     commands.FormClose();
-    EXPECT_EQ(midi.calls, (Calls{"stop", "close"}));
+    NextRun next(dir.Dir());
+    next.StartUp();
+    EXPECT_EQ(next.bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(next.host.messages.empty()) << "the next start does not repeat it";
+}
+
+// Stopping a MIDI player that holds nothing does nothing: the stage's last food is
+// counted, play ends and the jingle plays.
+TEST_F(MusicTest, AStageEndsWhateverTheMidiPlayerHolds) {
+    TFluidMidiPlayer player(std::make_shared<TMixer>());
+    TBgm real(form, mp3, player);
+    form.SetMusic(&real);
+    Create();
+    clock.Set(form.StartTime + 100);
+    Tick();
+    PassStartup();
+    real.BgmFile = dir.Write("never-opened.mid", "");
+    TakeCalls();
+    EatFood(9);
+    EXPECT_FALSE(form.Hamster.Active);
+    EXPECT_EQ(form.FoodsCount, 10);
+    EXPECT_EQ(GetEntry(), "10get.bmp");
+    EXPECT_EQ(Opened(), Calls{Data("Clear.mp3")});
+    EXPECT_NO_THROW(real.StopClick());
+    form.SetMusic(&bgm);
+}
+
+// Random play over files that cannot be opened: each is reported once and left out of
+// the pool; when none is left the built-in track plays, with one notice.
+TEST_F(MusicTest, UnplayableRandomTracksAreLeftOutOfThePool) {
+    StartMusic();
+    const std::string good = dir.Write("mixed/good.mid", "");
+    std::vector<std::string> bad;
+    for (const char* name : {"bad1.mid", "bad2.mid", "bad3.mp3"})
+        bad.push_back(dir.Write(std::string("mixed/") + name, ""));
+    midi.playable = {good};
+    host.folderAnswers.push_back(dir.File("mixed"));
+    commands.Click("R1");
+    for (int i = 0; i < 400; ++i) {
+        midi.FinishTrack();
+        clock.Advance(25);
+        bgm.CheckBgmEnd(false);
+    }
+    EXPECT_EQ(bgm.BgmFile, good);
+    EXPECT_EQ(bgm.Pool.RandomPool, std::vector<std::string>{good});
+    EXPECT_FALSE(bgm.RandomMode);
+    std::vector<std::string> reported;
+    for (const std::string& m : host.messages)
+        for (const std::string& b : bad)
+            if (m.find(b) != std::string::npos) reported.push_back(b);
+    std::sort(reported.begin(), reported.end());
+    EXPECT_EQ(reported, bad) << "each reported once";
+    const size_t boxes = host.messages.size();
+
+    // The last one goes too: the built-in track, with one notice.
+    midi.playable.clear();
+    midi.Close();
+    for (int i = 0; i < 80; ++i) bgm.CheckBgmEnd(false);
+    ASSERT_EQ(host.messages.size(), boxes + 1);
+    EXPECT_EQ(host.messages.back(), good + " を開けません: ファイルが見つかりません\r"
+                                           "再生できる曲がないため、「夕焼けの帰り道」に切り替えます。");
+    EXPECT_EQ(bgm.BgmFile, BuiltIn());
+    EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
+    EXPECT_FALSE(form.MainMenu1.R1.Checked());
+    EXPECT_EQ(form.MainMenu1.R1.Caption(), "ランダムに(&R)");
+}
+
+// Between boards every BGM command starts the chosen track at once, also after a board
+// whose food played no jingle and after a stage whose jingle is still sounding.
+TEST_F(MusicTest, ChangingTheMusicBetweenBoardsPlaysTheChosenTrack) {
+    StartMusic();
+    PassStartup();
+    const std::string song = dir.Write("x.mp3", "");
+    const std::string tune = dir.Write("t.mid", "");
+    midi.playable = {tune};
+    mp3.playTimes[Data("Clear.mp3")] = 3;
+    EatFood(0); // no jingle yet
+    host.fileAnswers.push_back(song);
+    commands.Click("Select");
+    EXPECT_EQ(Opened().back(), song);
+    EatFood(9); // the stage jingle
+    EatFood(12);
+    TakeCalls();
+    commands.Click("Yuyake");
+    EXPECT_EQ(Opened(), Calls{BuiltIn()});
+    commands.Click("Stop");
+    commands.Click("Play");
+    EXPECT_EQ(Opened(), (Calls{BuiltIn(), BuiltIn()}));
+    host.fileAnswers.push_back(tune);
+    commands.Click("Select");
+    EXPECT_EQ(midi.calls.back(), "play");
+    EXPECT_EQ(Opened().size(), 2u);
+    for (const char* name : {"a.mp3", "b.mp3"}) mp3.playTimes[dir.Write(std::string("two/") + name, "")] = 5;
+    host.folderAnswers.push_back(dir.File("two"));
+    commands.Click("R1");
+    EXPECT_EQ(Opened().back(), bgm.BgmFile);
+    EXPECT_NE(Opened().back(), Data("Clear.mp3"));
+
+    // A MIDI track started while the stage jingle sounds silences the jingle.
+    host.fileAnswers.push_back(tune);
+    commands.Click("Select");
+    EatFood(19);
+    commands.Click("Stop");
+    EXPECT_TRUE(mp3.playing) << "the jingle plays with the music off";
+    TakeCalls();
+    commands.Click("Play");
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "close"}));
+    EXPECT_FALSE(mp3.playing);
+    EXPECT_EQ(midi.calls.back(), "play");
 }
 
 TEST_F(MusicTest, ARandomMidiTrackThatEndsMakesWayForTheOther) {

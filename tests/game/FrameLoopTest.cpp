@@ -241,3 +241,44 @@ TEST(ShippedData, TheGameStartsAndPlaysOnTheRealPicturesAndSounds) {
     }
     SetLayerLogFolders("");
 }
+
+// The millisecond clock wraps after about 49 days; a board played across the wrap
+// moves, steps its cats, counts its time and scores its food as any other.
+TEST_F(GameTest, PlayGoesOnAcrossTheWrapOfTheMillisecondClock) {
+    clock.Set(0xFFFFFFFFu - 2200);
+    Create();
+    PassStartup();
+    Enter();
+    SmallBoard();
+    FoodAt(0, 4);
+    AddCat(5, 4);
+    const uint32_t start = form.BoardStartTime;
+    ASSERT_GT(start, 0xFFFFFF00u);
+    Hold({Right});
+    for (int32_t col = 1; col <= 4; ++col) {
+        clock.Set(form.LastMoveTime + 75);
+        Tick();
+        EXPECT_EQ(form.Hamster.Col, col) << "one move per step";
+    }
+    ReleaseAll();
+    ASSERT_LT(clock.Now(), 1000u) << "the clock has wrapped";
+    EXPECT_LT(static_cast<uint32_t>(clock.Now() - start), 1000u);
+    EXPECT_EQ(Text(TStatusText::TimeValue).substr(0, 4), "000\"") << "under a second of play";
+
+    const uint32_t cats = form.CatMoveTime;
+    clock.Set(cats + 960); // the tick's frame comes before 1000 ms
+    Tick();
+    EXPECT_EQ(form.Cats[0].Col + form.Cats[0].Row, 9) << "no cat step before 1000 ms";
+    clock.Set(cats + 1000);
+    Tick();
+    EXPECT_EQ(form.Cats[0].Col + form.Cats[0].Row, 8) << "one cat step towards the hamster";
+    EXPECT_EQ(form.CatMoveTime - cats, 1000u);
+
+    FoodAt(4, 1);
+    clock.Set(form.LastMoveTime + 75);
+    const int32_t t = static_cast<int32_t>(clock.Now() - start);
+    Step({Down});
+    ASSERT_TRUE(form.BoardClear);
+    EXPECT_EQ(form.RecordTimes[0], t);
+    EXPECT_EQ(form.Score, 100 + (30000 - t) / 10);
+}

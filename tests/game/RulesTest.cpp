@@ -99,6 +99,35 @@ TEST_F(RulesTest, TheFallShrinksEvery200MsAndEndsTheBoardBelow10Pixels) {
     EXPECT_TRUE(form.Hamster.Active);
 }
 
+// A fall ends play: the next held direction of the same step is not handled, so neither
+// a losing bite nor the food can end the board a second time.
+TEST_F(RulesTest, AFallEndsTheStepBeforeABiteOrTheFood) {
+    SetBoard({20, 50, 100, 130, 620}, {20, 50, 100, 130, 420});
+    form.Life = 10;
+    AddCat(1, 1); // below the 50 x 30 cell the right move falls into
+    Step({Right, Down});
+    EXPECT_TRUE(form.Hamster.Falling);
+    EXPECT_FALSE(form.GameOver);
+    EXPECT_EQ(form.Hamster.Row, 0);
+    EXPECT_EQ(form.Life, 10);
+    EXPECT_EQ(TakeSounds(), std::vector<int32_t>{1});
+    while (!form.GameOver) {
+        clock.Advance(201);
+        ASSERT_TRUE(form.Hamster.Falling || form.GameOver);
+        form.UpdateFrameState();
+    }
+    Enter();
+    EXPECT_TRUE(form.Hamster.Active) << "the lost board is continued";
+
+    SetBoard({20, 50, 100, 130, 620}, {20, 50, 100, 130, 420});
+    const int32_t foods = form.FoodsCount;
+    FoodAt(1, 1);
+    Step({Right, Down});
+    EXPECT_TRUE(form.Hamster.Falling);
+    EXPECT_FALSE(form.BoardClear);
+    EXPECT_EQ(form.FoodsCount, foods);
+}
+
 TEST_F(RulesTest, TheFoodComesBeforeTheBite) {
     AddCat(1, 0);
     FoodAt(1, 0);

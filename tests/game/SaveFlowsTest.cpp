@@ -78,19 +78,30 @@ TEST_F(SaveFlowTest, ClosedMidBoardTheTimeGoesOnWhereItStopped) {
     EXPECT_TRUE(form.GameSaved);
     ASSERT_TRUE(std::filesystem::exists(RecordFile()));
 
-    NextRun next(dir.Dir());
-    next.host.answers = {true};
-    next.StartUp();
-    ASSERT_TRUE(next.form.ResumeWaiting);
-    EXPECT_FALSE(next.form.Hamster.Active);
-    next.Enter();
-    EXPECT_TRUE(next.form.Hamster.Active);
-    EXPECT_FALSE(next.form.ResumeWaiting);
-    EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(12345));
-    EXPECT_EQ(next.form.BoardStartTime, next.clock.Now() - 12345);
-    next.clock.Advance(1000);
-    next.Tick();
-    EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(13345));
+    // As written, and hand-made with the hamster's Active byte set: both wait for Enter.
+    for (const bool activeByte : {false, true}) {
+        if (activeByte) {
+            std::fstream file(RecordFile(), std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(TSaveImage::OffHamster + 13);
+            file.put(1);
+        }
+        NextRun next(dir.Dir());
+        next.host.answers = {true};
+        next.StartUp();
+        ASSERT_TRUE(next.form.ResumeWaiting);
+        EXPECT_FALSE(next.form.Hamster.Active);
+        next.clock.Advance(5000);
+        next.Tick();
+        EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), "") << "no clock before Enter";
+        next.Enter();
+        EXPECT_TRUE(next.form.Hamster.Active);
+        EXPECT_FALSE(next.form.ResumeWaiting);
+        EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(12345));
+        EXPECT_EQ(next.form.BoardStartTime, next.clock.Now() - 12345);
+        next.clock.Advance(1000);
+        next.Tick();
+        EXPECT_EQ(next.form.Texts.Text(TStatusText::TimeValue), FormatTimeUnsigned(13345));
+    }
 }
 
 // A program folder the player may not write to: the saved game and the settings go to

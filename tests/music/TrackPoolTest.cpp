@@ -47,19 +47,59 @@ TEST(TrackPool, ScanOfAMissingFolderFindsNothing) {
     EXPECT_EQ(list[0], dir.Dir() + "x/y.mp3");
 }
 
+// Links back to an ancestor or across to a folder already scanned add nothing; the scan
+// reports its progress every few hundred entries and ends when asked to.
+TEST(TrackPool, ScanEntersEveryFolderOnceAndCanBeStopped) {
+    TempDir dir;
+    dir.Write("a/b/x.mp3", "");
+    dir.Write("a/y.mid", "");
+    std::filesystem::create_directory_symlink(dir.Path(), dir.Path() / "a/b/up");
+    std::filesystem::create_directory_symlink(dir.Path() / "a/b", dir.Path() / "a/again");
+    std::filesystem::create_directory_symlink(dir.Path() / "a/b/up", dir.Path() / "a/up2");
+    std::vector<std::string> list;
+    size_t calls = 0;
+    EXPECT_TRUE(ScanMusicFolder(dir.Dir(), list, [&](size_t, size_t) { return ++calls > 0; }));
+    std::vector<std::string> names;
+    for (const std::string& p : list) names.push_back(std::filesystem::path(p).filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"x.mp3", "y.mid"}));
+    EXPECT_EQ(calls, 0u) << "a small tree is scanned in one go";
+
+    for (int i = 0; i < 3 * static_cast<int>(ScanProgressEvery); ++i)
+        dir.Write("many/" + std::to_string(i) + ".mp3", "");
+    list.clear();
+    std::vector<size_t> found;
+    EXPECT_FALSE(ScanMusicFolder(dir.File("many"), list, [&](size_t entries, size_t n) {
+        EXPECT_EQ(entries % ScanProgressEvery, 0u);
+        found.push_back(n);
+        return found.size() < 2;
+    }));
+    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(list.size(), found.back());
+    EXPECT_LT(list.size(), 3 * ScanProgressEvery);
+}
+
 TEST(TrackPool, EveryCyclePlaysEachTrackOnce) {
     TTrackPool pool;
     pool.Build({"a", "b", "c"});
     TRandom random(42);
     std::multiset<std::string> first{pool.PickFirst(random)};
     EXPECT_EQ(pool.PlayedCount(), 1);
-    for (int i = 0; i < 2; ++i) first.insert(pool.PickNext(random));
+    for (int i = 0; i < 2; ++i) first.insert(pool.PickRandomTrack(random));
     EXPECT_EQ(first, (std::multiset<std::string>{"a", "b", "c"}));
     for (int cycle = 0; cycle < 50; ++cycle) {
         std::set<std::string> seen;
-        for (int i = 0; i < 3; ++i) seen.insert(pool.PickNext(random));
+        for (int i = 0; i < 3; ++i) seen.insert(pool.PickRandomTrack(random));
         EXPECT_EQ(seen.size(), 3u) << "cycle " << cycle;
     }
+    // A track left out: the cycles go on over the others.
+    EXPECT_TRUE(pool.Remove("b"));
+    EXPECT_FALSE(pool.Remove("b"));
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        std::set<std::string> seen;
+        for (int i = 0; i < 2; ++i) seen.insert(pool.PickRandomTrack(random));
+        EXPECT_EQ(seen, (std::set<std::string>{"a", "c"})) << "cycle " << cycle;
+    }
     TTrackPool empty;
-    EXPECT_THROW(empty.PickNext(random), std::logic_error);
+    EXPECT_THROW(empty.PickRandomTrack(random), std::logic_error);
 }
