@@ -2,6 +2,7 @@
 #include "ScreenFixture.h"
 
 #include "base/Stream.h"
+#include "game/JpegLoader.h"
 
 TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
     Create();
@@ -50,5 +51,19 @@ TEST_F(ScreenTest, AMissingPictureFailsTheStartUpWithItsName) {
         FAIL() << "start-up went on without its background";
     } catch (const Exception& e) {
         EXPECT_NE(std::string(e.what()).find("haikei.jpg"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(ScreenTest, ADamagedBackgroundFailsTheStartUpWithLibjpegsReason) {
+    // Cut short in copying: no silent grey board, but the file and libjpeg's reason.
+    std::vector<uint8_t> bytes = ReadWholeFile((dir.Path() / "Data" / "haikei.jpg").string());
+    bytes.resize(bytes.size() / 2);
+    dir.Write("Data/haikei.jpg", std::string(bytes.begin(), bytes.end()));
+    try {
+        Create();
+        FAIL() << "start-up went on with a damaged background";
+    } catch (const EJpegError& e) {
+        EXPECT_NE(std::string(e.what()).find("haikei.jpg: JPEG: Premature end"), std::string::npos)
+            << e.what();
     }
 }
