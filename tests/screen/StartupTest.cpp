@@ -5,7 +5,12 @@
 #include "game/JpegLoader.h"
 
 TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
+    // Temporaries of saves killed half way (no record.dat came of them) go at start-up.
+    dir.Write("Data/record.dat.Ab12Cd", std::string(100, 'x'));
+    dir.Write("Data/Settei.ini.x9Y8z7", std::string("[BGM]"));
     Create();
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "record.dat.Ab12Cd"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "Settei.ini.x9Y8z7"));
     EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "000000");
     EXPECT_EQ(form.Texts.Text(TStatusText::LifeValue), "030");
     EXPECT_EQ(form.PBLife.Position(), 30);
