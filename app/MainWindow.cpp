@@ -64,6 +64,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setTextVisible(false);
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
+    mouseFeed_ = FeedMouseFrom(view_, input_.Mouse()); // the view and all on it
 
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -75,6 +76,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    delete mouseFeed_; // the view outlives the input devices
     idle_.stop();
     // The commands and the music (its voices on the sound component's mixer) first; the
     // screen's textures go before the device the form's components own.

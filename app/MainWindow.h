@@ -70,6 +70,7 @@ private:
     std::unique_ptr<TBgm> bgm_;
     std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
+    QObject* mouseFeed_ = nullptr;
     QTimer idle_;
     bool created_ = false;
     int tickDepth_ = 0;
