@@ -27,6 +27,8 @@ PACKAGES=(
   # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
   # and the window's close request sent the way a window manager does (Xlib)
   imagemagick libpng-dev libx11-dev
+  # the time and peak memory of the soak (scripts/soak.sh)
+  time
 )
 
 source "$(dirname "$0")/apt-ensure.sh"
