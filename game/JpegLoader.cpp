@@ -54,16 +54,18 @@ bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    *width = static_cast<int>(cinfo.output_width);
-    *height = static_cast<int>(cinfo.output_height);
-    // A header may claim any size up to 65500 x 65500; a background is far smaller.
-    if (static_cast<uint64_t>(cinfo.output_width) * cinfo.output_height > (uint64_t{1} << 26)) {
+    // A header may claim any size up to 65500 x 65500; a background is far smaller. Checked
+    // before jpeg_start_decompress, which for a progressive picture allocates the
+    // coefficients of the whole image at once.
+    if (static_cast<uint64_t>(cinfo.image_width) * cinfo.image_height > (uint64_t{1} << 26)) {
         std::strncpy(message, "the picture is too large", JMSG_LENGTH_MAX);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    *width = static_cast<int>(cinfo.output_width);
+    *height = static_cast<int>(cinfo.output_height);
     const size_t stride = static_cast<size_t>(cinfo.output_width) * 3;
     // Sized before decoding; the decoder only writes into it.
     rgb->resize(stride * cinfo.output_height);

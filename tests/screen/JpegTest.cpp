@@ -51,6 +51,10 @@ TEST(JpegTest, BrokenPicturesAreRejectedWithLibjpegsReason) {
     } catch (const EJpegError& e) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
     }
+    // A progressive picture of 43690 x 10922 (found by the fuzzer): refused before libjpeg
+    // allocates its coefficients, about 2 GB.
+    const auto huge = ReadWholeFile(SourceDir() + "fuzz/jpeg/corpus/progressive_huge.jpg");
+    EXPECT_NE(reason(huge, huge.size()).find("too large"), std::string::npos) << reason(huge, huge.size());
 }
 
 TEST(JpegTest, AMissingFileNamesIt) {
