@@ -2,6 +2,7 @@
 
 #include "app/BenchHooks.h"
 
+#include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLFunctions>
 #include <QPainter>
@@ -18,7 +19,80 @@ QSurfaceFormat CoreFormat() {
     return f;
 }
 
+// The input layer's numbering: left, right, middle, then the extra buttons.
+int MouseButtonIndex(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton:
+        return 0;
+    case Qt::RightButton:
+        return 1;
+    case Qt::MiddleButton:
+        return 2;
+    case Qt::BackButton:
+        return 3;
+    case Qt::ForwardButton:
+        return 4;
+    case Qt::ExtraButton3:
+        return 5;
+    case Qt::ExtraButton4:
+        return 6;
+    case Qt::ExtraButton5:
+        return 7;
+    default:
+        return -1;
+    }
+}
+
+// Watches the view and every widget on it. An event is taken where it arrives: one over
+// a child (the life bar, the OpenGL surface's container) is not passed on to the view,
+// which would count it twice; moves with no button down reach only widgets that track
+// the mouse, so all of them do.
+class MouseFeed : public QObject {
+public:
+    MouseFeed(QWidget* view, MouseDevice& mouse) : QObject(view), view_(view), mouse_(mouse) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseMove: {
+            const QPoint at = static_cast<QWidget*>(watched)->mapTo(
+                view_, static_cast<QMouseEvent*>(event)->position().toPoint());
+            mouse_.MovedTo(at.x(), at.y());
+            break;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            mouse_.ButtonDown(MouseButtonIndex(static_cast<QMouseEvent*>(event)->button()));
+            break;
+        case QEvent::MouseButtonRelease:
+            mouse_.ButtonUp(MouseButtonIndex(static_cast<QMouseEvent*>(event)->button()));
+            break;
+        case QEvent::Wheel:
+            mouse_.Wheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            break;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+        return watched != view_;
+    }
+
+private:
+    QWidget* view_;
+    MouseDevice& mouse_;
+};
+
 } // namespace
+
+QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
+    auto* feed = new MouseFeed(view, mouse);
+    QList<QWidget*> widgets = view->findChildren<QWidget*>();
+    widgets.prepend(view);
+    for (QWidget* w : widgets) {
+        w->setMouseTracking(true);
+        w->installEventFilter(feed);
+    }
+    return feed;
+}
 
 bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
     QOpenGLContext context;

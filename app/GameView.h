@@ -6,6 +6,7 @@
 #include "graphics/DODozuz9.h"
 #include "graphics/device/OpenGLDevice.h"
 #include "graphics/device/SoftwareDevice.h"
+#include "input/EventDevices.h"
 
 #include <QImage>
 #include <QOpenGLContext>
@@ -74,6 +75,12 @@ private:
     std::shared_ptr<TSoftwareConfig> config_;
     QImage frame_;
 };
+
+// Feeds the mouse device from the view: moves (with or without a button down, in the
+// view's coordinates), the buttons and the wheel, wherever in the view they happen,
+// over the widgets already on it too. Answers the feed, a child of the view: delete it
+// first when the mouse goes before the view.
+QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse);
 
 // The window as the device component sees it: a fixed client area of the view's size.
 class WindowOwner : public IDGOwner {

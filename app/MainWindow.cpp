@@ -73,6 +73,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setTextVisible(false);
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
+    mouseFeed_ = FeedMouseFrom(view_, input_.Mouse()); // the view and all on it
 
     MakePauseAndGamepads(gl);
     BuildMenus();
@@ -106,6 +107,7 @@ void MainWindow::MakePauseAndGamepads(GlView* gl) {
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    delete mouseFeed_; // the view outlives the input devices
     idle_.stop();
     gamepads_.reset();
     pause_.reset();

@@ -78,6 +78,7 @@ private:
     QProgressBar* lifeBar_ = nullptr;
     std::unique_ptr<FocusPause> pause_;
     std::unique_ptr<GamepadFeed> gamepads_;
+    QObject* mouseFeed_ = nullptr;
     QTimer idle_;
     bool created_ = false;
     int tickDepth_ = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // The archive: a 256-byte header, EntryCount directory records of 268 bytes from
@@ -34,6 +35,12 @@ struct DirectoryEntry {
     uint32_t StoredSize = 0;
     uint32_t DecodedSize = 0;
 };
+
+void CheckEntrySize(uint32_t DecodedSize, const std::string& what) {
+    if (DecodedSize > QDAMaxEntrySize)
+        throw EQDAError(Format("%sの大きさ %u バイトは扱える上限 %u バイトを越えています", what.c_str(),
+                               DecodedSize, QDAMaxEntrySize));
+}
 
 // Walks the directory in file order; the first record whose name (up to its first
 // NUL) equals ID without regard to ASCII letter case wins.
@@ -169,6 +176,7 @@ bool QDACheckHeader(const uint8_t* Header) {
 }
 
 std::unique_ptr<TMemoryStream> QDADecode(TStream& Input, uint32_t DecodedSize) {
+    CheckEntrySize(DecodedSize, "圧縮データ");
     const int64_t left = Input.Size() - Input.Position();
     std::vector<uint8_t> coded(static_cast<size_t>(left > 0 ? left : 0));
     if (!coded.empty() && Input.Read(coded.data(), left) != left) throw EQDAError("圧縮データを読めません");
@@ -177,7 +185,9 @@ std::unique_ptr<TMemoryStream> QDADecode(TStream& Input, uint32_t DecodedSize) {
     return out;
 }
 
-std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::string& ID) {
+namespace {
+
+std::unique_ptr<TMemoryStream> LoadEntry(TStream& Stream, const std::string& ID) {
     uint8_t header[HeaderSize];
     if (Stream.Read(header, HeaderSize) != HeaderSize || !QDACheckHeader(header))
         throw EQDAError(BadHeaderMessage);
@@ -195,6 +205,7 @@ std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::str
     // A matching record whose Offset is 0 counts as no record at all.
     DirectoryEntry entry;
     if (!FindEntry(directory, ID, entry) || entry.Offset == 0) throw EQDAError(MissingIdMessage(ID));
+    CheckEntrySize(entry.DecodedSize, "アーカイブ内のデータ '" + ID + "' ");
 
     if (compressed == 1) {
         TMemoryStream coded(ReadDataArea(Stream, entry, entry.StoredSize, ID));
@@ -203,6 +214,17 @@ std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::str
     auto out = std::make_unique<TMemoryStream>(ReadDataArea(Stream, entry, entry.DecodedSize, ID));
     out->SetPosition(0);
     return out;
+}
+
+} // namespace
+
+std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::string& ID) {
+    try {
+        return LoadEntry(Stream, ID);
+    } catch (const std::bad_alloc&) {
+        // Even an entry within the bound may not fit a machine short of memory.
+        throw EQDAError(Format("アーカイブ内のデータ '%s' を読むためのメモリが足りません", ID.c_str()));
+    }
 }
 
 std::unique_ptr<TMemoryStream> QDALoadFromFile(const std::string& ArchiveFileName, const std::string& ID) {

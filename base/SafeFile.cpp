@@ -3,9 +3,11 @@
 #include "base/Exception.h"
 #include "base/Paths.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +32,35 @@ private:
     int fd_;
 };
 
+// The temporary name WriteFileSafely gives a write of name: name, a dot and the six
+// letters or digits of mkstemp.
+bool IsTemporaryOf(const std::string& file, const std::string& name) {
+    constexpr size_t Suffix = 7;
+    if (file.size() != name.size() + Suffix || file.compare(0, name.size(), name) != 0 ||
+        file[name.size()] != '.')
+        return false;
+    for (size_t i = name.size() + 1; i < file.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(file[i]))) return false;
+    return true;
+}
+
 } // namespace
+
+int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    int removed = 0;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        for (const std::string& name : names) {
+            std::error_code kind;
+            if (!IsTemporaryOf(file, name) || !it->is_regular_file(kind)) continue;
+            if (fs::remove(it->path(), kind)) ++removed;
+        }
+    }
+    return removed;
+}
 
 void WriteFileSafely(const std::string& path, const void* data, size_t size) {
     std::string tmpl = path + ".XXXXXX";

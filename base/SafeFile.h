@@ -12,3 +12,9 @@ void WriteFileSafely(const std::string& path, const void* data, size_t size);
 inline void WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes) {
     WriteFileSafely(path, bytes.data(), bytes.size());
 }
+
+// Removes the temporary files that a write of one of the named files (file names, no
+// folder) left in folder when the program was killed in the middle of it: exactly
+// "<name>.XXXXXX", six letters or digits. Nothing else is touched; a missing folder
+// is no error. Answers how many were removed.
+int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names);

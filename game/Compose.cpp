@@ -35,10 +35,11 @@ void TFormScreen::DrawSpriteSized(TDGTexture& Texture, int32_t X, int32_t Y, int
                   true, 0.0f);
 }
 
-// (ClientWidth - width) halved by a logical shift of the unsigned 32-bit difference.
+// (ClientWidth - width) halved; a picture or text wider than the window starts at its
+// left edge (shifting the unsigned difference would put it two billion pixels away).
 int32_t TFormScreen::CentredX(const TDGTexture& tex) const {
-    return static_cast<int32_t>(
-        static_cast<uint32_t>(form_.ClientWidth - static_cast<int32_t>(tex.Width())) >> 1);
+    const int64_t spare = int64_t{form_.ClientWidth} - int64_t{tex.Width()};
+    return spare > 0 ? static_cast<int32_t>(spare / 2) : 0;
 }
 
 TDGTexture* TFormScreen::TextTexture(TStatusText which) {

@@ -18,6 +18,7 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char warning[JMSG_LENGTH_MAX]; // the first warning, empty when none
 };
 
 void ErrorExit(j_common_ptr cinfo) {
@@ -26,8 +27,12 @@ void ErrorExit(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-// Warnings (a corrupt but readable stream) are not fatal.
-void OutputMessage(j_common_ptr) {}
+// A warning (data cut short, a corrupt stretch) lets libjpeg go on with grey or
+// guessed pixels; the first one is kept so that a damaged file is reported, not shown.
+void OutputMessage(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (err->warning[0] == 0) (*cinfo->err->format_message)(cinfo, err->warning);
+}
 
 // Decodes into rgb (3 bytes a pixel, rows top down). Nothing with a destructor lives in
 // this frame, so the jump back from libjpeg leaves nothing behind. Answers false with
@@ -40,6 +45,7 @@ bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = OutputMessage;
     err.message[0] = 0;
+    err.warning[0] = 0;
     if (setjmp(err.jump)) {
         std::strncpy(message, err.message, JMSG_LENGTH_MAX);
         jpeg_destroy_decompress(&cinfo);
@@ -48,16 +54,18 @@ bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    *width = static_cast<int>(cinfo.output_width);
-    *height = static_cast<int>(cinfo.output_height);
-    // A header may claim any size up to 65500 x 65500; a background is far smaller.
-    if (static_cast<uint64_t>(cinfo.output_width) * cinfo.output_height > (uint64_t{1} << 26)) {
+    // A header may claim any size up to 65500 x 65500; a background is far smaller. Checked
+    // before jpeg_start_decompress, which for a progressive picture allocates the
+    // coefficients of the whole image at once.
+    if (static_cast<uint64_t>(cinfo.image_width) * cinfo.image_height > (uint64_t{1} << 26)) {
         std::strncpy(message, "the picture is too large", JMSG_LENGTH_MAX);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    *width = static_cast<int>(cinfo.output_width);
+    *height = static_cast<int>(cinfo.output_height);
     const size_t stride = static_cast<size_t>(cinfo.output_width) * 3;
     // Sized before decoding; the decoder only writes into it.
     rgb->resize(stride * cinfo.output_height);
@@ -67,7 +75,9 @@ bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return true;
+    if (err.warning[0] == 0) return true;
+    std::strncpy(message, err.warning, JMSG_LENGTH_MAX);
+    return false;
 }
 
 } // namespace
@@ -94,5 +104,9 @@ TBitmap DecodeJpeg(const uint8_t* data, size_t size) {
 
 TBitmap LoadJpegFile(const std::string& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path);
-    return DecodeJpeg(bytes.data(), bytes.size());
+    try {
+        return DecodeJpeg(bytes.data(), bytes.size());
+    } catch (const EJpegError& e) {
+        throw EJpegError(path + ": " + e.Message());
+    }
 }

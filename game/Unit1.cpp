@@ -1,6 +1,7 @@
 #include "game/Unit1.h"
 
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 #include "base/Stream.h"
 
 TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform platform)
@@ -17,6 +18,9 @@ void TForm1::FormCreate() {
     Components.Loaded();
     ShowScore();
     ShowFoods();
+    // A save cut short by a kill leaves its temporary file; only the next start removes
+    // it. The settings file is written to the same folder.
+    RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini"});
     if (FileExists(UserFileToRead("record.dat"))) ReadRecordFile();
     ShowHighScore();
     BoardLeft = 20;

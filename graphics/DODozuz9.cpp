@@ -26,18 +26,15 @@ HRESULT ReleaseResult(uint32_t remaining) {
 TDODozuz::TDODozuz(IDGOwner& Owner) : owner_(Owner) {}
 
 TDODozuz::~TDODozuz() {
-    if (!loaded_) return;
+    // Never loaded: no device to release, but resources made on it may still point here.
+    if (!loaded_) {
+        OrphanResources();
+        return;
+    }
     DetailLog("");
     DetailLog("■■■お別れの時がやってまいりました■■■");
     DGLogIndent(1);
-    while (!registry_.empty()) {
-        const TDGResourceDesc first = registry_.front();
-        DetailLog(Format("ID %d(%s) のDODozuzリソースは、明示的に解放されていません", first.ID,
-                         first.Name.c_str()));
-        // The resource's owner deletes it later; here it only lets go of the device.
-        if (first.Resource) first.Resource->Orphan();
-        if (!registry_.empty() && registry_.front().ID == first.ID) registry_.erase(registry_.begin());
-    }
+    OrphanResources();
     DetailLog("DODozuzオブジェクトの解放に伴い、全ての関連オブジェクトを解放します");
     ReleaseDevice();
     DetailLog("Direct3Dオブジェクトの解放を行います");
@@ -46,6 +43,17 @@ TDODozuz::~TDODozuz() {
     DGLogIndent(-1);
     DetailLog("■■■それではごきげんよう■■■");
     DetailLog("");
+}
+
+void TDODozuz::OrphanResources() {
+    while (!registry_.empty()) {
+        const TDGResourceDesc first = registry_.front();
+        DetailLog(Format("ID %d(%s) のDODozuzリソースは、明示的に解放されていません", first.ID,
+                         first.Name.c_str()));
+        // The resource's owner deletes it later; here it only lets go of the device.
+        if (first.Resource) first.Resource->Orphan();
+        if (!registry_.empty() && registry_.front().ID == first.ID) registry_.erase(registry_.begin());
+    }
 }
 
 void TDODozuz::SetDebugOption(TDGDebugOption Option) {

@@ -131,6 +131,8 @@ public:
                                uint32_t BehaviorFlags, D3DPRESENT_PARAMETERS& PresentParams);
     // Resources drop their device objects; surfaces and device go.
     void ReleaseDevice();
+    // Makes every registered resource let go of this component; the resources live on.
+    void OrphanResources();
     // Resets a lost device with the stored present parameters.
     HRESULT ResetDevice();
     D3DDISPLAYMODE GetDisplayMode(uint32_t Adapter);

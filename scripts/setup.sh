@@ -32,6 +32,8 @@ PACKAGES=(
   imagemagick libpng-dev libx11-dev
   # checks of the desktop entry and the AppStream metainfo
   desktop-file-utils appstream
+  # the time and peak memory of the soak (scripts/soak.sh)
+  time
 )
 
 source "$(dirname "$0")/apt-ensure.sh"

@@ -94,9 +94,12 @@ TWavError ReadWavLayout(TStream& s, TWavLayout& layout) {
     uint32_t dataSize = 0;
     if (!FindChunk(s, NextChunk(fmtPos, fmtSize), end, "data", dataPos, dataSize)) return TWavError::NoData;
     if (!IsPlayableFormat(layout.format)) return TWavError::Unplayable;
-    if (dataSize < layout.format.nBlockAlign || dataPos + 8 + static_cast<int64_t>(dataSize) > end)
-        return TWavError::BadData;
+    // A data chunk that runs past the end (a file cut short in copying) keeps the whole
+    // sample frames that are there: a clipped sound is better than none.
+    const int64_t present = std::min<int64_t>(dataSize, end - (dataPos + 8));
+    const uint32_t frames = static_cast<uint32_t>(present) / layout.format.nBlockAlign;
+    if (frames == 0) return TWavError::BadData;
     layout.dataOffset = dataPos + 8;
-    layout.dataSize = dataSize;
+    layout.dataSize = frames * layout.format.nBlockAlign;
     return TWavError::None;
 }

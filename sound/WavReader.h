@@ -15,13 +15,13 @@ enum class TWavError {
     BadFmt,     // the "fmt " chunk is cut short
     Unplayable, // a format the mixer cannot play (compressed, 0 channels, 0 Hz, ...)
     NoData,     // no "data" chunk after the "fmt " chunk
-    BadData,    // the "data" chunk is empty or runs past the end of the file
+    BadData,    // the "data" chunk holds not one whole sample frame inside the file
 };
 
 struct TWavLayout {
     TWaveFormat format;
     int64_t dataOffset = 0; // where the samples start in the stream
-    uint32_t dataSize = 0;  // the "data" chunk's size
+    uint32_t dataSize = 0;  // the "data" chunk's size, cut to the whole frames in the file
 };
 
 TWavError ReadWavLayout(TStream& stream, TWavLayout& layout);

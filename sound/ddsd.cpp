@@ -129,8 +129,9 @@ void TDDSD::InitializeListener() {
 
 TDDSDChannel* TDDSD::Channel(int32_t index) {
     if (index >= 0 && static_cast<uint32_t>(index) < channels_.size()) return channels_[index].get();
+    // The range is the table's: ChannelCount changed without Initialize has no channels yet.
     const std::string message = Format("チャンネル番号%dは無効です、%d～%dの範囲で指定してください", index, 0,
-                                       static_cast<int32_t>(channelCount_) - 1);
+                                       static_cast<int32_t>(channels_.size()) - 1);
     WriteDebugLog(message);
     if (HaltOnError) HaltProgram(message);
     return nullptr;

@@ -2,6 +2,7 @@
 // TDGTexture::LoadFromStream, then drawn once, so that whatever the loader left in the
 // texture is also sampled.
 #include "base/Stream.h"
+#include "graphics/BmpLoader.h"
 #include "graphics/DGTexture.h"
 #include "graphics/DODozuz9.h"
 #include "graphics/device/SoftwareDevice.h"
@@ -13,8 +14,6 @@
 namespace {
 struct World {
     World() : owner(64, 64) {
-        // Pictures up to 1024 a side get a texture; larger ones exercise the failed creation.
-        owner.SoftwareConfig()->MaxTextureWidth = owner.SoftwareConfig()->MaxTextureHeight = 1024;
         DGApplyDebugOption(dgoNone);
         dg = std::make_unique<TDODozuz>(owner);
         dg->SetDebugOption(dgoNone); // nothing logged, no halt: every branch goes on
@@ -33,6 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const D3DFORMAT format = formats[data[0] % 5];
     world.owner.SoftwareConfig()->PowerOfTwo = (data[0] & 0x10) != 0;
+    // Textures up to the loader's own bound, 4096 a side; the 0x40 bit keeps them to 256
+    // a side so that a failed texture creation is reached as well.
+    world.owner.SoftwareConfig()->MaxTextureWidth = world.owner.SoftwareConfig()->MaxTextureHeight =
+        (data[0] & 0x40) ? 256 : MaxBmpSide;
     TDGTexture texture(*world.dg, {format}, 0, D3DPOOL_MANAGED, 0, "fuzz");
     TMemoryStream stream(std::vector<uint8_t>(data + 1, data + size));
     texture.LoadFromStream(stream);

@@ -217,7 +217,7 @@ void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, cons
     c.primitive = PrimitiveType;
     c.clip = ViewportRect();
     TGLDrawState& s = c.state;
-    s.texture = std::static_pointer_cast<OpenGLTexture>(states_.Texture);
+    if (states_.Texture) s.texture = static_cast<const OpenGLTexture*>(states_.Texture.get())->Texels();
     s.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
     s.wrapU = states_.Sampler[D3DSAMP_ADDRESSU] == D3DTADDRESS_WRAP;
     s.wrapV = states_.Sampler[D3DSAMP_ADDRESSV] == D3DTADDRESS_WRAP;

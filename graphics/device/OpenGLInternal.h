@@ -16,6 +16,27 @@ struct TGLShared {
     std::vector<uint32_t> DeadTextures;
 };
 
+// What GL draws a texture from: its pixels as A8R8G8B8 and their GL name. The texture
+// and the draws recorded with it share it, so that a texture the game releases between
+// drawing and Present is still shown as it was drawn, while the texture itself has no
+// owner but the game (whose release would otherwise count the draw's reference).
+struct TGLTexels {
+    TGLTexels(uint32_t Width, uint32_t Height, std::shared_ptr<TGLShared> Shared);
+    ~TGLTexels();
+    TGLTexels(const TGLTexels&) = delete;
+    TGLTexels& operator=(const TGLTexels&) = delete;
+    // The GL name, created and filled when needed; the context must be current.
+    uint32_t Bind();
+    bool Opaque() const { return opaque; }
+
+    uint32_t width, height;
+    std::vector<uint32_t> argb;
+    bool dirty = true;
+    bool opaque = false; // every texel has alpha 255 (as last unlocked)
+    uint32_t name = 0;
+    std::shared_ptr<TGLShared> shared;
+};
+
 class OpenGLTexture : public IRenderTexture {
 public:
     OpenGLTexture(uint32_t Width, uint32_t Height, D3DFORMAT Format, D3DPOOL Pool, uint32_t Usage,
@@ -30,9 +51,8 @@ public:
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
     // The texture's GL name, created and filled when needed; the context must be current.
-    uint32_t Bind();
-    // Every texel has alpha 255 (as last unlocked).
-    bool Opaque() const { return opaque_; }
+    uint32_t Bind() { return texels_->Bind(); }
+    const std::shared_ptr<TGLTexels>& Texels() const { return texels_; }
 
 private:
     void ConvertRect(const TRect& r);
@@ -41,15 +61,12 @@ private:
     D3DFORMAT format_;
     D3DPOOL pool_;
     uint32_t usage_;
-    std::vector<uint8_t> data_;  // the pixels in the texture's format
-    std::vector<uint32_t> argb_; // the same as A8R8G8B8, what GL receives
+    std::vector<uint8_t> data_; // the pixels in the texture's format
     bool locked_ = false;
     bool readOnlyLock_ = false;
     TRect lockedRect_;
-    bool dirty_ = true;
-    bool opaque_ = false;
-    uint32_t name_ = 0;
     std::shared_ptr<TGLShared> shared_;
+    std::shared_ptr<TGLTexels> texels_; // the same as A8R8G8B8, what GL receives
 };
 
 // One vertex as the shader takes it.
@@ -61,7 +78,7 @@ struct TGLVertex {
 
 // The states a draw needs, resolved when it is recorded.
 struct TGLDrawState {
-    std::shared_ptr<OpenGLTexture> texture;
+    std::shared_ptr<TGLTexels> texture;
     bool linear = false;
     bool wrapU = true, wrapV = true;
     uint32_t colorOp = 0, colorArg1 = 0, colorArg2 = 0;

@@ -10,14 +10,21 @@ OpenGLTexture::OpenGLTexture(uint32_t Width, uint32_t Height, D3DFORMAT Format, 
                              std::shared_ptr<TGLShared> Shared)
     : width_(Width), height_(Height), bpp_(FormatBits(Format) / 8),
       pitch_((Width * (FormatBits(Format) / 8) + 3) & ~3u), format_(Format), pool_(Pool), usage_(Usage),
-      data_(static_cast<size_t>(pitch_) * Height), argb_(static_cast<size_t>(Width) * Height, 0),
-      shared_(std::move(Shared)) {
+      data_(static_cast<size_t>(pitch_) * Height), shared_(std::move(Shared)),
+      texels_(std::make_shared<TGLTexels>(Width, Height, shared_)) {
     shared_->TextureBytes += data_.size();
 }
 
 OpenGLTexture::~OpenGLTexture() {
     shared_->TextureBytes -= data_.size();
-    if (name_ != 0) shared_->DeadTextures.push_back(name_);
+}
+
+TGLTexels::TGLTexels(uint32_t Width, uint32_t Height, std::shared_ptr<TGLShared> Shared)
+    : width(Width), height(Height), argb(static_cast<size_t>(Width) * Height, 0), shared(std::move(Shared)) {}
+
+// The name is deleted at the next Present, with the context current.
+TGLTexels::~TGLTexels() {
+    if (name != 0) shared->DeadTextures.push_back(name);
 }
 
 HRESULT OpenGLTexture::GetLevelDesc(uint32_t Level, D3DSURFACE_DESC& Desc) {
@@ -56,7 +63,7 @@ HRESULT OpenGLTexture::UnlockRect(uint32_t Level) {
 void OpenGLTexture::ConvertRect(const TRect& r) {
     for (int32_t y = r.Top; y < r.Bottom; ++y) {
         const uint8_t* src = data_.data() + static_cast<size_t>(y) * pitch_;
-        uint32_t* dst = argb_.data() + static_cast<size_t>(y) * width_;
+        uint32_t* dst = texels_->argb.data() + static_cast<size_t>(y) * width_;
         if (format_ == D3DFMT_A8R8G8B8) {
             std::memcpy(dst + r.Left, src + static_cast<size_t>(r.Left) * 4,
                         static_cast<size_t>(r.Right - r.Left) * 4);
@@ -68,30 +75,31 @@ void OpenGLTexture::ConvertRect(const TRect& r) {
             dst[x] = PixelToARGB(p, format_);
         }
     }
-    dirty_ = true;
-    opaque_ = std::all_of(argb_.begin(), argb_.end(), [](uint32_t p) { return p >= 0xFF000000u; });
+    texels_->dirty = true;
+    texels_->opaque =
+        std::all_of(texels_->argb.begin(), texels_->argb.end(), [](uint32_t p) { return p >= 0xFF000000u; });
 }
 
-uint32_t OpenGLTexture::Bind() {
-    if (name_ == 0) {
+uint32_t TGLTexels::Bind() {
+    if (name == 0) {
         GLuint n = 0;
         glGenTextures(1, &n);
-        name_ = n;
-        glBindTexture(GL_TEXTURE_2D, name_);
+        name = n;
+        glBindTexture(GL_TEXTURE_2D, name);
         // Filtering and addressing come from the renderer's sampler objects.
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
-                     0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb_.data());
-        dirty_ = false;
-        return name_;
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                     GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+        dirty = false;
+        return name;
     }
-    glBindTexture(GL_TEXTURE_2D, name_);
-    if (dirty_) {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
-                        GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb_.data());
-        dirty_ = false;
+    glBindTexture(GL_TEXTURE_2D, name);
+    if (dirty) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                        GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+        dirty = false;
     }
-    return name_;
+    return name;
 }

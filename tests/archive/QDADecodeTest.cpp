@@ -88,7 +88,18 @@ TEST(QDADecode, RejectsDecodedLengthOtherThanStated) {
     EXPECT_EQ(Decode(coded, 4), "abab");
     EXPECT_TRUE(Says(ErrorOf(coded, 3), "越えて"));
     EXPECT_TRUE(Says(ErrorOf(coded, 5), "長さ"));
-    EXPECT_TRUE(Says(ErrorOf(coded, 0x7FFFFFFF), "長さ"));
+    EXPECT_TRUE(Says(ErrorOf(coded, QDAMaxEntrySize), "長さ"));
+}
+
+TEST(QDADecode, RefusesStatedSizesAboveTheEntryBoundBeforeDecoding) {
+    // Value k = (k-1, k-1): the one coded byte 255 stands for 2^255 bytes, so only the
+    // stated size stops it. Near 2^31 it used to take gigabytes before failing.
+    std::map<int, std::pair<uint8_t, uint8_t>> doubling;
+    for (int k = 1; k < 256; ++k) doubling[k] = {static_cast<uint8_t>(k - 1), static_cast<uint8_t>(k - 1)};
+    const auto bomb = Block(PlainPairTable(doubling), {255});
+    for (uint32_t size : {QDAMaxEntrySize + 1, 0x7FFFFFF0u, 0xFFFFFFFFu})
+        EXPECT_TRUE(Says(ErrorOf(bomb, size), "上限")) << size;
+    EXPECT_EQ(Decode(Block(PlainPairTable(doubling), {8}), 256), std::string(256, '\0'));
 }
 
 TEST(QDADecode, RejectsBlocksLongerThanTheirInput) {

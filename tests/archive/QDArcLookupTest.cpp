@@ -144,6 +144,19 @@ TEST(QDALookup, RejectsDirectoryCountsTheFileCannotHold) {
     }
 }
 
+TEST(QDALookup, RefusesEntriesAboveTheBoundWhateverTheirData) {
+    for (uint32_t flag : {0u, 1u}) {
+        ArchiveBuilder b(flag);
+        b.Add("big.bmp", Bytes("abc")).DecodedSize = QDAMaxEntrySize + 1;
+        b.Add("huge.bmp", Bytes("abc")).DecodedSize = 0x7FFFFFFF;
+        b.Add("edge.bmp", Bytes("abc")).DecodedSize = QDAMaxEntrySize;
+        const auto archive = b.Build();
+        EXPECT_NE(ErrorOf(archive, "big.bmp").find("上限"), std::string::npos);
+        EXPECT_NE(ErrorOf(archive, "huge.bmp").find("'huge.bmp' の大きさ"), std::string::npos);
+        EXPECT_EQ(ErrorOf(archive, "edge.bmp").find("上限"), std::string::npos); // within the bound
+    }
+}
+
 TEST(QDALookup, RejectsDataAreasPastTheEndOfTheFile) {
     for (uint32_t flag : {0u, 1u}) {
         ArchiveBuilder b(flag);

@@ -1,10 +1,11 @@
-#include "base/Exception.h"
 #include "base/SafeFile.h"
+#include "base/Exception.h"
 #include "base/Stream.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -32,8 +33,26 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string path = dir.File("record.dat");
     WriteFileSafely(path, std::vector<uint8_t>{1, 2, 3});
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir.Path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_THROW(WriteFileSafely(path, std::vector<uint8_t>{9}), EFCreateError);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(ReadWholeFile(path), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(SafeFile, StartUpRemovesOnlyTheTemporariesOfTheNamedFiles) {
+    TempDir dir;
+    for (const char* name :
+         {"record.dat", "record.dat.a1B2c3", "Settei.ini.Zz9Zz9", "record.dat.abc", "record.dat.abc-12",
+          "record.dat.a1B2c3d", "other.txt.abcdef", "Record.dat.a1B2c3"})
+        dir.Write(name, std::string("x"));
+    std::filesystem::create_directory(dir.Path() / "record.dat.qwerty");
+    EXPECT_EQ(RemoveStaleTemporaries(dir.Dir(), {"record.dat", "Settei.ini"}), 2);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Record.dat.a1B2c3", "other.txt.abcdef", "record.dat",
+                                              "record.dat.a1B2c3d", "record.dat.abc", "record.dat.abc-12",
+                                              "record.dat.qwerty"}));
+    EXPECT_EQ(RemoveStaleTemporaries(dir.File("missing"), {"record.dat"}), 0);
 }

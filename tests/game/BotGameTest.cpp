@@ -1,8 +1,12 @@
 // A whole game of 30 boards played by a bot that walks a safe path to the food,
-// turning where a cell would not hold it and keeping away from the cats.
+// turning where a cell would not hold it and keeping away from the cats; and a soak of
+// many boards, game after game, in which the bot now and then walks through the cats.
+// HIMAWARI_SOAK_BOARDS sets the soak's length (scripts/soak.sh runs 1000 boards).
 #include "GameFixture.h"
 
 #include "game/BoardReach.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -10,9 +14,12 @@ class Bot {
 public:
     explicit Bot(TForm1& form, const THamsterSizes& sizes) : form_(form), sizes_(sizes) {}
 
+    // A reckless bot walks straight through the cats, biting them.
+    bool Reckless = false;
+
     // The next actions from where the hamster stands, keeping clear of the cats when it can.
     std::optional<std::vector<TReachAction>> Plan() const {
-        for (int caution = 2; caution >= 0; --caution) {
+        for (int caution = Reckless ? 0 : 2; caution >= 0; --caution) {
             const auto blocked = Blocked(caution);
             TReachQuery q;
             q.XLines = &form_.XLines;
@@ -55,50 +62,89 @@ private:
     THamsterSizes sizes_;
 };
 
+struct BotStats {
+    int boardsStarted = 0, cleared = 0, lost = 0, falls = 0, bites = 0, apples = 0, gamesCleared = 0,
+        maxStage = 0;
+};
+
+class BotTest : public GameTest {
+protected:
+    THamsterSizes Sizes() {
+        THamsterSizes sizes;
+        for (size_t d = 0; d < 4; ++d)
+            sizes[d] = THamsterSize{
+                static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Width),
+                static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Height)};
+        return sizes;
+    }
+
+    // Plays until `boards` boards have started and ended, or (oneGame) until the game is
+    // cleared. Every recklessEvery-th board (0: never) the bot walks through the cats.
+    BotStats Play(int boards, bool oneGame, int recklessEvery) {
+        Bot bot(form, Sizes());
+        BotStats st;
+        const long ticks = 20000L * boards;
+        for (long tick = 0; tick < ticks && !(oneGame && form.GameClear); ++tick) {
+            clock.Set(std::max(clock.Now(), form.LastFrameTime + 25));
+            if (!form.Hamster.Active && !form.Hamster.Falling) {
+                if (st.boardsStarted == boards) break;
+                const bool clear = form.BoardClear, over = form.GameOver, apple = form.FoodIsApple,
+                           game = form.GameClear;
+                Enter();                            // after a cleared game it starts the game again
+                if (!form.Hamster.Active) continue; // not taken yet
+                if (st.boardsStarted > 0) {
+                    st.cleared += clear;
+                    st.lost += over;
+                    st.apples += clear && apple;
+                    st.gamesCleared += game;
+                }
+                ++st.boardsStarted;
+                st.maxStage = std::max(st.maxStage, form.Stage);
+                bot.Reckless = recklessEvery > 0 && st.boardsStarted % recklessEvery == 0;
+            }
+            ReleaseAll();
+            if (form.Hamster.Active && Elapsed(clock.Now(), form.LastMoveTime, 75)) {
+                auto path = bot.Plan();
+                while (path && !path->empty() && path->front() == TReachAction::Turn) {
+                    Key(VK_SPACE);
+                    path = bot.Plan();
+                }
+                if (path && !path->empty()) {
+                    const Arrow arrows[] = {Right, Left, Down, Up};
+                    Hold({arrows[static_cast<int>(path->front())]});
+                }
+            }
+            const bool wasFalling = form.Hamster.Falling;
+            const auto alive =
+                std::count_if(form.Cats.begin(), form.Cats.end(), [](auto& c) { return c.Alive; });
+            Tick();
+            st.falls += !wasFalling && form.Hamster.Falling;
+            st.bites += static_cast<int>(
+                alive - std::count_if(form.Cats.begin(), form.Cats.end(), [](auto& c) { return c.Alive; }));
+        }
+        // The last board, ended.
+        st.lost += form.GameOver;
+        st.cleared += form.BoardClear;
+        st.apples += form.BoardClear && form.FoodIsApple;
+        st.gamesCleared += form.GameClear;
+        return st;
+    }
+};
+
 } // namespace
 
-TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
+TEST_F(BotTest, ABotPlaysAWholeGameOfThirtyBoards) {
     Create();
     form.Random.Randomize(2008);
     PassStartup();
-    THamsterSizes sizes;
-    for (size_t d = 0; d < 4; ++d)
-        sizes[d] =
-            THamsterSize{static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Width),
-                         static_cast<int32_t>(form.Components.HamsterSize(static_cast<int32_t>(d)).Height)};
-    Bot bot(form, sizes);
-    int boardsStarted = 0, cleared = 0, lost = 0, falls = 0;
-    for (int tick = 0; tick < 400000 && !form.GameClear; ++tick) {
-        clock.Set(std::max(clock.Now(), form.LastFrameTime + 25));
-        if (!form.Hamster.Active && !form.Hamster.Falling) {
-            lost += form.GameOver;
-            cleared += form.BoardClear;
-            Enter();
-            ++boardsStarted;
-        }
-        ReleaseAll();
-        if (form.Hamster.Active && Elapsed(clock.Now(), form.LastMoveTime, 75)) {
-            auto path = bot.Plan();
-            while (path && !path->empty() && path->front() == TReachAction::Turn) {
-                Key(VK_SPACE);
-                path = bot.Plan();
-            }
-            if (path && !path->empty()) {
-                const Arrow arrows[] = {Right, Left, Down, Up};
-                Hold({arrows[static_cast<int>(path->front())]});
-            }
-        }
-        const bool wasFalling = form.Hamster.Falling;
-        Tick();
-        falls += !wasFalling && form.Hamster.Falling;
-    }
+    const BotStats st = Play(1000, true, 0);
     ASSERT_TRUE(form.GameClear);
     EXPECT_EQ(form.FoodsCount, 30);
     EXPECT_EQ(form.Stage, 3);
-    EXPECT_EQ(falls, 0) << "the bot only walks on cells that hold it";
+    EXPECT_EQ(st.falls, 0) << "the bot only walks on cells that hold it";
     // A lost board sends the bot back to its stage's first board, so boards are replayed.
-    EXPECT_EQ(boardsStarted, 1 + cleared + lost);
-    EXPECT_GE(cleared + 1, 30);
+    EXPECT_EQ(st.boardsStarted, st.cleared + st.lost);
+    EXPECT_GE(st.cleared, 30);
     EXPECT_EQ(form.HighScore, form.Score);
     EXPECT_GT(form.Score, 30 * 100);
     EXPECT_EQ(GetEntry(), "GC.bmp");
@@ -110,5 +156,24 @@ TEST_F(GameTest, ABotPlaysAWholeGameOfThirtyBoards) {
     EXPECT_TRUE(onDisk.GameClear());
     EXPECT_EQ(onDisk.HighScore(), form.Score);
     for (int32_t record : form.RecordTimes) EXPECT_LT(record, 100000);
-    std::printf("bot: %d boards started, %d cleared, %d lost\n", boardsStarted, cleared + 1, lost);
+    std::printf("bot: %d boards started, %d cleared, %d lost\n", st.boardsStarted, st.cleared, st.lost);
+}
+
+// Game after game through all three stages, apples and bites included; the sanitizer
+// build checks every step for errors and leaks.
+TEST_F(BotTest, ABotKeepsPlayingBoardAfterBoard) {
+    const char* env = std::getenv("HIMAWARI_SOAK_BOARDS");
+    const int boards = env ? std::atoi(env) : 100;
+    Create();
+    form.Random.Randomize(15);
+    PassStartup();
+    const BotStats st = Play(boards, false, 5);
+    EXPECT_EQ(st.boardsStarted, boards);
+    EXPECT_EQ(st.boardsStarted, st.cleared + st.lost);
+    EXPECT_EQ(st.falls, 0);
+    EXPECT_GT(st.bites, 0);
+    EXPECT_GT(st.apples, 0);
+    EXPECT_EQ(st.maxStage, 3);
+    std::printf("soak: %d boards, %d cleared, %d lost, %d bites, %d apples, %d games cleared\n",
+                st.boardsStarted, st.cleared, st.lost, st.bites, st.apples, st.gamesCleared);
 }

@@ -222,6 +222,15 @@ TEST_F(DODozuz, LeftOverResourcesAreOrphanedWhenTheComponentGoes) {
     EXPECT_EQ(Messages()[Messages().size() - 2], "■■■それではごきげんよう■■■");
     a.reset(); // the owner deletes them later, safely
     texture.reset();
+    // A component that was never loaded lets its resources go too, or they would reach
+    // back into it when their owner deletes them.
+    auto unloaded = std::make_unique<TDODozuz>(owner);
+    auto early = std::make_unique<TDGTexture>(*unloaded, std::vector<D3DFORMAT>{D3DFMT_A8R8G8B8}, 0,
+                                              D3DPOOL_MANAGED, 0, "early");
+    ASSERT_EQ(unloaded->Resources().size(), 1u);
+    unloaded.reset();
+    EXPECT_EQ(early->DG(), nullptr);
+    early.reset();
 }
 
 class DODozuzQuiet : public GraphicsTest {

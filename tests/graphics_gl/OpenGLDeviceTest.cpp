@@ -350,6 +350,27 @@ TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
     EXPECT_EQ(d->Present(), D3D_OK);
     EXPECT_EQ(dev->PendingCommands(), 0u);
     EXPECT_EQ(frames, 1);
+    // A recorded draw holds no reference to its texture: released before Present, the
+    // release finds no other owner, and the frame still shows it as drawn.
+    std::vector<uint32_t> shown;
+    config->PresentSink = [&](const TSoftwareFrame& f) {
+        shown.assign(f.Pixels, f.Pixels + f.Pitch * f.Height);
+    };
+    d->BeginScene();
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    {
+        auto t = MakeTexture(*d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; });
+        Modulate(*d);
+        d->SetTexture(0, t);
+        Quad(*d, 0, 0, 10, 10, 0xFFFFFFFF);
+        d->SetTexture(0, nullptr);
+        d->EndScene();
+        EXPECT_EQ(t.use_count(), 1);
+    }
+    EXPECT_EQ(d->Present(), D3D_OK);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[5 * W + 5] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(shown[5 * W + 15] & 0xFFFFFF, 0u);
     // No context: the frame is dropped, not failed.
     config->Hooks.MakeCurrent = [] { return false; };
     d->BeginScene();

@@ -102,7 +102,15 @@ TEST_F(CompositionTest, AHighScoreBlinksTheScoreAndAddsThePrefix) {
     EXPECT_EQ(message->colour, 0xFFF4ECECu);
     EXPECT_EQ(box->colour, 0xBBFFFFFFu);
     EXPECT_EQ(message->y, 280.0f);
+    // With the shipped font the message fits, centred.
+    ASSERT_LT(graphics.MessageTex->Width(), 764u);
     EXPECT_EQ(message->x, static_cast<float>((764 - static_cast<int32_t>(graphics.MessageTex->Width())) / 2));
+    // A wider text (a wider fallback face) starts at the left edge instead of vanishing.
+    form.Texts.Set(TStatusText::Message, form.Texts.Text(TStatusText::Message) + "もう一度遊べます。");
+    items = Compose();
+    ASSERT_GT(graphics.MessageTex->Width(), 764u);
+    EXPECT_EQ(Find(items, graphics.MessageTex.get())->x, 0.0f);
+    EXPECT_EQ(Find(items, graphics.MessageBackTex.get())->x, 0.0f);
     // The grown picture has its full size, its top at 150.
     auto get = Find(items, &graphics.GetTex());
     EXPECT_EQ(get->w, static_cast<float>(graphics.GetTex().Width()));

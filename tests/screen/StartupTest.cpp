@@ -2,9 +2,15 @@
 #include "ScreenFixture.h"
 
 #include "base/Stream.h"
+#include "game/JpegLoader.h"
 
 TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
+    // Temporaries of saves killed half way (no record.dat came of them) go at start-up.
+    dir.Write("Data/record.dat.Ab12Cd", std::string(100, 'x'));
+    dir.Write("Data/Settei.ini.x9Y8z7", std::string("[BGM]"));
     Create();
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "record.dat.Ab12Cd"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "Settei.ini.x9Y8z7"));
     EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "000000");
     EXPECT_EQ(form.Texts.Text(TStatusText::LifeValue), "030");
     EXPECT_EQ(form.PBLife.Position(), 30);
@@ -50,5 +56,19 @@ TEST_F(ScreenTest, AMissingPictureFailsTheStartUpWithItsName) {
         FAIL() << "start-up went on without its background";
     } catch (const Exception& e) {
         EXPECT_NE(std::string(e.what()).find("haikei.jpg"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(ScreenTest, ADamagedBackgroundFailsTheStartUpWithLibjpegsReason) {
+    // Cut short in copying: no silent grey board, but the file and libjpeg's reason.
+    std::vector<uint8_t> bytes = ReadWholeFile((dir.Path() / "Data" / "haikei.jpg").string());
+    bytes.resize(bytes.size() / 2);
+    dir.Write("Data/haikei.jpg", std::string(bytes.begin(), bytes.end()));
+    try {
+        Create();
+        FAIL() << "start-up went on with a damaged background";
+    } catch (const EJpegError& e) {
+        EXPECT_NE(std::string(e.what()).find("haikei.jpg: JPEG: Premature end"), std::string::npos)
+            << e.what();
     }
 }

@@ -70,6 +70,14 @@ TEST(DDSD, ChannelOutOfRangeIsRefusedWithItsMessage) {
         EXPECT_EQ(s.Log(), "debug#00001 ... チャンネル番号8は無効です、0～7の範囲で指定してください\r\n"
                            "debug#00002 ... チャンネル番号-1は無効です、0～7の範囲で指定してください\r\n");
     }
+    {
+        // A new ChannelCount takes effect at the next Initialize; until then the message
+        // names the range of the table that is there.
+        Sound s(dsoDebugMessage);
+        s.dd.SetChannelCount(12);
+        EXPECT_EQ(s.dd.Channel(9), nullptr);
+        EXPECT_EQ(s.Log(), "debug#00001 ... チャンネル番号9は無効です、0～7の範囲で指定してください\r\n");
+    }
     Sound s;
     FatalCatcher catcher;
     EXPECT_THROW(

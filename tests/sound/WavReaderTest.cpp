@@ -67,14 +67,21 @@ TEST(WavReader, MissingPartsAreNamed) {
     EXPECT_EQ(Parse(Chunk("RIFF", Bytes{'A', 'V', 'I', ' '}) + PcmWav(1, 8000, 16, kData)), TWavError::None);
 }
 
-TEST(WavReader, SizesPastTheEndAreRefused) {
+TEST(WavReader, DataPastTheEndKeepsTheWholeFramesThereAndSizesPastTheEndAreRefused) {
     const Bytes fmt = Chunk("fmt ", FmtBody(1, 8000, 16));
-    // Truncated file: the data chunk claims more than is there.
+    // Truncated file: the data chunk claims more than is there; the whole 16-bit
+    // samples that are there are kept (5 bytes left: two samples).
+    TWavLayout l;
     Bytes cut = PcmWav(1, 8000, 16, kData);
     cut.resize(cut.size() - 3);
-    EXPECT_EQ(Parse(cut), TWavError::BadData);
-    EXPECT_EQ(Parse(Riff(fmt + Chunk("data", kData, 0xFFFFFFF0u))), TWavError::BadData);
+    ASSERT_EQ(Parse(cut, &l), TWavError::None);
+    EXPECT_EQ(l.dataOffset, 12 + 24 + 8);
+    EXPECT_EQ(l.dataSize, 4u);
+    ASSERT_EQ(Parse(Riff(fmt + Chunk("data", kData, 0xFFFFFFF0u)), &l), TWavError::None);
+    EXPECT_EQ(l.dataSize, 8u);
+    // Not one whole sample left: nothing to play.
     EXPECT_EQ(Parse(Riff(fmt + Chunk("data", Bytes{}))), TWavError::BadData);
+    EXPECT_EQ(Parse(Riff(fmt + Chunk("data", Bytes{7}, 2, false))), TWavError::BadData);
     // A data chunk inside the file but past the RIFF chunk's end.
     Bytes outside = Riff(fmt + Chunk("data", kData), 4 + fmt.size() + 8);
     EXPECT_EQ(Parse(outside), TWavError::BadData);
