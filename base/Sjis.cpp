@@ -12,7 +12,8 @@ namespace {
 // and skipped: on-screen text should degrade, never fail.
 std::string Convert(std::string_view in, const char* to, const char* from, size_t badLength) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw Exception(std::string("iconv: ") + from + " -> " + to + " がありません");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw Exception(std::string("iconv: ") + from + " -> " + to + " がありません");
     std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
     std::string out;
     out.resize(in.size() * 4 + 16);
@@ -42,7 +43,10 @@ std::string Convert(std::string_view in, const char* to, const char* from, size_
         size_t skip = badLength;
         if (badLength == 0) { // UTF-8: skip a whole well-formed sequence, else one byte
             const auto lead = static_cast<unsigned char>(*src);
-            skip = lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 1;
+            skip = lead >= 0xC2 && lead < 0xE0   ? 2
+                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                 : 1;
             for (size_t i = 1; i < skip; ++i)
                 if (i >= srcLeft || (static_cast<unsigned char>(src[i]) & 0xC0) != 0x80) skip = 1;
         } else if (!IsSjisLeadByte(static_cast<unsigned char>(*src))) {
@@ -58,5 +62,14 @@ std::string Convert(std::string_view in, const char* to, const char* from, size_
 
 } // namespace
 
-std::string Utf8ToSjis(std::string_view utf8) { return Convert(utf8, "CP932", "UTF-8", 0); }
-std::string SjisToUtf8(std::string_view sjis) { return Convert(sjis, "UTF-8", "CP932", 2); }
+std::string Utf8ToSjis(std::string_view utf8) {
+    // Plain ASCII (the status panel's numbers and times) is the same bytes in Shift-JIS:
+    // no conversion, and no buffer or iconv descriptor on every frame.
+    bool ascii = true;
+    for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::string(utf8);
+    return Convert(utf8, "CP932", "UTF-8", 0);
+}
+std::string SjisToUtf8(std::string_view sjis) {
+    return Convert(sjis, "UTF-8", "CP932", 2);
+}

@@ -19,6 +19,12 @@ TEST(Sjis, RoundTripsJapaneseAndAscii) {
     EXPECT_EQ(static_cast<unsigned char>(sjis[0]), 0x82);
     EXPECT_EQ(static_cast<unsigned char>(sjis[1]), 0xD0);
     EXPECT_EQ(SjisToUtf8(sjis), utf8);
+    // Plain ASCII is passed through as it is; the converter must agree on every byte of it
+    // (after a Japanese letter, the text goes through the converter).
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+    EXPECT_EQ(Utf8ToSjis(ascii), ascii);
+    EXPECT_EQ(Utf8ToSjis("ひ" + ascii), "\x82\xD0" + ascii);
     EXPECT_TRUE(IsSjisLeadByte(0x82));
     EXPECT_FALSE(IsSjisLeadByte('A'));
     EXPECT_FALSE(IsSjisLeadByte(0xA0)); // half-width katakana range is single-byte
