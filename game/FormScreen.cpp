@@ -115,13 +115,19 @@ void TFormScreen::TextToTexture(TDGTexture& Texture, TDGTexture* Backing, const 
     const int32_t extra = (Writer.Font().Style & fsItalic) ? Writer.TextWidth("a") / 2 : 0;
     const auto w = static_cast<uint32_t>(Writer.TextWidth(sjis) + extra);
     const auto h = static_cast<uint32_t>(Writer.TextHeight(sjis));
+    // A text of the same size is drawn again into the texture it already has: every pixel
+    // is filled below, so only a new size needs a new texture (the time text changes every
+    // frame of play and would otherwise make one each frame).
+    const auto fit = [w, h](TDGTexture& t) {
+        if (!t.Texture() || t.Width() != w || t.Height() != h) t.SetSize(w, h);
+    };
     if (Backing) {
-        Backing->SetSize(w, h);
+        fit(*Backing);
         Backing->FillRect(Rect(0, 0, static_cast<int32_t>(Backing->TextureWidth()),
                                static_cast<int32_t>(Backing->TextureHeight())),
                           0xBB5A28C7, false);
     }
-    Texture.SetSize(w, h);
+    fit(Texture);
     Texture.FillRect(Rect(0, 0, static_cast<int32_t>(Texture.TextureWidth()),
                           static_cast<int32_t>(Texture.TextureHeight())),
                      0x00FFFFFF, false);
