@@ -9,6 +9,7 @@
 #include "input/WindowInput.h"
 #include "sound/ddsd.h"
 #include "support/ManualClock.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -17,13 +18,7 @@
 namespace bench {
 
 inline std::string ProgramFolder(const TempDir& dir) {
-    std::filesystem::create_directories(dir.Path() / "Data");
-    for (const char* name :
-         {"data.qda", "haikei.jpg", "cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
-        std::filesystem::copy_file(SourceDir() + "Data/" + name, dir.Path() / "Data" / name);
-    TDDSD::SetLogFolder(dir.Dir());
-    TDDIDEX::SetDebugLogFolder(dir.Dir());
-    return dir.Dir();
+    return PreparedProgramFolder(dir);
 }
 
 struct Game {

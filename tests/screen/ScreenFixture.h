@@ -13,6 +13,7 @@
 #include "sound/ddsd.h"
 #include "support/FatalCatcher.h"
 #include "support/ManualClock.h"
+#include "support/ProgramFolder.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
 
@@ -21,17 +22,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-// A folder with the game's data files, as the build places them beside the program.
-inline std::string PreparedProgramFolder(const TempDir& dir) {
-    std::filesystem::create_directories(dir.Path() / "Data");
-    for (const char* name :
-         {"data.qda", "haikei.jpg", "cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
-        std::filesystem::copy_file(SourceDir() + "Data/" + name, dir.Path() / "Data" / name);
-    TDDSD::SetLogFolder(dir.Dir());
-    TDDIDEX::SetDebugLogFolder(dir.Dir());
-    return dir.Dir();
-}
 
 class ScreenTest : public ::testing::Test {
 protected:
