@@ -82,56 +82,93 @@ inline __m128i Over(const TParts& s, __m128i dst) {
     const TParts d = Split(dst);
     return Join({_mm_add_epi16(Mul(s.rb, a), Mul(d.rb, ia)), _mm_add_epi16(Mul(s.ag, a), Mul(d.ag, ia))});
 }
-inline __m128i Load(const uint32_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-inline void Store(uint32_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+// The AVX2 loops finish their spans with the loops below, inlined so that they run as AVX
+// code: a call per span cost more than the few pixels it draws on narrow sprites.
+#if defined(__GNUC__)
+#define HIMAWARI_SPAN_INLINE __attribute__((always_inline)) inline
+#else
+#define HIMAWARI_SPAN_INLINE inline
+#endif
+
+// Whole blocks of four through plain loads and stores.
+struct TBlock {
+    __m128i Load(const uint32_t* p) const { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    void Store(uint32_t* p, __m128i v) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+};
+// The last one to three pixels of a span in the low lanes, the lanes after them clear; no
+// byte outside the span is read or written.
+struct TFew {
+    __m128i Load(const uint32_t* p) const {
+        if (n == 1) return _mm_cvtsi32_si128(static_cast<int32_t>(p[0]));
+        const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        return n == 2 ? two : _mm_unpacklo_epi64(two, _mm_cvtsi32_si128(static_cast<int32_t>(p[2])));
+    }
+    void Store(uint32_t* p, __m128i v) const {
+        if (n == 1) {
+            p[0] = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+            return;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+        if (n == 3) p[2] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(v, v)));
+    }
+    int32_t n;
+};
+
+// Clear lanes after the pixels of a TFew never make it look opaque, and it stores only
+// its pixels either way.
+template <bool Modulated, class Access>
+HIMAWARI_SPAN_INLINE void OverFour(const Access& io, uint32_t* dst, const uint32_t* src, const TParts& tint) {
+    const __m128i alpha = Lanes(0xFF000000);
+    __m128i s = io.Load(src);
+    TParts parts{};
+    if (Modulated) s = Join(parts = Modulate(Split(s), tint));
+    const __m128i a = _mm_and_si128(s, alpha);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) == 0xFFFF)
+        io.Store(dst, s);
+    else if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_setzero_si128())) != 0xFFFF)
+        io.Store(dst, Over(Modulated ? parts : Split(s), io.Load(dst)));
 }
 
-template <bool Modulated> void OverSpan(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t diffuse) {
-    const TParts tint = TintOf(diffuse);
-    const __m128i alpha = Lanes(0xFF000000);
+// A span in blocks of four, then the one to three pixels after them.
+template <bool Modulated>
+HIMAWARI_SPAN_INLINE void OverRest(uint32_t* dst, const uint32_t* src, int32_t n, const TParts& tint) {
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i s = Load(src + i);
-        TParts parts{};
-        if (Modulated) s = Join(parts = Modulate(Split(s), tint));
-        const __m128i a = _mm_and_si128(s, alpha);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alpha)) == 0xFFFF)
-            Store(dst + i, s);
-        else if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_setzero_si128())) != 0xFFFF)
-            Store(dst + i, Over(Modulated ? parts : Split(s), Load(dst + i)));
+    for (; i + 4 <= n; i += 4) OverFour<Modulated>(TBlock{}, dst + i, src + i, tint);
+    if (i < n) OverFour<Modulated>(TFew{n - i}, dst + i, src + i, tint);
+}
+HIMAWARI_SPAN_INLINE void CopyRest(uint32_t* dst, const uint32_t* src, int32_t n, const TParts& tint) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) TBlock{}.Store(dst + i, Join(Modulate(Split(TBlock{}.Load(src + i)), tint)));
+    if (i < n) {
+        const TFew few{n - i};
+        few.Store(dst + i, Join(Modulate(Split(few.Load(src + i)), tint)));
     }
-    for (; i < n; ++i) OverOne(dst[i], Modulated ? ModulatePixel(src[i], diffuse) : src[i]);
 }
 
 void CopySpan(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t diffuse) {
-    if (diffuse == White) {
+    if (diffuse == White)
         std::memcpy(dst, src, static_cast<size_t>(n) * 4);
-        return;
-    }
-    const TParts tint = TintOf(diffuse);
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) Store(dst + i, Join(Modulate(Split(Load(src + i)), tint)));
-    for (; i < n; ++i) dst[i] = ModulatePixel(src[i], diffuse);
+    else
+        CopyRest(dst, src, n, TintOf(diffuse));
 }
 
 void OverAny(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t diffuse) {
     if (diffuse == White)
-        OverSpan<false>(dst, src, n, diffuse);
+        OverRest<false>(dst, src, n, TParts{});
     else
-        OverSpan<true>(dst, src, n, diffuse);
+        OverRest<true>(dst, src, n, TintOf(diffuse));
 }
 
 } // namespace sse2
+
+#undef HIMAWARI_SPAN_INLINE
 
 constexpr TSpanKernels Sse2{"sse2", sse2::CopySpan, sse2::OverAny};
 #endif
 
 #if defined(HIMAWARI_AVX2_SPANS)
-// Eight pixels in a register, in the lanes of the SSE2 loops. The last one to seven pixels
-// of a span are loaded and stored through a mask.
+// Eight pixels in a register, in the lanes of the SSE2 loops, which also draw the last one to
+// seven pixels of a span (faster than masked loads and stores on the game's narrow sprites).
 namespace avx2 {
 
 #define HIMAWARI_AVX2 __attribute__((target("avx2")))
@@ -167,6 +204,12 @@ HIMAWARI_AVX2 inline __m256i AlphaLanes(const TParts& s) {
                                           2, -1, 6, -1, 6, -1, 10, -1, 10, -1, 14, -1, 14, -1);
     return _mm256_shuffle_epi8(s.ag, pick);
 }
+HIMAWARI_AVX2 inline __m256i Load(const uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+HIMAWARI_AVX2 inline void Store(uint32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
 HIMAWARI_AVX2 inline __m256i Over(const TParts& s, __m256i dst) {
     const __m256i a = AlphaLanes(s), ia = _mm256_xor_si256(a, _mm256_set1_epi16(255));
     const TParts d = Split(dst);
@@ -174,49 +217,22 @@ HIMAWARI_AVX2 inline __m256i Over(const TParts& s, __m256i dst) {
         {_mm256_add_epi16(Mul(s.rb, a), Mul(d.rb, ia)), _mm256_add_epi16(Mul(s.ag, a), Mul(d.ag, ia))});
 }
 
-// Whole blocks of eight through plain loads and stores, the rest through a mask.
-struct TBlock {
-    HIMAWARI_AVX2 __m256i Load(const uint32_t* p) const {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    }
-    HIMAWARI_AVX2 void Store(uint32_t* p, __m256i v) const {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-    }
-};
-struct TPart {
-    HIMAWARI_AVX2 explicit TPart(int32_t n)
-        : mask(_mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7))) {}
-    HIMAWARI_AVX2 __m256i Load(const uint32_t* p) const {
-        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask);
-    }
-    HIMAWARI_AVX2 void Store(uint32_t* p, __m256i v) const {
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v);
-    }
-    __m256i mask;
-};
-
-// Pixels a part has not loaded are clear: they never make a part look opaque to the test
-// below, since a part stores through its mask either way.
-template <bool Modulated, class Access>
-HIMAWARI_AVX2 inline void OverEight(const Access& io, uint32_t* dst, const uint32_t* src,
-                                    const TParts& tint) {
-    const __m256i alpha = Lanes(0xFF000000);
-    __m256i s = io.Load(src);
-    TParts parts{};
-    if (Modulated) s = Join(parts = Modulate(Split(s), tint));
-    const __m256i a = _mm256_and_si256(s, alpha);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, alpha)) == -1)
-        io.Store(dst, s);
-    else if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, _mm256_setzero_si256())) != -1)
-        io.Store(dst, Over(Modulated ? parts : Split(s), io.Load(dst)));
-}
-
 template <bool Modulated>
 HIMAWARI_AVX2 void OverSpan(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t diffuse) {
     const TParts tint = TintOf(diffuse);
+    const __m256i alpha = Lanes(0xFF000000);
     int32_t i = 0;
-    for (; i + 8 <= n; i += 8) OverEight<Modulated>(TBlock{}, dst + i, src + i, tint);
-    if (i < n) OverEight<Modulated>(TPart(n - i), dst + i, src + i, tint);
+    for (; i + 8 <= n; i += 8) {
+        __m256i s = Load(src + i);
+        TParts parts{};
+        if (Modulated) s = Join(parts = Modulate(Split(s), tint));
+        const __m256i a = _mm256_and_si256(s, alpha);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, alpha)) == -1)
+            Store(dst + i, s);
+        else if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, _mm256_setzero_si256())) != -1)
+            Store(dst + i, Over(Modulated ? parts : Split(s), Load(dst + i)));
+    }
+    if (i < n) sse2::OverRest<Modulated>(dst + i, src + i, n - i, sse2::TintOf(diffuse));
 }
 
 HIMAWARI_AVX2 void OverAny(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t diffuse) {
@@ -233,11 +249,8 @@ HIMAWARI_AVX2 void CopySpan(uint32_t* dst, const uint32_t* src, int32_t n, uint3
     }
     const TParts tint = TintOf(diffuse);
     int32_t i = 0;
-    for (; i + 8 <= n; i += 8) TBlock{}.Store(dst + i, Join(Modulate(Split(TBlock{}.Load(src + i)), tint)));
-    if (i < n) {
-        const TPart part(n - i);
-        part.Store(dst + i, Join(Modulate(Split(part.Load(src + i)), tint)));
-    }
+    for (; i + 8 <= n; i += 8) Store(dst + i, Join(Modulate(Split(Load(src + i)), tint)));
+    if (i < n) sse2::CopyRest(dst + i, src + i, n - i, sse2::TintOf(diffuse));
 }
 
 #undef HIMAWARI_AVX2
