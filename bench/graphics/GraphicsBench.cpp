@@ -2,10 +2,12 @@
 #include "graphics/DGTexture.h"
 #include "graphics/DODozuz9.h"
 #include "graphics/device/SoftwareDevice.h"
+#include "graphics/device/SoftwareSpans.h"
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -61,6 +63,32 @@ void BM_FillRateAlphaFullScreen(benchmark::State& state) {
     s.device->SetTexture(0, nullptr);
 }
 BENCHMARK(BM_FillRateAlphaFullScreen)->Unit(benchmark::kMillisecond);
+
+// The same quad through each set of span loops this processor runs (argument 0: its place in
+// RunnableSpanKernels), with that vertex colour (argument 1: 0) or with white, the colour most
+// of the game's sprites are drawn with (1).
+void BM_FillRateAlphaSpanLoops(benchmark::State& state) {
+    const TSpanKernels* loops = RunnableSpanKernels().at(static_cast<size_t>(state.range(0)));
+    const bool white = state.range(1) != 0;
+    Scene s;
+    s.owner.SoftwareConfig()->SpanKernels = loops;
+    auto t = s.Texture(764, 500, 0x80FF8040);
+    s.AlphaBlend();
+    for (auto _ : state) {
+        s.device->BeginScene();
+        s.Sprite(*t, 0, 0, white ? 0xFFFFFFFF : 0xC0FFFFFF);
+        s.device->EndScene();
+    }
+    state.SetItemsProcessed(state.iterations() * 764 * 500);
+    state.SetLabel(std::string(loops->Name) + (white ? ", white" : ", tinted"));
+    s.device->SetTexture(0, nullptr);
+}
+BENCHMARK(BM_FillRateAlphaSpanLoops)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (int64_t i = 0; i < static_cast<int64_t>(RunnableSpanKernels().size()); ++i)
+            b->Args({i, 0})->Args({i, 1});
+    })
+    ->Unit(benchmark::kMillisecond);
 
 // The game's frame: clear, opaque background, 40 line sprites, 20 characters and panel texts.
 void BM_GameLikeFrame(benchmark::State& state) {
