@@ -137,6 +137,7 @@ GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConf
     h.FrameReady = [this] {
         ShowFrame();
         BenchFramePresented();
+        if (presented_) presented_();
     };
 }
 
@@ -213,6 +214,7 @@ SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make
         frame_ = image.copy();
         repaint(); // at once, inside the tick, as the OpenGL view does
         BenchFramePresented();
+        if (presented_) presented_();
     };
 }
 

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <functional>
 #include <memory>
 
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
@@ -32,6 +33,8 @@ public:
     explicit GlSurface(uint32_t maxTextureSize);
     ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
+    // Called after each frame the device presents.
+    void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
@@ -45,6 +48,7 @@ private:
     QOpenGLContext context_;
     std::unique_ptr<QOpenGLFramebufferObject> frame_;
     std::shared_ptr<TGLConfig> config_;
+    std::function<void()> presented_;
 };
 
 // The view itself: it takes the focus and the mouse; the surface fills it.
@@ -52,6 +56,9 @@ class GlView : public QWidget {
 public:
     GlView(QWidget* parent, uint32_t maxTextureSize);
     std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
+    void OnFramePresented(std::function<void()> presented) {
+        surface_->OnFramePresented(std::move(presented));
+    }
     // Makes a child of the view show over the surface (as a native window above it).
     void Overlay(QWidget* child);
 
@@ -67,6 +74,8 @@ class SoftwareView : public QWidget {
 public:
     explicit SoftwareView(QWidget* parent);
     std::shared_ptr<IRenderDriver> CreateDriver();
+    // Called after each frame the device presents.
+    void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +83,7 @@ protected:
 private:
     std::shared_ptr<TSoftwareConfig> config_;
     QImage frame_;
+    std::function<void()> presented_;
 };
 
 // Feeds the mouse device from the view: moves (with or without a button down, in the

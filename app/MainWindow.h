@@ -56,7 +56,11 @@ private:
     void KeyReleased(QKeyEvent* event);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
-    void MakePauseAndGamepads(GlView* gl);
+    void MakePause(GlView* gl);
+    void StartGamepads();
+    // A frame reached the screen; the first one lets the rest of the start-up run.
+    void FramePresented();
+    void AfterFirstFrame();
     // Runs a handler of the form; an error it raises is shown and the handler stops there.
     bool Guarded(const std::function<void()>& f);
 
@@ -77,10 +81,12 @@ private:
     std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
     std::unique_ptr<FocusPause> pause_;
-    std::unique_ptr<GamepadFeed> gamepads_;
+    std::unique_ptr<GamepadFeed> gamepads_; // from the first frame on
     QObject* mouseFeed_ = nullptr;
     QTimer idle_;
     bool created_ = false;
+    bool afterFirstFrame_ = false; // the first frame was presented
+    bool startupDone_ = false;     // the start-up's later work ran
     int tickDepth_ = 0;
     bool closing_ = false;
     // Menu commands running (a command's dialog or its handling of pending events may
