@@ -94,8 +94,9 @@ QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
     return feed;
 }
 
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
-    QOpenGLContext context;
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep) {
+    auto made = std::make_unique<QOpenGLContext>();
+    QOpenGLContext& context = *made;
     context.setFormat(CoreFormat());
     if (!context.create()) {
         reason = QStringLiteral("no OpenGL context can be made on this display");
@@ -117,17 +118,20 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
     context.functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     context.doneCurrent();
     maxTextureSize = size > 0 ? static_cast<uint32_t>(size) : 2048u;
+    if (keep) *keep = std::move(made);
     return true;
 }
 
-GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConfig>()) {
+GlSurface::GlSurface(uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context)
+    : context_(context ? std::move(context) : std::make_unique<QOpenGLContext>()),
+      config_(std::make_shared<TGLConfig>()) {
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(CoreFormat());
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     config_->MaxTextureSize = maxTextureSize;
     TGLContextHooks& h = config_->Hooks;
     h.MakeCurrent = [this] { return MakeCurrent(); };
-    h.DoneCurrent = [this] { context_.doneCurrent(); };
+    h.DoneCurrent = [this] { context_->doneCurrent(); };
     h.DefaultFramebuffer = [this] { return frame_ ? static_cast<uint32_t>(frame_->handle()) : 0u; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
         const QSize size = FramebufferSize();
@@ -144,9 +148,9 @@ GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConf
 // The frame's GL objects go while the window and its context are still there (without
 // the context current, Qt frees them with the context).
 GlSurface::~GlSurface() {
-    const bool current = frame_ && context_.makeCurrent(this);
+    const bool current = frame_ && context_->makeCurrent(this);
     frame_.reset();
-    if (current) context_.doneCurrent();
+    if (current) context_->doneCurrent();
 }
 
 QSize GlSurface::FramebufferSize() const {
@@ -158,17 +162,17 @@ QSize GlSurface::FramebufferSize() const {
 // on the screen (not yet shown, minimised) takes no frame.
 bool GlSurface::MakeCurrent() {
     if (!isExposed()) return false;
-    if (!context_.isValid()) {
-        context_.setFormat(requestedFormat());
-        if (!context_.create()) return false;
+    if (!context_->isValid()) {
+        context_->setFormat(requestedFormat());
+        if (!context_->create()) return false;
     }
-    if (!context_.makeCurrent(this)) return false;
+    if (!context_->makeCurrent(this)) return false;
     const QSize size = FramebufferSize();
     if (!frame_ || frame_->size() != size) {
         frame_ = std::make_unique<QOpenGLFramebufferObject>(size);
         if (!frame_->isValid()) {
             frame_.reset();
-            context_.doneCurrent();
+            context_->doneCurrent();
             return false;
         }
     }
@@ -176,10 +180,10 @@ bool GlSurface::MakeCurrent() {
 }
 
 void GlSurface::ShowFrame() {
-    if (!frame_ || !isExposed() || !context_.makeCurrent(this)) return;
+    if (!frame_ || !isExposed() || !context_->makeCurrent(this)) return;
     QOpenGLFramebufferObject::blitFramebuffer(nullptr, frame_.get());
-    context_.swapBuffers(this);
-    context_.doneCurrent();
+    context_->swapBuffers(this);
+    context_->doneCurrent();
 }
 
 void GlSurface::exposeEvent(QExposeEvent*) {
@@ -190,8 +194,8 @@ std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {
     return std::make_shared<OpenGLDriver>(config_);
 }
 
-GlView::GlView(QWidget* parent, uint32_t maxTextureSize)
-    : QWidget(parent), surface_(new GlSurface(maxTextureSize)),
+GlView::GlView(QWidget* parent, uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context)
+    : QWidget(parent), surface_(new GlSurface(maxTextureSize, std::move(context))),
       container_(QWidget::createWindowContainer(surface_, this)) {
     // The view keeps the focus: keys are read where they arrive, never in the surface.
     container_->setFocusPolicy(Qt::NoFocus);

@@ -18,8 +18,9 @@
 #include <memory>
 
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
-// size it takes. Says why not in reason.
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
+// size it takes. Says why not in reason. With keep, a context that passed is handed over
+// there (not current) for the OpenGL view to draw with: the first context costs most.
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr);
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
@@ -30,7 +31,9 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
 // once. Input passes through it to the view.
 class GlSurface : public QWindow {
 public:
-    explicit GlSurface(uint32_t maxTextureSize);
+    // context: one made for this surface's format (ProbeOpenGL's), or null to make one
+    // with the first frame.
+    GlSurface(uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context);
     ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
     // Called after each frame the device presents.
@@ -45,7 +48,7 @@ private:
     // Copies the kept frame to the window and swaps.
     void ShowFrame();
 
-    QOpenGLContext context_;
+    std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOpenGLFramebufferObject> frame_;
     std::shared_ptr<TGLConfig> config_;
     std::function<void()> presented_;
@@ -54,7 +57,7 @@ private:
 // The view itself: it takes the focus and the mouse; the surface fills it.
 class GlView : public QWidget {
 public:
-    GlView(QWidget* parent, uint32_t maxTextureSize);
+    GlView(QWidget* parent, uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context = nullptr);
     std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
     void OnFramePresented(std::function<void()> presented) {
         surface_->OnFramePresented(std::move(presented));

@@ -32,7 +32,8 @@ constexpr int FirstFrameWaitMs = 1000;
 
 } // namespace
 
-MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize)
+MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
+                       std::unique_ptr<QOpenGLContext> glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
     setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
     // A single border: no resizing, no maximise box.
@@ -41,7 +42,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     std::function<std::shared_ptr<IRenderDriver>()> driver;
     GlView* gl = nullptr;
     if (useOpenGL) {
-        gl = new GlView(this, maxTextureSize);
+        gl = new GlView(this, maxTextureSize, std::move(glContext));
         driver = [gl] { return gl->CreateDriver(); };
         gl->OnFramePresented([this] { FramePresented(); });
         view_ = gl;

@@ -29,8 +29,10 @@
 class MainWindow : public QMainWindow {
 public:
     // exeDir: the program's folder (with a trailing separator); useOpenGL: draw through
-    // OpenGL 3.3 (else the software device) with the given largest texture size.
-    MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize);
+    // OpenGL 3.3 (else the software device) with the given largest texture size, and with
+    // glContext when given (ProbeOpenGL's).
+    MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
+               std::unique_ptr<QOpenGLContext> glContext = nullptr);
     ~MainWindow() override;
 
     // The start-up of the form; an error is shown in a message box and the window stays

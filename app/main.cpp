@@ -21,12 +21,13 @@ int main(int argc, char** argv) {
 
     uint32_t maxTexture = 0;
     QString reason;
-    const bool gl = ProbeOpenGL(maxTexture, reason);
+    std::unique_ptr<QOpenGLContext> context; // the window draws with it
+    const bool gl = ProbeOpenGL(maxTexture, reason, &context);
     if (!gl)
         std::fprintf(stderr, "himawari: %s; drawing with the software renderer instead of OpenGL\n",
                      reason.toLocal8Bit().constData());
 
-    MainWindow window(ExeDir(), gl, maxTexture);
+    MainWindow window(ExeDir(), gl, maxTexture, std::move(context));
     // A layer that stops the program says why in a message box (HaltProgram has already
     // written it to standard error and exits with status 1 after the hook).
     SetFatalHook([&window](const std::string& message) {

@@ -49,10 +49,12 @@ protected:
     void SetUp() override {
         uint32_t maxTexture = 0;
         QString reason;
-        if (!ProbeOpenGL(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
+        // The view draws with the probe's context, as the game's window does.
+        std::unique_ptr<QOpenGLContext> context;
+        if (!ProbeOpenGL(maxTexture, reason, &context)) GTEST_SKIP() << reason.toStdString();
         top.setFixedSize(W, H);
         top.move(100, 100);
-        view = new GlView(&top, maxTexture);
+        view = new GlView(&top, maxTexture, std::move(context));
         view->setGeometry(0, 0, W, H);
         bar = new QProgressBar(view);
         bar->setGeometry(10, 90, 100, 20);
