@@ -135,6 +135,7 @@ void MainWindow::AfterFirstFrame() {
     if (startupDone_) return;
     startupDone_ = true;
     SetApplicationIcon();
+    Guarded([this] { host_->Form2(); }); // the hidden version dialog
     if (created_ && !closing_) StartGamepads();
 }
 
