@@ -122,16 +122,17 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpe
     return true;
 }
 
-GlSurface::GlSurface(uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context)
-    : context_(context ? std::move(context) : std::make_unique<QOpenGLContext>()),
-      config_(std::make_shared<TGLConfig>()) {
+GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
+    : source_(std::move(context)), config_(std::make_shared<TGLConfig>()) {
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(CoreFormat());
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     config_->MaxTextureSize = maxTextureSize;
     TGLContextHooks& h = config_->Hooks;
     h.MakeCurrent = [this] { return MakeCurrent(); };
-    h.DoneCurrent = [this] { context_->doneCurrent(); };
+    h.DoneCurrent = [this] {
+        if (context_) context_->doneCurrent();
+    };
     h.DefaultFramebuffer = [this] { return frame_ ? static_cast<uint32_t>(frame_->handle()) : 0u; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
         const QSize size = FramebufferSize();
@@ -162,6 +163,11 @@ QSize GlSurface::FramebufferSize() const {
 // on the screen (not yet shown, minimised) takes no frame.
 bool GlSurface::MakeCurrent() {
     if (!isExposed()) return false;
+    if (!context_) {
+        if (source_) context_ = source_();
+        source_ = nullptr;
+        if (!context_) context_ = std::make_unique<QOpenGLContext>();
+    }
     if (!context_->isValid()) {
         context_->setFormat(requestedFormat());
         if (!context_->create()) return false;
@@ -194,7 +200,7 @@ std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {
     return std::make_shared<OpenGLDriver>(config_);
 }
 
-GlView::GlView(QWidget* parent, uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context)
+GlView::GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context)
     : QWidget(parent), surface_(new GlSurface(maxTextureSize, std::move(context))),
       container_(QWidget::createWindowContainer(surface_, this)) {
     // The view keeps the focus: keys are read where they arrive, never in the surface.

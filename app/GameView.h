@@ -17,6 +17,10 @@
 #include <functional>
 #include <memory>
 
+// Where the OpenGL window gets its context, at its first frame: it makes one when this
+// is empty or answers null.
+using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
+
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
 // size it takes. Says why not in reason. With keep, a context that passed is handed over
 // there (not current) for the OpenGL view to draw with: the first context costs most.
@@ -31,9 +35,9 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpe
 // once. Input passes through it to the view.
 class GlSurface : public QWindow {
 public:
-    // context: one made for this surface's format (ProbeOpenGL's), or null to make one
-    // with the first frame.
-    GlSurface(uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context);
+    // context: one made for this surface's format (ProbeOpenGL's), taken at the first
+    // frame.
+    GlSurface(uint32_t maxTextureSize, GlContextSource context);
     ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
     // Called after each frame the device presents.
@@ -48,7 +52,8 @@ private:
     // Copies the kept frame to the window and swaps.
     void ShowFrame();
 
-    std::unique_ptr<QOpenGLContext> context_;
+    GlContextSource source_;
+    std::unique_ptr<QOpenGLContext> context_; // from the first frame on
     std::unique_ptr<QOpenGLFramebufferObject> frame_;
     std::shared_ptr<TGLConfig> config_;
     std::function<void()> presented_;
@@ -57,7 +62,7 @@ private:
 // The view itself: it takes the focus and the mouse; the surface fills it.
 class GlView : public QWidget {
 public:
-    GlView(QWidget* parent, uint32_t maxTextureSize, std::unique_ptr<QOpenGLContext> context = nullptr);
+    GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context = {});
     std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
     void OnFramePresented(std::function<void()> presented) {
         surface_->OnFramePresented(std::move(presented));

@@ -26,14 +26,13 @@
 
 namespace {
 
-constexpr int ClientW = 764, ClientH = 500;
 // How long the start-up's later work waits for the first frame at most.
 constexpr int FirstFrameWaitMs = 1000;
 
 } // namespace
 
 MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
-                       std::unique_ptr<QOpenGLContext> glContext)
+                       GlContextSource glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
     setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
     // A single border: no resizing, no maximise box.
@@ -52,7 +51,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
         sw->OnFramePresented([this] { FramePresented(); });
         view_ = sw;
     }
-    view_->setFixedSize(ClientW, ClientH);
+    view_->setFixedSize(ClientSize);
     view_->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(view_);
     owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));

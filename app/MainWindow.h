@@ -28,11 +28,14 @@
 
 class MainWindow : public QMainWindow {
 public:
+    // The drawing surface's fixed size.
+    static constexpr QSize ClientSize{764, 500};
+
     // exeDir: the program's folder (with a trailing separator); useOpenGL: draw through
     // OpenGL 3.3 (else the software device) with the given largest texture size, and with
-    // glContext when given (ProbeOpenGL's).
+    // the context glContext gives at the first frame, when given (GlProbe's).
     MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
-               std::unique_ptr<QOpenGLContext> glContext = nullptr);
+               GlContextSource glContext = {});
     ~MainWindow() override;
 
     // The start-up of the form; an error is shown in a message box and the window stays
