@@ -94,11 +94,14 @@ QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
     return feed;
 }
 
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep) {
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep,
+                 bool* contextMade) {
     auto made = std::make_unique<QOpenGLContext>();
     QOpenGLContext& context = *made;
     context.setFormat(CoreFormat());
-    if (!context.create()) {
+    const bool created = context.create();
+    if (contextMade) *contextMade = created;
+    if (!created) {
         reason = QStringLiteral("no OpenGL context can be made on this display");
         return false;
     }

@@ -24,7 +24,9 @@ using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
 // size it takes. Says why not in reason. With keep, a context that passed is handed over
 // there (not current) for the OpenGL view to draw with: the first context costs most.
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr);
+// contextMade: whether a context could be made at all (it may then still fail the checks).
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr,
+                 bool* contextMade = nullptr);
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through

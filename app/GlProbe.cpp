@@ -43,7 +43,7 @@ GlProbe::~GlProbe() {
 void GlProbe::Run(QThread* owner, QSize frameSize) {
     Answer answer;
     std::unique_ptr<QOpenGLContext> context;
-    answer.Usable = ProbeOpenGL(answer.MaxTextureSize, answer.Reason, &context);
+    answer.Usable = ProbeOpenGL(answer.MaxTextureSize, answer.Reason, &context, &answer.ContextMade);
     promise_.set_value(answer);
     if (!context) return;
     CopyOnce(*context, frameSize);
@@ -55,9 +55,18 @@ void GlProbe::Run(QThread* owner, QSize frameSize) {
 
 bool GlProbe::Wait(uint32_t& maxTextureSize, QString& reason) {
     const Answer& answer = answer_.get();
-    maxTextureSize = answer.MaxTextureSize;
-    reason = answer.Reason;
-    return answer.Usable;
+    if (answer.Usable || !answer.ContextMade) {
+        maxTextureSize = answer.MaxTextureSize;
+        reason = answer.Reason;
+        return answer.Usable;
+    }
+    // A platform may make no surface away from the window's thread (an offscreen surface
+    // that is a hidden window): the probe is made again here.
+    if (thread_.joinable()) thread_.join();
+    std::unique_ptr<QOpenGLContext> context;
+    if (!ProbeOpenGL(maxTextureSize, reason, &context)) return false;
+    context_ = std::move(context);
+    return true;
 }
 
 std::unique_ptr<QOpenGLContext> GlProbe::TakeContext() {

@@ -25,7 +25,8 @@ public:
     GlProbe& operator=(const GlProbe&) = delete;
 
     // Waits for the answer: whether an OpenGL 3.3 core context can be made and the largest
-    // texture size it takes, or why not.
+    // texture size it takes, or why not. A context made on the thread that then fails is
+    // probed again on the calling thread. Called once.
     bool Wait(uint32_t& maxTextureSize, QString& reason);
     // Waits for the thread to end and hands over its context (not current), or null when
     // there is none or it was taken already.
@@ -34,6 +35,7 @@ public:
 private:
     struct Answer {
         bool Usable = false;
+        bool ContextMade = false;
         uint32_t MaxTextureSize = 0;
         QString Reason;
     };
