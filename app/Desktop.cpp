@@ -24,9 +24,13 @@ bool LoadJapaneseQtTranslations(QApplication& app) {
 void SetUpDesktopApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("himawari"));
     QApplication::setDesktopFileName(AppId);
+    LoadJapaneseQtTranslations(app);
+}
+
+void SetApplicationIcon() {
+    // Every picture is decoded here, and each window that exists gets them all.
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icon/icon-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
-    LoadJapaneseQtTranslations(app);
 }

@@ -10,9 +10,12 @@ class QApplication;
 inline const QString AppId = QStringLiteral("io.github.himawari.HimawariEscape");
 
 // Names the application (no display name: Qt would append it to every window's title),
-// sets the desktop file name and the window icon, and loads Qt's Japanese
-// translations.
+// sets the desktop file name and loads Qt's Japanese translations.
 void SetUpDesktopApplication(QApplication& app);
+
+// Sets the icon of every window, those that exist already too. The main window sets it
+// once its first frame is shown: the pictures cost the start-up a few milliseconds.
+void SetApplicationIcon();
 
 // Loads Qt's own Japanese texts (qtbase_ja.qm from Qt's translations folder) whatever
 // the system's locale: the message boxes' buttons, the file and folder dialogs. False,

@@ -10,8 +10,14 @@ constexpr int NoticeLeft = 170, NoticeTop = 180, NoticeWidth = 300, NoticeHeight
 } // namespace
 
 FocusPause::FocusPause(QWidget* view, PausableClock& clock, std::function<bool()> playing,
-                       std::function<void()> musicUpkeep)
-    : clock_(clock), playing_(std::move(playing)), notice_(new QLabel(QStringLiteral("一時停止中"), view)) {
+                       std::function<void()> musicUpkeep, std::function<void(QWidget*)> placed)
+    : view_(view), clock_(clock), playing_(std::move(playing)), musicUpkeep_(std::move(musicUpkeep)),
+      placed_(std::move(placed)) {
+    music_.setInterval(25);
+}
+
+void FocusPause::MakeNotice() {
+    notice_ = new QLabel(QStringLiteral("一時停止中"), view_);
     notice_->setGeometry(NoticeLeft, NoticeTop, NoticeWidth, NoticeHeight);
     notice_->setAlignment(Qt::AlignCenter);
     QFont font(QStringLiteral("VL Gothic"));
@@ -25,14 +31,16 @@ FocusPause::FocusPause(QWidget* view, PausableClock& clock, std::function<bool()
     notice_->setFocusPolicy(Qt::NoFocus);
     notice_->setAttribute(Qt::WA_TransparentForMouseEvents);
     notice_->hide();
-    music_.setInterval(25);
-    QObject::connect(&music_, &QTimer::timeout, notice_, std::move(musicUpkeep));
+    // The upkeep belongs to the notice: it ends with the view.
+    QObject::connect(&music_, &QTimer::timeout, notice_, musicUpkeep_);
+    if (placed_) placed_(notice_);
 }
 
 bool FocusPause::ActiveChanged(bool active) {
     if (!active) {
         if (enabled_ && !clock_.Paused() && playing_()) {
             clock_.Pause();
+            if (!notice_) MakeNotice();
             notice_->show();
             notice_->raise();
             music_.start();
@@ -42,6 +50,6 @@ bool FocusPause::ActiveChanged(bool active) {
     if (!clock_.Paused()) return false;
     clock_.Resume();
     music_.stop();
-    notice_->hide();
+    if (notice_) notice_->hide();
     return true;
 }

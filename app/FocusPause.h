@@ -14,21 +14,29 @@
 class FocusPause {
 public:
     // view: the drawing surface the notice lies over; playing: whether a board is in
-    // play; musicUpkeep: the music's end-of-track check, called every 25 ms while paused.
+    // play; musicUpkeep: the music's end-of-track check, called every 25 ms while paused;
+    // placed (may be empty): called with the notice when it is made, at the first pause
+    // (a widget the start-up does not need to show the first frame).
     FocusPause(QWidget* view, PausableClock& clock, std::function<bool()> playing,
-               std::function<void()> musicUpkeep);
+               std::function<void()> musicUpkeep, std::function<void(QWidget*)> placed = {});
 
     // [Options] PauseOnFocusLoss: off, the window's activation changes nothing.
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     // The window became active or inactive. True when play resumed.
     bool ActiveChanged(bool active);
     bool Paused() const { return clock_.Paused(); }
+    // The notice; null until the first pause.
     QLabel* Notice() { return notice_; }
 
 private:
+    void MakeNotice();
+
+    QWidget* view_;
     PausableClock& clock_;
     std::function<bool()> playing_;
-    QLabel* notice_;
+    std::function<void()> musicUpkeep_;
+    std::function<void(QWidget*)> placed_;
+    QLabel* notice_ = nullptr;
     QTimer music_;
     bool enabled_ = true;
 };

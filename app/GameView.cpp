@@ -94,10 +94,14 @@ QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
     return feed;
 }
 
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
-    QOpenGLContext context;
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep,
+                 bool* contextMade) {
+    auto made = std::make_unique<QOpenGLContext>();
+    QOpenGLContext& context = *made;
     context.setFormat(CoreFormat());
-    if (!context.create()) {
+    const bool created = context.create();
+    if (contextMade) *contextMade = created;
+    if (!created) {
         reason = QStringLiteral("no OpenGL context can be made on this display");
         return false;
     }
@@ -117,17 +121,21 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason) {
     context.functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     context.doneCurrent();
     maxTextureSize = size > 0 ? static_cast<uint32_t>(size) : 2048u;
+    if (keep) *keep = std::move(made);
     return true;
 }
 
-GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConfig>()) {
+GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
+    : source_(std::move(context)), config_(std::make_shared<TGLConfig>()) {
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(CoreFormat());
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     config_->MaxTextureSize = maxTextureSize;
     TGLContextHooks& h = config_->Hooks;
     h.MakeCurrent = [this] { return MakeCurrent(); };
-    h.DoneCurrent = [this] { context_.doneCurrent(); };
+    h.DoneCurrent = [this] {
+        if (context_) context_->doneCurrent();
+    };
     h.DefaultFramebuffer = [this] { return frame_ ? static_cast<uint32_t>(frame_->handle()) : 0u; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
         const QSize size = FramebufferSize();
@@ -137,15 +145,16 @@ GlSurface::GlSurface(uint32_t maxTextureSize) : config_(std::make_shared<TGLConf
     h.FrameReady = [this] {
         ShowFrame();
         BenchFramePresented();
+        if (presented_) presented_();
     };
 }
 
 // The frame's GL objects go while the window and its context are still there (without
 // the context current, Qt frees them with the context).
 GlSurface::~GlSurface() {
-    const bool current = frame_ && context_.makeCurrent(this);
+    const bool current = frame_ && context_->makeCurrent(this);
     frame_.reset();
-    if (current) context_.doneCurrent();
+    if (current) context_->doneCurrent();
 }
 
 QSize GlSurface::FramebufferSize() const {
@@ -157,17 +166,22 @@ QSize GlSurface::FramebufferSize() const {
 // on the screen (not yet shown, minimised) takes no frame.
 bool GlSurface::MakeCurrent() {
     if (!isExposed()) return false;
-    if (!context_.isValid()) {
-        context_.setFormat(requestedFormat());
-        if (!context_.create()) return false;
+    if (!context_) {
+        if (source_) context_ = source_();
+        source_ = nullptr;
+        if (!context_) context_ = std::make_unique<QOpenGLContext>();
     }
-    if (!context_.makeCurrent(this)) return false;
+    if (!context_->isValid()) {
+        context_->setFormat(requestedFormat());
+        if (!context_->create()) return false;
+    }
+    if (!context_->makeCurrent(this)) return false;
     const QSize size = FramebufferSize();
     if (!frame_ || frame_->size() != size) {
         frame_ = std::make_unique<QOpenGLFramebufferObject>(size);
         if (!frame_->isValid()) {
             frame_.reset();
-            context_.doneCurrent();
+            context_->doneCurrent();
             return false;
         }
     }
@@ -175,10 +189,10 @@ bool GlSurface::MakeCurrent() {
 }
 
 void GlSurface::ShowFrame() {
-    if (!frame_ || !isExposed() || !context_.makeCurrent(this)) return;
+    if (!frame_ || !isExposed() || !context_->makeCurrent(this)) return;
     QOpenGLFramebufferObject::blitFramebuffer(nullptr, frame_.get());
-    context_.swapBuffers(this);
-    context_.doneCurrent();
+    context_->swapBuffers(this);
+    context_->doneCurrent();
 }
 
 void GlSurface::exposeEvent(QExposeEvent*) {
@@ -189,8 +203,8 @@ std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {
     return std::make_shared<OpenGLDriver>(config_);
 }
 
-GlView::GlView(QWidget* parent, uint32_t maxTextureSize)
-    : QWidget(parent), surface_(new GlSurface(maxTextureSize)),
+GlView::GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context)
+    : QWidget(parent), surface_(new GlSurface(maxTextureSize, std::move(context))),
       container_(QWidget::createWindowContainer(surface_, this)) {
     // The view keeps the focus: keys are read where they arrive, never in the surface.
     container_->setFocusPolicy(Qt::NoFocus);
@@ -213,6 +227,7 @@ SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make
         frame_ = image.copy();
         repaint(); // at once, inside the tick, as the OpenGL view does
         BenchFramePresented();
+        if (presented_) presented_();
     };
 }
 

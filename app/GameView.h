@@ -14,11 +14,19 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <functional>
 #include <memory>
 
+// Where the OpenGL window gets its context, at its first frame: it makes one when this
+// is empty or answers null.
+using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
+
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
-// size it takes. Says why not in reason.
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
+// size it takes. Says why not in reason. With keep, a context that passed is handed over
+// there (not current) for the OpenGL view to draw with: the first context costs most.
+// contextMade: whether a context could be made at all (it may then still fail the checks).
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr,
+                 bool* contextMade = nullptr);
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
@@ -29,9 +37,13 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason);
 // once. Input passes through it to the view.
 class GlSurface : public QWindow {
 public:
-    explicit GlSurface(uint32_t maxTextureSize);
+    // context: one made for this surface's format (ProbeOpenGL's), taken at the first
+    // frame.
+    GlSurface(uint32_t maxTextureSize, GlContextSource context);
     ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
+    // Called after each frame the device presents.
+    void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
@@ -42,16 +54,21 @@ private:
     // Copies the kept frame to the window and swaps.
     void ShowFrame();
 
-    QOpenGLContext context_;
+    GlContextSource source_;
+    std::unique_ptr<QOpenGLContext> context_; // from the first frame on
     std::unique_ptr<QOpenGLFramebufferObject> frame_;
     std::shared_ptr<TGLConfig> config_;
+    std::function<void()> presented_;
 };
 
 // The view itself: it takes the focus and the mouse; the surface fills it.
 class GlView : public QWidget {
 public:
-    GlView(QWidget* parent, uint32_t maxTextureSize);
+    GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context = {});
     std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
+    void OnFramePresented(std::function<void()> presented) {
+        surface_->OnFramePresented(std::move(presented));
+    }
     // Makes a child of the view show over the surface (as a native window above it).
     void Overlay(QWidget* child);
 
@@ -67,6 +84,8 @@ class SoftwareView : public QWidget {
 public:
     explicit SoftwareView(QWidget* parent);
     std::shared_ptr<IRenderDriver> CreateDriver();
+    // Called after each frame the device presents.
+    void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +93,7 @@ protected:
 private:
     std::shared_ptr<TSoftwareConfig> config_;
     QImage frame_;
+    std::function<void()> presented_;
 };
 
 // Feeds the mouse device from the view: moves (with or without a button down, in the

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/BenchHooks.h"
+#include "app/Desktop.h"
 #include "app/KeyCodes.h"
 #include "base/Clock.h"
 #include "base/Exception.h"
@@ -25,11 +26,13 @@
 
 namespace {
 
-constexpr int ClientW = 764, ClientH = 500;
+// How long the start-up's later work waits for the first frame at most.
+constexpr int FirstFrameWaitMs = 1000;
 
 } // namespace
 
-MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize)
+MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
+                       GlContextSource glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
     setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
     // A single border: no resizing, no maximise box.
@@ -38,15 +41,17 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     std::function<std::shared_ptr<IRenderDriver>()> driver;
     GlView* gl = nullptr;
     if (useOpenGL) {
-        gl = new GlView(this, maxTextureSize);
+        gl = new GlView(this, maxTextureSize, std::move(glContext));
         driver = [gl] { return gl->CreateDriver(); };
+        gl->OnFramePresented([this] { FramePresented(); });
         view_ = gl;
     } else {
         auto* sw = new SoftwareView(this);
         driver = [sw] { return sw->CreateDriver(); };
+        sw->OnFramePresented([this] { FramePresented(); });
         view_ = sw;
     }
-    view_->setFixedSize(ClientW, ClientH);
+    view_->setFixedSize(ClientSize);
     view_->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(view_);
     owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));
@@ -75,7 +80,7 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     SyncLifeBar();
     mouseFeed_ = FeedMouseFrom(view_, input_.Mouse()); // the view and all on it
 
-    MakePauseAndGamepads(gl);
+    MakePause(gl);
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -85,15 +90,24 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     qApp->installEventFilter(this);
 }
 
-// Play pauses while the window is inactive; game controllers press the game's keys.
-void MainWindow::MakePauseAndGamepads(GlView* gl) {
+// Play pauses while the window is inactive (its notice made at the first pause, over the
+// OpenGL surface a native window of its own).
+void MainWindow::MakePause(GlView* gl) {
+    std::function<void(QWidget*)> placed;
+    if (gl) placed = [gl](QWidget* notice) { gl->Overlay(notice); };
     pause_ = std::make_unique<FocusPause>(
         view_, clock_,
         [this] { return form_->Hamster.Active || (form_->Hamster.Falling && !form_->GameOver); },
         [this] {
             if (created_ && !closing_ && bgm_) Guarded([this] { bgm_->CheckBgmEnd(form_->BoardClear); });
-        });
-    if (gl) gl->Overlay(pause_->Notice());
+        },
+        std::move(placed));
+}
+
+// Game controllers press the game's keys. SDL's game-controller subsystem (it reads the
+// mapping database and opens the controllers attached now) starts once the first frame is
+// on the screen: the first frame does not need it.
+void MainWindow::StartGamepads() {
     gamepads_ = std::make_unique<GamepadFeed>(
         input_.Keyboard(), [this] { return isActiveWindow(); },
         [this](uint16_t vk) {
@@ -103,6 +117,25 @@ void MainWindow::MakePauseAndGamepads(GlView* gl) {
             RestartIdle();
         },
         [this] { RestartIdle(); });
+    gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
+    gamepads_->Start();
+}
+
+// The start-up's work that the first frame does not need, once that frame is on the
+// screen (or, when none comes, a while after the window showed).
+void MainWindow::FramePresented() {
+    if (afterFirstFrame_) return;
+    afterFirstFrame_ = true;
+    // Not inside the tick that presented the frame: from the event loop, at once.
+    QTimer::singleShot(0, this, [this] { AfterFirstFrame(); });
+}
+
+void MainWindow::AfterFirstFrame() {
+    if (startupDone_) return;
+    startupDone_ = true;
+    SetApplicationIcon();
+    Guarded([this] { host_->Form2(); }); // the hidden version dialog
+    if (created_ && !closing_) StartGamepads();
 }
 
 MainWindow::~MainWindow() {
@@ -144,7 +177,6 @@ bool MainWindow::FormCreate() {
         screen_->Loaded();
         MakeMusicAndCommands();
         pause_->SetEnabled(ReadPauseOnFocusLoss(form_->UserFileToRead("Settei.ini")));
-        gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
     });
     // After a failed start-up the window stays open without a game: its exit, help and
     // version items still work (the BGM menu has no music to command).
@@ -176,7 +208,10 @@ void MainWindow::ShowCentred() {
     view_->setFocus();
     if (created_) {
         idle_.start(0);
-        gamepads_->Start();
+        // A window that presents no frame for a while (not exposed) still gets the rest.
+        QTimer::singleShot(FirstFrameWaitMs, this, [this] { AfterFirstFrame(); });
+    } else {
+        AfterFirstFrame(); // no game, no frame to wait for
     }
 }
 

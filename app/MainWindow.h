@@ -28,9 +28,14 @@
 
 class MainWindow : public QMainWindow {
 public:
+    // The drawing surface's fixed size.
+    static constexpr QSize ClientSize{764, 500};
+
     // exeDir: the program's folder (with a trailing separator); useOpenGL: draw through
-    // OpenGL 3.3 (else the software device) with the given largest texture size.
-    MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize);
+    // OpenGL 3.3 (else the software device) with the given largest texture size, and with
+    // the context glContext gives at the first frame, when given (GlProbe's).
+    MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
+               GlContextSource glContext = {});
     ~MainWindow() override;
 
     // The start-up of the form; an error is shown in a message box and the window stays
@@ -56,7 +61,11 @@ private:
     void KeyReleased(QKeyEvent* event);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
-    void MakePauseAndGamepads(GlView* gl);
+    void MakePause(GlView* gl);
+    void StartGamepads();
+    // A frame reached the screen; the first one lets the rest of the start-up run.
+    void FramePresented();
+    void AfterFirstFrame();
     // Runs a handler of the form; an error it raises is shown and the handler stops there.
     bool Guarded(const std::function<void()>& f);
 
@@ -77,10 +86,12 @@ private:
     std::unique_ptr<TMenuCommands> commands_;
     QProgressBar* lifeBar_ = nullptr;
     std::unique_ptr<FocusPause> pause_;
-    std::unique_ptr<GamepadFeed> gamepads_;
+    std::unique_ptr<GamepadFeed> gamepads_; // from the first frame on
     QObject* mouseFeed_ = nullptr;
     QTimer idle_;
     bool created_ = false;
+    bool afterFirstFrame_ = false; // the first frame was presented
+    bool startupDone_ = false;     // the start-up's later work ran
     int tickDepth_ = 0;
     bool closing_ = false;
     // Menu commands running (a command's dialog or its handling of pending events may

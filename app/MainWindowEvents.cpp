@@ -163,6 +163,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (commands_) commands_->FormClose();
     });
     idle_.stop();
-    gamepads_->Stop();
+    if (gamepads_) gamepads_->Stop();
     event->accept();
 }

@@ -35,10 +35,14 @@ QString QtFilter(const std::string& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-QtHost::QtHost(QWidget* window, const std::string& exeDir)
-    : window_(window), form2_(std::make_unique<TForm2>(exeDir, window)) {}
+QtHost::QtHost(QWidget* window, const std::string& exeDir) : window_(window), exeDir_(exeDir) {}
 
 QtHost::~QtHost() = default;
+
+TForm2& QtHost::Form2() {
+    if (!form2_) form2_ = std::make_unique<TForm2>(exeDir_, window_);
+    return *form2_;
+}
 
 bool QtHost::AskYesNo(const std::string& text) {
     return QMessageBox::question(window_, window_->windowTitle(), MessageText(text),
@@ -83,7 +87,7 @@ void QtHost::ProcessMessages() {
 }
 
 void QtHost::ShowVersionDialog() {
-    form2_->ShowModal();
+    Form2().ShowModal();
 }
 
 void QtHost::Close() {

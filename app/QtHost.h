@@ -15,8 +15,7 @@ QString QtFilter(const std::string& filter);
 
 class QtHost : public THost {
 public:
-    // window: the main window; exeDir: the program's folder. The version dialog is made
-    // here, hidden, and lives as long as the host.
+    // window: the main window; exeDir: the program's folder.
     QtHost(QWidget* window, const std::string& exeDir);
     ~QtHost() override;
     bool AskYesNo(const std::string& text) override;
@@ -30,10 +29,14 @@ public:
 
     // True while ProcessMessages runs: the idle handler does not run inside it.
     bool ProcessingMessages() const { return depth_ > 0; }
-    TForm2& Form2() { return *form2_; }
+    // The version dialog: made hidden at the first call (the main window makes it once its
+    // first frame is shown: its pictures and fonts cost the start-up about 10 ms) and living
+    // as long as the host.
+    TForm2& Form2();
 
 private:
     QWidget* window_;
+    std::string exeDir_;
     std::unique_ptr<TForm2> form2_;
     int depth_ = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The version dialog TForm2: the game's title picture, the version, the credit banner and
 // the link label that opens the notes on the game ("作品について.txt" beside the program).
-// Made hidden with the main window and shown modally from the help menu.
+// Made hidden once the main window shows its first frame, shown modally from the help menu.
 #include "app/UrlLink.h"
 
 #include <QDialog>

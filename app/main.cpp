@@ -2,6 +2,7 @@
 // window with its start-up, and the event loop until the window closes.
 #include "app/Desktop.h"
 #include "app/GameView.h"
+#include "app/GlProbe.h"
 #include "app/MainWindow.h"
 #include "base/Fatal.h"
 #include "base/Paths.h"
@@ -19,14 +20,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetUpDesktopApplication(app);
 
+    // Made while the window and the game start: the window draws with its context.
+    GlProbe probe(MainWindow::ClientSize);
     uint32_t maxTexture = 0;
     QString reason;
-    const bool gl = ProbeOpenGL(maxTexture, reason);
+    const bool gl = probe.Wait(maxTexture, reason);
     if (!gl)
         std::fprintf(stderr, "himawari: %s; drawing with the software renderer instead of OpenGL\n",
                      reason.toLocal8Bit().constData());
 
-    MainWindow window(ExeDir(), gl, maxTexture);
+    MainWindow window(ExeDir(), gl, maxTexture, [&probe] { return probe.TakeContext(); });
     // A layer that stops the program says why in a message box (HaltProgram has already
     // written it to standard error and exits with status 1 after the hook).
     SetFatalHook([&window](const std::string& message) {

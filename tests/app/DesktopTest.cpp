@@ -36,6 +36,7 @@ void Press(QWidget& widget, Qt::Key key, const QString& text) {
 
 TEST(DesktopTest, TheApplicationIsNamedForTheDesktopWithItsIcon) {
     SetUpDesktopApplication(App());
+    SetApplicationIcon();
     EXPECT_EQ(QGuiApplication::desktopFileName(), AppId);
     // Qt appends a display name that is set to every other window's title.
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());

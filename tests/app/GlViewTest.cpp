@@ -2,6 +2,7 @@
 // the life bar's place shows the widget laid over the surface, and a part of the
 // surface uncovered between frames shows the last frame again without a new one.
 #include "app/GameView.h"
+#include "app/GlProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,11 @@ protected:
     void SetUp() override {
         uint32_t maxTexture = 0;
         QString reason;
-        if (!ProbeOpenGL(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
+        // The view draws with the context the probe's thread made, as the game's window does.
+        if (!probe.Wait(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
         top.setFixedSize(W, H);
         top.move(100, 100);
-        view = new GlView(&top, maxTexture);
+        view = new GlView(&top, maxTexture, [this] { return probe.TakeContext(); });
         view->setGeometry(0, 0, W, H);
         bar = new QProgressBar(view);
         bar->setGeometry(10, 90, 100, 20);
@@ -84,6 +86,7 @@ protected:
         });
     }
 
+    GlProbe probe{QSize(W, H)}; // outlives the view
     QWidget top;
     GlView* view = nullptr;
     QProgressBar* bar = nullptr;
