@@ -10,7 +10,6 @@
 
 #include <QImage>
 #include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <QWidget>
 #include <QWindow>
 
@@ -37,13 +36,23 @@ protected:
     void exposeEvent(QExposeEvent* event) override;
 
 private:
+    // The kept frame: a framebuffer object drawing into a texture of the window's size.
+    struct KeptFrame {
+        GLuint buffer = 0, texture = 0;
+        QSize size;
+    };
+
     bool MakeCurrent();
     QSize FramebufferSize() const;
+    // With the context current: makes the kept frame (false, and none, when the driver
+    // cannot), deletes it.
+    bool CreateFrame(QSize size);
+    void DeleteFrame();
     // Copies the kept frame to the window and swaps.
     void ShowFrame();
 
     QOpenGLContext context_;
-    std::unique_ptr<QOpenGLFramebufferObject> frame_;
+    KeptFrame frame_;
     std::shared_ptr<TGLConfig> config_;
 };
 
