@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QOffscreenSurface>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions>
 #include <QPainter>
 
@@ -136,7 +137,7 @@ GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
     h.DoneCurrent = [this] {
         if (context_) context_->doneCurrent();
     };
-    h.DefaultFramebuffer = [this] { return frame_ ? static_cast<uint32_t>(frame_->handle()) : 0u; };
+    h.DefaultFramebuffer = [this] { return frame_.buffer; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
         const QSize size = FramebufferSize();
         w = static_cast<uint32_t>(size.width());
@@ -150,11 +151,50 @@ GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
 }
 
 // The frame's GL objects go while the window and its context are still there (without
-// the context current, Qt frees them with the context).
+// the context current, they go with the context).
 GlSurface::~GlSurface() {
-    const bool current = frame_ && context_->makeCurrent(this);
-    frame_.reset();
-    if (current) context_->doneCurrent();
+    if (frame_.buffer == 0 || !context_->makeCurrent(this)) return;
+    DeleteKeptFrame(*context_, frame_);
+    context_->doneCurrent();
+}
+
+void DeleteKeptFrame(QOpenGLContext& context, GlKeptFrame& frame) {
+    QOpenGLExtraFunctions* f = context.extraFunctions();
+    f->glDeleteFramebuffers(1, &frame.buffer);
+    f->glDeleteTextures(1, &frame.texture);
+    frame = GlKeptFrame{};
+}
+
+// The kept frame's pixels are stored as B, G, R, A bytes (an unsized format given in that
+// order), the order of the window's own buffer and of the textures on Mesa: llvmpipe then
+// draws, samples and copies in one format (about 5 % fewer instructions a frame than with
+// a frame stored as R, G, B, A).
+bool CreateKeptFrame(QOpenGLContext& context, QSize size, GlKeptFrame& frame) {
+    QOpenGLExtraFunctions* f = context.extraFunctions();
+    f->glGenTextures(1, &frame.texture);
+    f->glBindTexture(GL_TEXTURE_2D, frame.texture);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    f->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    f->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size.width(), size.height(), 0, GL_BGRA,
+                    GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    f->glBindTexture(GL_TEXTURE_2D, 0);
+    f->glGenFramebuffers(1, &frame.buffer);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, frame.buffer);
+    f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame.texture, 0);
+    const bool complete = f->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    f->glBindFramebuffer(GL_FRAMEBUFFER, context.defaultFramebufferObject());
+    frame.size = size;
+    if (!complete) DeleteKeptFrame(context, frame);
+    return complete;
+}
+
+void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame) {
+    QOpenGLExtraFunctions* f = context.extraFunctions();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.buffer);
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, context.defaultFramebufferObject());
+    const int w = frame.size.width(), h = frame.size.height();
+    f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
 QSize GlSurface::FramebufferSize() const {
@@ -177,10 +217,9 @@ bool GlSurface::MakeCurrent() {
     }
     if (!context_->makeCurrent(this)) return false;
     const QSize size = FramebufferSize();
-    if (!frame_ || frame_->size() != size) {
-        frame_ = std::make_unique<QOpenGLFramebufferObject>(size);
-        if (!frame_->isValid()) {
-            frame_.reset();
+    if (frame_.buffer == 0 || frame_.size != size) {
+        if (frame_.buffer != 0) DeleteKeptFrame(*context_, frame_);
+        if (!CreateKeptFrame(*context_, size, frame_)) {
             context_->doneCurrent();
             return false;
         }
@@ -189,8 +228,8 @@ bool GlSurface::MakeCurrent() {
 }
 
 void GlSurface::ShowFrame() {
-    if (!frame_ || !isExposed() || !context_->makeCurrent(this)) return;
-    QOpenGLFramebufferObject::blitFramebuffer(nullptr, frame_.get());
+    if (frame_.buffer == 0 || !isExposed() || !context_->makeCurrent(this)) return;
+    CopyKeptFrame(*context_, frame_);
     context_->swapBuffers(this);
     context_->doneCurrent();
 }

@@ -10,7 +10,6 @@
 
 #include <QImage>
 #include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <QWidget>
 #include <QWindow>
 
@@ -27,6 +26,18 @@ using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
 // contextMade: whether a context could be made at all (it may then still fail the checks).
 bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr,
                  bool* contextMade = nullptr);
+
+// The OpenGL window's kept frame: a framebuffer object drawing into a texture of the
+// window's size. With its context current: made (false, and none, when the driver cannot),
+// deleted, and copied to the context's current surface (without a swap). The start-up's
+// probe makes and copies one too, so that the first frame finds that copy compiled.
+struct GlKeptFrame {
+    GLuint buffer = 0, texture = 0;
+    QSize size;
+};
+bool CreateKeptFrame(QOpenGLContext& context, QSize size, GlKeptFrame& frame);
+void DeleteKeptFrame(QOpenGLContext& context, GlKeptFrame& frame);
+void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame);
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
@@ -56,7 +67,7 @@ private:
 
     GlContextSource source_;
     std::unique_ptr<QOpenGLContext> context_; // from the first frame on
-    std::unique_ptr<QOpenGLFramebufferObject> frame_;
+    GlKeptFrame frame_;
     std::shared_ptr<TGLConfig> config_;
     std::function<void()> presented_;
 };

@@ -3,7 +3,6 @@
 #include "app/GameView.h"
 
 #include <QOffscreenSurface>
-#include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 #include <QThread>
 
@@ -16,15 +15,15 @@ void CopyOnce(QOpenGLContext& context, QSize size) {
     surface.setFormat(context.format());
     surface.create();
     if (!context.makeCurrent(&surface)) return;
-    {
-        QOpenGLFramebufferObject frame(size);
-        if (frame.isValid()) {
-            QOpenGLFunctions* gl = context.functions();
-            gl->glClearColor(0, 0, 0, 1);
-            gl->glClear(GL_COLOR_BUFFER_BIT);
-            QOpenGLFramebufferObject::blitFramebuffer(nullptr, &frame);
-            gl->glFinish();
-        }
+    GlKeptFrame frame;
+    if (CreateKeptFrame(context, size, frame)) {
+        QOpenGLFunctions* gl = context.functions();
+        gl->glBindFramebuffer(GL_FRAMEBUFFER, frame.buffer);
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        CopyKeptFrame(context, frame);
+        gl->glFinish();
+        DeleteKeptFrame(context, frame);
     }
     context.doneCurrent();
 }
@@ -33,6 +32,12 @@ void CopyOnce(QOpenGLContext& context, QSize size) {
 
 GlProbe::GlProbe(QSize frameSize) : answer_(promise_.get_future().share()) {
     QThread* owner = QThread::currentThread();
+    // A platform that draws with OpenGL on the window's thread only is probed there, and
+    // its first copy is left to the first frame.
+    if (!QOpenGLContext::supportsThreadedOpenGL()) {
+        Run(owner, QSize());
+        return;
+    }
     thread_ = std::thread([this, owner, frameSize] { Run(owner, frameSize); });
 }
 
@@ -46,7 +51,7 @@ void GlProbe::Run(QThread* owner, QSize frameSize) {
     answer.Usable = ProbeOpenGL(answer.MaxTextureSize, answer.Reason, &context, &answer.ContextMade);
     promise_.set_value(answer);
     if (!context) return;
-    CopyOnce(*context, frameSize);
+    if (!frameSize.isEmpty()) CopyOnce(*context, frameSize);
     // The window's thread uses it from now on (its share group goes with it).
     context->moveToThread(owner);
     if (QOpenGLContextGroup* group = context->shareGroup()) group->moveToThread(owner);

@@ -1,5 +1,6 @@
 #pragma once
-// The start-up's OpenGL probe, on a thread of its own (ProbeOpenGL there). Once it has
+// The start-up's OpenGL probe, on a thread of its own (ProbeOpenGL there) where the
+// platform draws with OpenGL away from the window's thread. Once it has
 // answered, and while the window and the game start, the thread copies a frame-buffer
 // object of the window's size to its kind of surface once: a renderer such as llvmpipe
 // compiles that copy (the one each present makes, for that size) about 40 ms long, which

@@ -142,12 +142,24 @@ private:
     // The program for a key, built on first use; null when the driver refuses it.
     const TGLProgram* Program(TGLProgramKey Key);
 
+    // The states the replay has set so far in the frame, so that a draw sets only those
+    // that change (all unknown at the start of a frame).
+    struct Applied {
+        const TGLTexels* texture = nullptr;
+        bool textureKnown = false;
+        int sampler = -1;
+        int blend = -1;                          // GL_BLEND off (0) or on (1)
+        uint32_t blendFunc[3] = {~0u, ~0u, ~0u}; // GL's source and destination factors, operation
+        uint32_t cull = ~0u;                     // the D3D cull mode
+    };
+
     bool ready_ = false;
     uint32_t vao_ = 0, vbo_ = 0;
     uint32_t samplers_[8] = {};
     // Built programs by key; a deque keeps the pointers handed out valid.
     std::deque<std::pair<TGLProgramKey, TGLProgram>> programs_;
     const TGLProgram* current_ = nullptr;
+    Applied applied_;
     float target_[2] = {1, 1};
     std::string error_;
 };

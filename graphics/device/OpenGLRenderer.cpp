@@ -123,6 +123,7 @@ bool OpenGLRenderer::Replay(const std::vector<TGLCommand>& Commands, uint32_t Wi
     glActiveTexture(GL_TEXTURE0);
     target_[0] = static_cast<float>(Width), target_[1] = static_cast<float>(Height);
     current_ = nullptr;
+    applied_ = Applied{};
     const double sx = static_cast<double>(FbWidth) / Width, sy = static_cast<double>(FbHeight) / Height;
     for (const TGLCommand& c : Commands) {
         // The clip rectangle in GL's window coordinates (origin bottom left).
@@ -192,27 +193,47 @@ bool OpenGLRenderer::ApplyState(const TGLDrawState& s, bool blend) {
         glUniform2f(program->uTarget, target_[0], target_[1]);
     }
     if (program->uAlphaRef >= 0) glUniform1i(program->uAlphaRef, static_cast<GLint>(s.alphaRef));
-    if (s.texture) {
-        s.texture->Bind();
-        glBindSampler(0, samplers_[(s.linear ? 1 : 0) | (s.wrapU ? 2 : 0) | (s.wrapV ? 4 : 0)]);
-    } else {
-        glBindTexture(GL_TEXTURE_2D, 0);
+    // A texture is bound again when it changes or has new texels to upload.
+    const TGLTexels* texture = s.texture.get();
+    if (!applied_.textureKnown || texture != applied_.texture || (texture && texture->dirty)) {
+        if (texture)
+            s.texture->Bind();
+        else
+            glBindTexture(GL_TEXTURE_2D, 0);
+        applied_.texture = texture;
+        applied_.textureKnown = true;
     }
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GLBlendFactor(s.srcBlend), GLBlendFactor(s.destBlend));
-        glBlendEquation(GLBlendOp(s.blendOp));
-    } else {
-        glDisable(GL_BLEND);
+    if (texture) {
+        const int sampler = (s.linear ? 1 : 0) | (s.wrapU ? 2 : 0) | (s.wrapV ? 4 : 0);
+        if (sampler != applied_.sampler) glBindSampler(0, samplers_[sampler]);
+        applied_.sampler = sampler;
+    }
+    if (static_cast<int>(blend) != applied_.blend) {
+        if (blend)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+        applied_.blend = blend;
+    }
+    const uint32_t func[3] = {GLBlendFactor(s.srcBlend), GLBlendFactor(s.destBlend), GLBlendOp(s.blendOp)};
+    uint32_t* last = applied_.blendFunc;
+    if (blend && (func[0] != last[0] || func[1] != last[1] || func[2] != last[2])) {
+        glBlendFunc(func[0], func[1]);
+        glBlendEquation(func[2]);
+        std::copy(func, func + 3, last);
     }
     // The picture is not mirrored on its way to GL, so a triangle that winds clockwise
     // on the screen is clockwise for GL too: CULL_CCW removes GL's back faces.
-    if (s.cullMode == D3DCULL_CCW || s.cullMode == D3DCULL_CW) {
-        glEnable(GL_CULL_FACE);
-        glFrontFace(GL_CW);
-        glCullFace(s.cullMode == D3DCULL_CCW ? GL_BACK : GL_FRONT);
-    } else {
-        glDisable(GL_CULL_FACE);
+    const uint32_t cull = s.cullMode == D3DCULL_CCW || s.cullMode == D3DCULL_CW ? s.cullMode : D3DCULL_NONE;
+    if (cull != applied_.cull) {
+        if (cull == D3DCULL_NONE) {
+            glDisable(GL_CULL_FACE);
+        } else {
+            glEnable(GL_CULL_FACE);
+            glFrontFace(GL_CW);
+            glCullFace(cull == D3DCULL_CCW ? GL_BACK : GL_FRONT);
+        }
+        applied_.cull = cull;
     }
     return true;
 }

@@ -90,7 +90,10 @@ uint32_t TGLTexels::Bind() {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+        // Unsized, so that the driver may keep the texels in the order given (B, G, R, A
+        // in memory): Mesa then stores them as they come, in the order of the frame they
+        // are drawn into (see GlSurface), instead of reordering every upload.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
                      GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
         dirty = false;
         return name;

@@ -200,6 +200,16 @@ TEST_F(OpenGLDeviceTest, ClearAndPointSampledSpritesInEveryBlendMode) {
             Quad(d, static_cast<float>(2 + (i % 3) * 30), static_cast<float>(2 + (i / 3) * 30), size, size,
                  i == 2 ? 0xC0FF80FF : 0xFFFFFFFF, 1, 1);
         }
+        // States changed back and forth from draw to draw: each draw has its own texture,
+        // blending and culling (the quads wind clockwise on the screen: CULL_CW removes them).
+        auto u = MakeTexture(d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) { return Checker(y, x); });
+        const uint32_t culls[] = {D3DCULL_CW, D3DCULL_CCW, D3DCULL_NONE, D3DCULL_CW, D3DCULL_NONE};
+        for (int i = 0; i < 5; ++i) {
+            d.SetTexture(0, i % 2 ? u : t);
+            d.SetRenderState(D3DRS_CULLMODE, culls[i]);
+            Blend(d, i % 2 == 0, D3DBLEND_ONE, D3DBLEND_ONE);
+            Quad(d, static_cast<float>(4 + i * 12), 50, 8, 8, 0xFFFFFFFF);
+        }
     });
 }
 

@@ -6,12 +6,13 @@
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
+#include <QOpenGLExtraFunctions>
 
 namespace {
 
 // A 764 x 500 window whose driver is the OpenGL one, drawing into a framebuffer object
-// of an offscreen 3.3 core context.
+// of an offscreen 3.3 core context. Its texture is stored as B, G, R, A bytes like the
+// game window's kept frame, so that the frames take the driver's paths of the game.
 class GLOwner : public THeadlessOwner {
 public:
     GLOwner() : THeadlessOwner(764, 500), config_(std::make_shared<TGLConfig>()) {
@@ -22,16 +23,26 @@ public:
         surface_.setFormat(f);
         surface_.create();
         if (!context_.create() || !context_.makeCurrent(&surface_)) return;
-        fbo_ = std::make_unique<QOpenGLFramebufferObject>(764, 500);
+        QOpenGLExtraFunctions* gl = context_.extraFunctions();
+        gl->glGenTextures(1, &texture_);
+        gl->glBindTexture(GL_TEXTURE_2D, texture_);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 764, 500, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                         nullptr);
+        gl->glGenFramebuffers(1, &fbo_);
+        gl->glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        gl->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
+        ok_ = gl->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
         context_.doneCurrent();
-        ok_ = fbo_->isValid();
         TGLContextHooks& h = config_->Hooks;
         h.MakeCurrent = [this] { return context_.makeCurrent(&surface_); };
         h.DoneCurrent = [this] { context_.doneCurrent(); };
-        h.DefaultFramebuffer = [this] { return static_cast<uint32_t>(fbo_->handle()); };
+        h.DefaultFramebuffer = [this] { return fbo_; };
     }
     ~GLOwner() override {
-        if (context_.makeCurrent(&surface_)) fbo_.reset();
+        if (!context_.makeCurrent(&surface_)) return;
+        context_.extraFunctions()->glDeleteFramebuffers(1, &fbo_);
+        context_.extraFunctions()->glDeleteTextures(1, &texture_);
     }
     std::shared_ptr<IRenderDriver> CreateDriver() override { return std::make_shared<OpenGLDriver>(config_); }
     bool Ok() const { return ok_; }
@@ -40,7 +51,7 @@ public:
 private:
     QOffscreenSurface surface_;
     QOpenGLContext context_;
-    std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+    GLuint fbo_ = 0, texture_ = 0;
     std::shared_ptr<TGLConfig> config_;
     bool ok_ = false;
 };
