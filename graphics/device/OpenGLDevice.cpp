@@ -146,8 +146,9 @@ HRESULT OpenGLDevice::EndScene() {
 }
 
 // Replays the recorded frame into the context's framebuffer. A frame whose context
-// cannot be made current (the window is not yet shown) is dropped: the next one is
-// complete in itself, since every frame starts with a clear.
+// cannot be made current (the window is not yet shown) is dropped: the frame buffer no
+// longer holds what was drawn, so KeepsBackBuffer answers false until a frame is shown
+// (the scene then draws the next one whole).
 HRESULT OpenGLDevice::Present() {
     const TGLContextHooks& h = config_->Hooks;
     if (commands_.empty() && KeepsBackBuffer()) { // the frame shown is this one already

@@ -117,7 +117,8 @@ private:
     std::shared_ptr<TGLConfig> config_;
     std::shared_ptr<TGLShared> shared_;
     bool inScene_ = false;
-    bool shown_ = false; // the last present was replayed unscaled into a frame buffer of shownSize_
+    // The last present was replayed unscaled into a frame buffer of shownWidth_ x shownHeight_.
+    bool shown_ = false;
     uint32_t shownWidth_ = 0, shownHeight_ = 0;
     std::vector<TGLCommand> commands_;
     std::unique_ptr<OpenGLRenderer> renderer_;

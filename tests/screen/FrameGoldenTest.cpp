@@ -155,16 +155,17 @@ struct Window {
 
 } // namespace
 
-// A stretch of play (the hamster walking every way, cats stepping, food hopping, the time
-// running, two games lost, the second started from the game-over screen) drawn in two windows: one redraws
-// only what changed, the other every frame whole. Every frame shown is the same in both.
+// A stretch of play (the hamster walking and falling, cats stepping, food hopping, the
+// time running, two games lost, the second started from the game-over screen) drawn in
+// two windows: one redraws only what changed, the other every frame whole. Every frame
+// shown is the same in both.
 TEST(RedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
     Window part(true), whole(false);
     int kinds[3] = {};
     const uint16_t arrows[] = {DIK_RIGHT, DIK_DOWN, DIK_LEFT, DIK_UP};
-    for (int step = 0; step < 600; ++step) {
+    for (int step = 0; step < 400; ++step) {
         for (Window* w : {&part, &whole}) {
-            if (step == 80 || step == 400) {
+            if (step == 80 || step == 260) {
                 uint16_t enter = VK_RETURN;
                 w->form.FormKeyDown(enter);
             }
@@ -178,15 +179,16 @@ TEST(RedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
         ++kinds[part.graphics.Scene->LastRenderKind()];
         ASSERT_EQ(part.form.LastFrameTime, whole.form.LastFrameTime) << step;
         ASSERT_EQ(part.shown.size(), whole.shown.size()) << step;
+        if (part.shown == whole.shown) continue;
         size_t differ = 0;
         for (size_t i = 0; i < part.shown.size(); ++i) differ += part.shown[i] != whole.shown[i];
-        ASSERT_EQ(differ, 0u) << "frame " << step << " (kind " << part.graphics.Scene->LastRenderKind()
-                              << ")";
+        FAIL() << differ << " pixels differ in frame " << step << " (kind "
+               << part.graphics.Scene->LastRenderKind() << ")";
     }
     // The frames of play were drawn in part, those at rest (the title, a game lost) not at
     // all, few whole.
-    EXPECT_GT(kinds[1], 150);
-    EXPECT_GT(kinds[0], 150);
+    EXPECT_GT(kinds[1], 80);
+    EXPECT_GT(kinds[0], 120);
     EXPECT_LT(kinds[2], 20);
     EXPECT_EQ(whole.graphics.Scene->LastRenderKind(), 2);
 }
