@@ -6,7 +6,10 @@
 #include <QOffscreenSurface>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions>
+#include <QPaintEvent>
 #include <QPainter>
+
+#include <cstring>
 
 namespace {
 
@@ -261,10 +264,24 @@ void GlView::resizeEvent(QResizeEvent*) {
 SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make_shared<TSoftwareConfig>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     config_->PresentSink = [this](const TSoftwareFrame& f) {
-        QImage image(reinterpret_cast<const uchar*>(f.Pixels), static_cast<int>(f.Width),
-                     static_cast<int>(f.Height), static_cast<qsizetype>(f.Pitch) * 4, QImage::Format_RGB32);
-        frame_ = image.copy();
-        repaint(); // at once, inside the tick, as the OpenGL view does
+        const QSize size(static_cast<int>(f.Width), static_cast<int>(f.Height));
+        QRect damage = QRect(f.Damage.Left, f.Damage.Top, f.Damage.Width(), f.Damage.Height()) &
+                       QRect(QPoint(0, 0), size);
+        // The frame is kept from one present to the next: only what changed is copied.
+        if (frame_.size() != size) {
+            frame_ = QImage(size, QImage::Format_RGB32);
+            damage = frame_.rect();
+        }
+        for (int y = damage.top(); y <= damage.bottom(); ++y)
+            std::memcpy(frame_.scanLine(y) + static_cast<qsizetype>(damage.left()) * 4,
+                        f.Pixels + static_cast<size_t>(y) * f.Pitch + static_cast<size_t>(damage.left()),
+                        static_cast<size_t>(damage.width()) * 4);
+        // At once, inside the tick, as the OpenGL view does; a frame shown unscaled repaints
+        // only its changed part.
+        if (size == this->size())
+            repaint(damage);
+        else
+            repaint();
         BenchFramePresented();
         if (presented_) presented_();
     };
@@ -274,10 +291,12 @@ std::shared_ptr<IRenderDriver> SoftwareView::CreateDriver() {
     return std::make_shared<SoftwareDriver>(config_);
 }
 
-void SoftwareView::paintEvent(QPaintEvent*) {
+void SoftwareView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     if (frame_.isNull())
         p.fillRect(rect(), Qt::black);
+    else if (frame_.size() == size())
+        p.drawImage(event->rect(), frame_, event->rect());
     else
         p.drawImage(rect(), frame_);
 }

@@ -7,6 +7,7 @@
 #include "graphics/PixelFormat.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 
@@ -22,12 +23,18 @@ void StorePixel(uint8_t* p, uint32_t v, uint32_t bytes) {
 HRESULT ReleaseResult(uint32_t remaining) {
     return remaining == 0 ? D3D_OK : static_cast<HRESULT>(remaining);
 }
+std::atomic<uint64_t> lastGeneration{0};
 } // namespace
+
+void TDGTexture::NewGeneration() {
+    generation_ = lastGeneration.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 TDGTexture::TDGTexture(TDODozuz& DG, const std::vector<D3DFORMAT>& Formats, uint32_t Usage, D3DPOOL Pool,
                        uint32_t Levels, const std::string& Name)
     : name_(Name), dg_(&DG), formats_(Formats), usage_(Usage), pool_(Pool), levels_(Levels),
       restorable_(Pool != D3DPOOL_DEFAULT) {
+    NewGeneration();
     resourceID_ = DG.RegisterResource(
         this, Name, [this] { ReleaseForDevice(); }, [this] { RestoreAfterDevice(); },
         [this] { ReleaseBeforeReset(); }, [this] { RecreateAfterReset(); });
@@ -50,6 +57,7 @@ void TDGTexture::Orphan() {
 
 void TDGTexture::ReleaseTexture() {
     if (!texture_) return;
+    NewGeneration();
     locked_ = false;
     CheckResult(ReleaseResult(ReleaseRef(texture_)), "テクスチャの解放に失敗しました");
 }
@@ -111,6 +119,7 @@ void TDGTexture::AllocateTexture(uint32_t W, uint32_t H) {
     const HRESULT hr =
         device ? device->CreateTexture(W, H, levels_, usage_, format_, pool_, texture_) : D3DERR_INVALIDCALL;
     if (CheckResult(hr, "テクスチャの生成に失敗しました") != D3D_OK) texture_.reset();
+    NewGeneration();
     if (device) {
         const uint32_t available = device->GetAvailableTextureMem();
         if (DetailLogOn()) DetailLog(::Format("残りテクスチャ容量は、約%.2fメガです", available / 1048576.0));
@@ -125,6 +134,8 @@ HRESULT TDGTexture::LockRect(uint32_t Level, const TRect& Rect, uint32_t Flags, 
     const HRESULT hr = texture_->LockRect(Level, LockedRect, &Rect, Flags);
     if (CheckResult(hr, "LockRectに失敗しました") != D3D_OK) return hr;
     locked_ = true;
+    lockedWrite_ = !(Flags & D3DLOCK_READONLY);
+    if (lockedWrite_) NewGeneration();
     lockedRect_ = LockedRect;
     lockedArea_ = Rect;
     lockedLevel_ = Level;
@@ -138,6 +149,7 @@ void TDGTexture::UnlockRect() {
         return;
     }
     const HRESULT hr = texture_->UnlockRect(lockedLevel_);
+    if (lockedWrite_) NewGeneration(); // what was written while locked
     locked_ = false;
     CheckResult(hr, "アンロックに失敗しました");
 }

@@ -66,6 +66,10 @@ public:
     const std::string& EntryName() const { return entryName_; }
     const TMemoryStream* BackupStream() const { return backupStream_.get(); }
     bool Rebuilding() const { return rebuilding_; }
+    // Changes with every change of the pixels or the size (a lock for writing, a new device
+    // texture, a release), taken from one counter for all textures: a texture made where a
+    // released one lived never answers what that one answered.
+    uint64_t Generation() const { return generation_; }
 
     // (Re)creates the texture for a W x H image under the device's size rules; a
     // restorable texture is cleared to FillColor.
@@ -105,6 +109,7 @@ public:
 
 private:
     void ReleaseTexture();
+    void NewGeneration();
     void LoadBmpFrom(TStream& Stream, const std::string& failureMessage);
 
     int32_t resourceID_ = -1;
@@ -120,6 +125,7 @@ private:
     D3DPOOL pool_;
     uint32_t fillColor_ = 0;
     bool locked_ = false;
+    bool lockedWrite_ = false;
     D3DLOCKED_RECT lockedRect_;
     TRect lockedArea_;
     uint32_t lockedLevel_ = 0;
@@ -130,4 +136,5 @@ private:
     std::string fileName_, archiveName_, entryName_;
     std::unique_ptr<TMemoryStream> backupStream_;
     bool rebuilding_ = false;
+    uint64_t generation_ = 0;
 };

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 // The states of one queue render: a state is sent to the device only when it differs
@@ -29,7 +31,7 @@ public:
             stage_[type] = value;
         }
     }
-    void Texture(TDGTexture* texture) {
+    void Texture(const TDGTexture* texture) {
         if (textureKnown_ && texture == texture_) return;
         dev_.SetTexture(0, texture ? texture->Texture() : nullptr);
         texture_ = texture;
@@ -71,7 +73,7 @@ private:
     std::bitset<kStates> known_;
     std::array<uint32_t, kStages> stage_{};
     std::bitset<kStages> stageKnown_;
-    TDGTexture* texture_ = nullptr;
+    const TDGTexture* texture_ = nullptr;
     bool textureKnown_ = false;
     bool filterSaved_ = false, filter_ = false;
     uint32_t savedMag_ = 0, savedMin_ = 0;
@@ -123,12 +125,76 @@ void TSXRenderingQueue::AddPolygon2D(bool filter, int32_t blendMode, std::span<c
     std::copy_n(vertices.begin(), 4, p.Vertices);
 }
 
-void TSXRenderingQueue::Render(bool sort) {
-    IRenderDevice* dev = scene_.Device();
-    if (!dev) {
-        count_ = 0;
-        return;
+TRect DrawnItemBounds(const TSXDrawnItem& item, const TRect& bounds) {
+    float minX = item.Vertices[0].x, maxX = minX, minY = item.Vertices[0].y, maxY = minY;
+    for (const TTLVertex& v : item.Vertices) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y)) return bounds;
+        minX = std::min(minX, v.x), maxX = std::max(maxX, v.x);
+        minY = std::min(minY, v.y), maxY = std::max(maxY, v.y);
     }
+    // A pixel is drawn when its centre (on integer coordinates) is inside; one more round
+    // the box leaves room for how a device snaps the corners.
+    const auto edge = [](double v, int32_t lo, int32_t hi) {
+        return static_cast<int32_t>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi)));
+    };
+    return Rect(edge(std::floor(minX) - 1, bounds.Left, bounds.Right),
+                edge(std::floor(minY) - 1, bounds.Top, bounds.Bottom),
+                edge(std::floor(maxX) + 2, bounds.Left, bounds.Right),
+                edge(std::floor(maxY) + 2, bounds.Top, bounds.Bottom));
+}
+
+TSXDrawnItem TSXRenderingQueue::Drawn(const TSXPolygon2D& item, uint32_t queue, int32_t& mode,
+                                      uint32_t& alphaTest) const {
+    // As DrawPolygon sets them: a blend mode's alpha test only where the mode changes.
+    if (item.BlendMode != mode) {
+        const TSXBlendMode& m = scene_.BlendModes()[static_cast<size_t>(item.BlendMode)];
+        alphaTest = m.AlphaTest ? 0x100 | (m.AlphaFunc & 0xFF) << 8 : 0;
+        mode = item.BlendMode;
+    }
+    TSXDrawnItem d;
+    d.Texture = item.Texture;
+    d.Generation = item.Texture ? item.Texture->Generation() : 0;
+    d.BlendMode = item.BlendMode;
+    d.States = (item.Filter ? 1u : 0u) | (alphaTest & 0x100 ? 2u : 0u) | (alphaTest & 0xFF00) | queue << 16;
+    for (int k = 0; k < 4; ++k) {
+        const TSXVertex2D& s = item.Vertices[k];
+        // No half-pixel correction: pixel centres sample at x + 0.5.
+        d.Vertices[k] = {item.X + s.X, item.Y + s.Y, item.Z, 0.5f, s.Color, 0, s.U, s.V};
+    }
+    return d;
+}
+
+void TSXRenderingQueue::Collect(bool sort, uint32_t queue, uint32_t& alphaTest,
+                                std::vector<TSXDrawnItem>& out) {
+    int32_t mode = 0; // what Draw starts from
+    if (!sort) {
+        for (int32_t i = 0; i < count_; ++i)
+            out.push_back(Drawn(items_[static_cast<size_t>(i)], queue, mode, alphaTest));
+    } else {
+        int32_t n = 0;
+        for (int32_t i = 0; i < count_; ++i) {
+            if (items_[static_cast<size_t>(i)].Z < 0) continue;
+            sortKeys_[static_cast<size_t>(n)] = items_[static_cast<size_t>(i)].Z;
+            sortIndex_[static_cast<size_t>(n++)] = i;
+        }
+        QuickSortDescending(sortKeys_, sortIndex_, 0, n - 1);
+        for (int32_t k = 0; k < n; ++k)
+            out.push_back(Drawn(items_[static_cast<size_t>(sortIndex_[static_cast<size_t>(k)])], queue, mode,
+                                alphaTest));
+    }
+    count_ = 0;
+}
+
+void TSXRenderingQueue::Render(bool sort) {
+    drawn_.clear();
+    uint32_t alphaTest = 0; // not compared here
+    Collect(sort, 0, alphaTest, drawn_);
+    Draw(drawn_, nullptr);
+}
+
+bool TSXRenderingQueue::Draw(std::span<const TSXDrawnItem> items, const TRect* damage) {
+    IRenderDevice* dev = scene_.Device();
+    if (!dev) return true;
     StateCache states(*dev);
     states.Texture(nullptr);
     states.RenderState(D3DRS_SPECULARENABLE, 1);
@@ -146,26 +212,24 @@ void TSXRenderingQueue::Render(bool sort) {
     states.StageState(D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     states.StageState(D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
     states.StageState(D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-
-    if (!sort) {
-        for (int32_t i = 0; i < count_; ++i) DrawPolygon(states, items_[static_cast<size_t>(i)]);
-    } else {
-        int32_t n = 0;
-        for (int32_t i = 0; i < count_; ++i) {
-            if (items_[static_cast<size_t>(i)].Z < 0) continue;
-            sortKeys_[static_cast<size_t>(n)] = items_[static_cast<size_t>(i)].Z;
-            sortIndex_[static_cast<size_t>(n++)] = i;
+    bool ok = true;
+    const TRect all{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min(),
+                    std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()};
+    for (const TSXDrawnItem& item : items) {
+        bool draw = true;
+        if (damage) {
+            const TRect b = DrawnItemBounds(item, all);
+            draw = b.Left < damage->Right && damage->Left < b.Right && b.Top < damage->Bottom &&
+                   damage->Top < b.Bottom;
         }
-        QuickSortDescending(sortKeys_, sortIndex_, 0, n - 1);
-        for (int32_t k = 0; k < n; ++k)
-            DrawPolygon(states, items_[static_cast<size_t>(sortIndex_[static_cast<size_t>(k)])]);
+        ok = DrawPolygon(states, item, draw) && ok;
     }
     states.RestoreFilter();
-    count_ = 0;
+    return ok;
 }
 
-void TSXRenderingQueue::DrawPolygon(StateCache& states, const TSXPolygon2D& item) {
-    states.Filter(item.Filter);
+bool TSXRenderingQueue::DrawPolygon(StateCache& states, const TSXDrawnItem& item, bool draw) {
+    states.Filter((item.States & 1) != 0);
     if (item.BlendMode != states.blendMode) {
         const TSXBlendMode& mode = scene_.BlendModes()[static_cast<size_t>(item.BlendMode)];
         if (mode.AlphaBlend) {
@@ -191,13 +255,8 @@ void TSXRenderingQueue::DrawPolygon(StateCache& states, const TSXPolygon2D& item
     states.RenderState(D3DRS_LIGHTING, 0);
     states.RenderState(D3DRS_WRAP0, 0);
     states.RenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    if (item.Z < 0) return;
-    TTLVertex v[4];
-    for (int k = 0; k < 4; ++k) {
-        const TSXVertex2D& s = item.Vertices[k];
-        // No half-pixel correction: pixel centres sample at x + 0.5.
-        v[k] = {item.X + s.X, item.Y + s.Y, item.Z, 0.5f, s.Color, 0, s.U, s.V};
-    }
+    if (item.Vertices[0].z < 0 || !draw) return true;
     states.FVF(TTLVertexFVF);
-    states.Device().DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TTLVertex));
+    return states.Device().DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, item.Vertices, sizeof(TTLVertex)) ==
+           D3D_OK;
 }

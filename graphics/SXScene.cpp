@@ -2,8 +2,10 @@
 
 #include "base/Exception.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <span>
 
 namespace {
 
@@ -48,6 +50,7 @@ void TSXScene::Orphan() {
     if (!dg_) return;
     TDODozuz* dg = dg_;
     dg_ = nullptr;
+    Forget();
     dg->UnregisterResource(resourceID_);
 }
 
@@ -73,23 +76,102 @@ void TSXScene::Render() {
     IRenderDevice* dev = Device();
     if (!dev) { // nothing to draw on: the queues are emptied all the same
         for (auto* queue : {opaque_.get(), blend_.get(), overlay_.get()}) queue->Render(false);
+        clears_.clear();
+        Forget();
         return;
     }
+    frame_.clear();
+    opaque_->Collect(false, 0, alphaTest_, frame_);
+    ends_[0] = frame_.size();
+    blend_->Collect(sortBlended_, 1, alphaTest_, frame_);
+    ends_[1] = frame_.size();
+    overlay_->Collect(false, 2, alphaTest_, frame_);
+    ends_[2] = frame_.size();
+    TRect damage;
+    const Change change = Compare(*dev, damage);
+    lastKind_ = static_cast<int32_t>(change);
+    if (change == Change::None) {
+        clears_.clear();
+        return;
+    }
+    const TRect* cut = change == Change::Damaged ? &damage : nullptr;
+    if (cut) lastDamage_ = damage;
+    bool ok = true;
+    for (const TSXFrameClear& c : clears_)
+        ok = dev->Clear(cut ? 1 : 0, cut, c.Flags, c.Color, c.Z, c.Stencil) == D3D_OK && ok;
+    if (cut) {
+        ok = dev->SetScissorRect(*cut) == D3D_OK && ok;
+        dev->SetRenderState(D3DRS_SCISSORTESTENABLE, 1);
+    }
+    const std::span<const TSXDrawnItem> items(frame_);
     dev->SetTransform(D3DTS_VIEW, ToD3D(MatrixIdentity()));
-    opaque_->Render(false);
-    blend_->Render(sortBlended_);
+    ok = opaque_->Draw(items.subspan(0, ends_[0]), cut) && ok;
+    ok = blend_->Draw(items.subspan(ends_[0], ends_[1] - ends_[0]), cut) && ok;
     dev->SetRenderState(D3DRS_ZENABLE, 0);
     dev->SetRenderState(D3DRS_ZWRITEENABLE, 0);
     dev->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-    overlay_->Render(false);
+    ok = overlay_->Draw(items.subspan(ends_[1], ends_[2] - ends_[1]), cut) && ok;
     dev->SetRenderState(D3DRS_ZENABLE, 1);
     dev->SetRenderState(D3DRS_ZWRITEENABLE, 1);
     dev->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    if (cut) dev->SetRenderState(D3DRS_SCISSORTESTENABLE, 0);
     dev->SetTexture(0, nullptr); // no texture stays bound after a frame
+    // A frame the device did not take whole is not one to draw the next over.
+    lastValid_ = ok;
+    std::swap(last_, frame_);
+    std::swap(lastClears_, clears_);
+    clears_.clear();
+}
+
+TSXScene::Change TSXScene::Compare(IRenderDevice& dev, TRect& damage) const {
+    // Only a frame cleared all over can be redrawn in part: the clear then starts every
+    // pixel of the part from what it started from before.
+    const bool cleared = std::any_of(clears_.begin(), clears_.end(),
+                                     [](const TSXFrameClear& c) { return (c.Flags & D3DCLEAR_TARGET) != 0; });
+    const auto sameClears = [this] {
+        return std::equal(clears_.begin(), clears_.end(), lastClears_.begin(), lastClears_.end(),
+                          [](const TSXFrameClear& a, const TSXFrameClear& b) {
+                              return std::memcmp(&a, &b, sizeof a) == 0;
+                          });
+    };
+    if (!reuseLastFrame_ || !lastValid_ || !cleared || !sameClears() || !dev.KeepsBackBuffer())
+        return Change::All;
+    const TRect view{static_cast<int32_t>(viewport_.X), static_cast<int32_t>(viewport_.Y),
+                     static_cast<int32_t>(viewport_.X + viewport_.Width),
+                     static_cast<int32_t>(viewport_.Y + viewport_.Height)};
+    bool any = false;
+    const auto add = [&](const TSXDrawnItem& item) {
+        const TRect r = DrawnItemBounds(item, view);
+        if (r.Left >= r.Right || r.Top >= r.Bottom) return;
+        damage = any ? Rect(std::min(damage.Left, r.Left), std::min(damage.Top, r.Top),
+                            std::max(damage.Right, r.Right), std::max(damage.Bottom, r.Bottom))
+                     : r;
+        any = true;
+    };
+    const auto same = [](const TSXDrawnItem& a, const TSXDrawnItem& b) {
+        return std::memcmp(&a, &b, sizeof(TSXDrawnItem)) == 0;
+    };
+    // An item drawn alike (texture, states, corners) at the same place in the order of both
+    // frames gave every pixel it covers the same value: only the changed items' old and new
+    // places can differ. With as many items as before they are paired in order; otherwise
+    // the items alike from the start and from the end are, and all between count as changed.
+    const size_t n = frame_.size(), m = last_.size();
+    size_t head = 0, tail = 0;
+    if (n != m) {
+        while (head < std::min(n, m) && same(frame_[head], last_[head])) ++head;
+        while (tail < std::min(n, m) - head && same(frame_[n - 1 - tail], last_[m - 1 - tail])) ++tail;
+    }
+    for (size_t i = head; i < std::max(n, m) - tail; ++i) {
+        const bool both = i < n - tail && i < m - tail;
+        if (both && n == m && same(frame_[i], last_[i])) continue;
+        if (i < m - tail) add(last_[i]);
+        if (i < n - tail) add(frame_[i]);
+    }
+    return any ? Change::Damaged : Change::None;
 }
 
 void TSXScene::Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) {
-    if (IRenderDevice* dev = Device()) dev->Clear(0, nullptr, flags, color, z, stencil);
+    if (Device()) clears_.push_back({flags, color, z, stencil});
 }
 
 void TSXScene::SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -99,6 +181,7 @@ void TSXScene::SetViewport(int32_t left, int32_t top, int32_t right, int32_t bot
     viewport_.Height = static_cast<uint32_t>(bottom - top);
     viewport_.MinZ = 0.0f;
     viewport_.MaxZ = 1.0f;
+    Forget();
     viewportMatrix_ = MatrixViewport(float(viewport_.X), float(viewport_.Y), float(viewport_.Width),
                                      float(viewport_.Height), viewport_.MinZ, viewport_.MaxZ);
     if (IRenderDevice* dev = Device()) dev->SetViewport(viewport_);
@@ -111,6 +194,7 @@ void TSXScene::SetProjection(float fieldOfView, float aspect, float zNear, float
     near_ = zNear;
     far_ = zFar;
     halfAngle_ = std::atan(1.0f / projection_.m[0][0]);
+    Forget();
     if (IRenderDevice* dev = Device()) dev->SetTransform(D3DTS_PROJECTION, ToD3D(projection_));
 }
 
@@ -122,6 +206,8 @@ void TSXScene::CheckBlendOpCaps() {
 }
 
 void TSXScene::RestoreStates() {
+    Forget();       // a new or reset device holds none of the last frame
+    alphaTest_ = 0; // and has its states' defaults
     IRenderDevice* dev = Device();
     if (!dev) return;
     dev->SetViewport(viewport_);

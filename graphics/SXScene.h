@@ -38,6 +38,30 @@ struct TSXPolygon2D {
     TSXVertex2D Vertices[4];
 };
 
+// One item as a frame drew it: everything that decides the pixels it covers. Two frames
+// that drew equal items (byte for byte) in the same order drew equal pixels.
+struct TSXDrawnItem {
+    const TDGTexture* Texture = nullptr; // compared, never followed once the frame is over
+    uint64_t Generation = 0;             // the texture's when drawn
+    int32_t BlendMode = 0;
+    // Bit 0: bilinear; bit 1: the alpha test on (as the blend mode, or the last one set,
+    // left it), bits 8..15 its comparison; bits 16..: the queue.
+    uint32_t States = 0;
+    TTLVertex Vertices[4]; // what the device was given (depth below 0: not drawn)
+};
+static_assert(sizeof(TSXDrawnItem) == 8 + 8 + 4 + 4 + 4 * sizeof(TTLVertex), "compared as bytes");
+
+// A clear of the frame, as Clear was called.
+struct TSXFrameClear {
+    uint32_t Flags = 0, Color = 0;
+    float Z = 0;
+    uint32_t Stencil = 0;
+};
+
+// The pixels an item can touch (a pixel's margin round its corners), within Bounds; all
+// of Bounds for coordinates that are not finite.
+TRect DrawnItemBounds(const TSXDrawnItem& Item, const TRect& Bounds);
+
 class TSXRenderingQueue {
 public:
     static constexpr int32_t kInitialCapacity = 32;
@@ -48,6 +72,14 @@ public:
     // Draws every item (sorted by depth, largest first, when sort is set; items with a
     // negative depth are then left out) and empties the queue; the capacity stays.
     void Render(bool sort);
+    // Render in two steps: the items in the order Render draws them, appended to Out (the
+    // queue is emptied), then their drawing with the queue's states. With Damage, only the
+    // items whose pixels meet it are sent to the device, every state is set as for all of
+    // them. Draw answers false when the device refused a draw.
+    // Queue numbers the queue in the frame; AlphaTest is the alpha test's state and
+    // comparison (0 off) as the device has it, kept up with the items' blend modes.
+    void Collect(bool sort, uint32_t Queue, uint32_t& AlphaTest, std::vector<TSXDrawnItem>& Out);
+    bool Draw(std::span<const TSXDrawnItem> Items, const TRect* Damage);
 
     int32_t Polygon2DCount() const { return count_; }
     int32_t Polygon2DCapacity() const { return static_cast<int32_t>(items_.size()); }
@@ -57,9 +89,12 @@ public:
 
 private:
     class StateCache;
-    void DrawPolygon(StateCache& states, const TSXPolygon2D& item);
+    // Sets the item's states; draws it when draw is set. False when the device refused it.
+    bool DrawPolygon(StateCache& states, const TSXDrawnItem& item, bool draw);
+    TSXDrawnItem Drawn(const TSXPolygon2D& item, uint32_t queue, int32_t& mode, uint32_t& alphaTest) const;
 
     TSXScene& scene_;
+    std::vector<TSXDrawnItem> drawn_; // Render's, kept for the capacity
     std::vector<TSXPolygon2D> items_;
     int32_t count_ = 0;
     std::vector<float> sortKeys_;
@@ -86,8 +121,21 @@ public:
     void Draw2D(const TSXVector2& position, std::span<const TSXVertex2D> vertices, TDGTexture* texture,
                 int32_t blendMode, bool filter, bool overlay, float z);
     // Draws and empties every queue; called once per frame between BeginScene and EndScene.
+    // The frame is compared with the one drawn before (its clears, and its items position by
+    // position): when the device still holds that one, an equal frame sends nothing to the
+    // device, and one with some items changed clears and redraws only the rectangle they
+    // cover, old places and new, with the scissor on it. Anything else draws it all.
     void Render();
+    // The whole viewport is cleared when the frame is rendered, before its items.
     void Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil);
+    // False: every frame is drawn whole, as on a device that keeps nothing (the measure of a
+    // full frame, and what a redrawn part is checked against).
+    void SetReuseLastFrame(bool value) { reuseLastFrame_ = value; }
+    bool ReuseLastFrame() const { return reuseLastFrame_; }
+    // What the last Render sent: 0 nothing (the frame was unchanged), 1 a damaged part, 2 all.
+    int32_t LastRenderKind() const { return lastKind_; }
+    // The rectangle the last damaged render redrew.
+    const TRect& LastDamage() const { return lastDamage_; }
     void SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom);
     void SetProjection(float fieldOfView, float aspect, float zNear, float zFar);
     void CheckBlendOpCaps();
@@ -132,4 +180,17 @@ private:
     bool blendOpSupported_ = false;
     bool sortBlended_ = true;
     std::vector<TSXBlendMode> blendModes_;
+
+    // This frame's clears and items, and the last frame's (the vectors keep their capacity).
+    enum class Change { None, Damaged, All };
+    Change Compare(IRenderDevice& dev, TRect& damage) const;
+    void Forget() { lastValid_ = false; }
+    std::vector<TSXFrameClear> clears_, lastClears_;
+    std::vector<TSXDrawnItem> frame_, last_;
+    size_t ends_[3] = {};    // where each queue's items end
+    uint32_t alphaTest_ = 0; // the device's alpha test after the frame, as Collect follows it
+    bool lastValid_ = false; // last_ is what the device holds
+    bool reuseLastFrame_ = true;
+    int32_t lastKind_ = 2;
+    TRect lastDamage_;
 };

@@ -53,4 +53,15 @@ inline void StartThirdStage(Game& g) {
     g.form.FormKeyDown(enter);
 }
 
+// One frame of play 25 ms on; a game lost is started again first (Enter), so that the
+// frames stay frames of play.
+inline void PlayFrame(Game& g) {
+    if (g.form.GameOver) {
+        uint16_t enter = VK_RETURN;
+        g.form.FormKeyDown(enter);
+    }
+    g.clock.Advance(25);
+    g.form.RenderFrame();
+}
+
 } // namespace bench

@@ -150,7 +150,8 @@ constexpr uint32_t D3DRS_SPECULARENABLE = 29;
 constexpr uint32_t D3DRS_WRAP0 = 128;
 constexpr uint32_t D3DRS_LIGHTING = 137;
 constexpr uint32_t D3DRS_BLENDOP = 171;
-constexpr uint32_t D3DRS_COUNT = 256; // states are numbered below this
+constexpr uint32_t D3DRS_SCISSORTESTENABLE = 174; // draws only inside the scissor rectangle
+constexpr uint32_t D3DRS_COUNT = 256;             // states are numbered below this
 
 constexpr uint32_t D3DFILL_POINT = 1;
 constexpr uint32_t D3DFILL_WIREFRAME = 2;

@@ -5,6 +5,7 @@
 // with the values a new or reset device starts from.
 #include "graphics/device/RenderDevice.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -65,6 +66,15 @@ public:
         Viewport = viewport_;
         return D3D_OK;
     }
+    HRESULT SetScissorRect(const TRect& Rect) override {
+        if (Rect.Right < Rect.Left || Rect.Bottom < Rect.Top) return D3DERR_INVALIDCALL;
+        scissor_ = Rect;
+        return D3D_OK;
+    }
+    HRESULT GetScissorRect(TRect& Rect) override {
+        Rect = scissor_;
+        return D3D_OK;
+    }
     HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) override {
         return states_.SetTransform(State, Matrix);
     }
@@ -108,9 +118,10 @@ public:
 protected:
     // The texture was made by a device of this kind (a foreign one cannot be bound).
     virtual bool OwnsTexture(const IRenderTexture* Texture) const = 0;
-    // The viewport back to the whole back buffer.
+    // The viewport and the scissor rectangle back to the whole back buffer.
     void ResetViewport() {
         viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
+        scissor_ = ViewportRect();
     }
     // The viewport as a rectangle of the back buffer (it always lies inside).
     TRect ViewportRect() const {
@@ -118,8 +129,18 @@ protected:
                      static_cast<int32_t>(viewport_.X + viewport_.Width),
                      static_cast<int32_t>(viewport_.Y + viewport_.Height)};
     }
+    // The pixels a draw may change: the viewport, within the scissor rectangle while the
+    // scissor test is on (Right <= Left or Bottom <= Top when none).
+    TRect DrawRect() const {
+        TRect r = ViewportRect();
+        if (states_.Render[D3DRS_SCISSORTESTENABLE] == 0) return r;
+        r.Left = std::max(r.Left, scissor_.Left), r.Top = std::max(r.Top, scissor_.Top);
+        r.Right = std::min(r.Right, scissor_.Right), r.Bottom = std::min(r.Bottom, scissor_.Bottom);
+        return r;
+    }
 
     TDeviceStates states_;
     D3DPRESENT_PARAMETERS params_;
     D3DVIEWPORT9 viewport_;
+    TRect scissor_;
 };

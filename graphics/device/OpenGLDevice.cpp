@@ -117,6 +117,7 @@ void OpenGLDevice::ResetStates() {
     states_.Reset(D3DZB_FALSE);
     ResetViewport();
     inScene_ = false;
+    shown_ = false;
     commands_.clear();
 }
 
@@ -145,14 +146,21 @@ HRESULT OpenGLDevice::EndScene() {
 }
 
 // Replays the recorded frame into the context's framebuffer. A frame whose context
-// cannot be made current (the window is not yet shown) is dropped: the next one is
-// complete in itself, since every frame starts with a clear.
+// cannot be made current (the window is not yet shown) is dropped: the frame buffer no
+// longer holds what was drawn, so KeepsBackBuffer answers false until a frame is shown
+// (the scene then draws the next one whole).
 HRESULT OpenGLDevice::Present() {
     const TGLContextHooks& h = config_->Hooks;
+    if (commands_.empty() && KeepsBackBuffer()) { // the frame shown is this one already
+        ++config_->SkippedPresents;
+        ++config_->PresentCount;
+        return D3D_OK;
+    }
     std::vector<TGLCommand> frame;
     frame.swap(commands_);
     if (!h.MakeCurrent || !h.MakeCurrent()) {
         ++config_->DroppedFrames;
+        shown_ = false;
         return D3D_OK;
     }
     if (!shared_->DeadTextures.empty()) {
@@ -168,10 +176,20 @@ HRESULT OpenGLDevice::Present() {
         config_->PresentSink(TSoftwareFrame{fbw, fbh, fbw, pixels.data()});
     }
     if (h.DoneCurrent) h.DoneCurrent();
+    shown_ = drawn && fbw == params_.BackBufferWidth && fbh == params_.BackBufferHeight;
+    shownWidth_ = fbw, shownHeight_ = fbh;
     if (!drawn) return D3DERR_DRIVERINTERNALERROR;
     ++config_->PresentCount;
     if (h.FrameReady) h.FrameReady();
     return D3D_OK;
+}
+
+bool OpenGLDevice::KeepsBackBuffer() {
+    if (!shown_) return false;
+    // A frame buffer of another size is a new one (the window made it anew).
+    uint32_t fbw = params_.BackBufferWidth, fbh = params_.BackBufferHeight;
+    if (config_->Hooks.FramebufferSize) config_->Hooks.FramebufferSize(fbw, fbh);
+    return fbw == shownWidth_ && fbh == shownHeight_;
 }
 
 HRESULT OpenGLDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float,
@@ -204,6 +222,8 @@ HRESULT OpenGLDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primitive
         PrimitiveCount > 0xFFFFF ||
         (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
         return D3DERR_INVALIDCALL;
+    const TRect area = DrawRect();
+    if (area.Left >= area.Right || area.Top >= area.Bottom) return D3D_OK; // scissored away
     const uint32_t count = PrimitiveType == D3DPT_TRIANGLELIST ? PrimitiveCount * 3 : PrimitiveCount + 2;
     RecordDraw(PrimitiveType, count, VertexData, Stride);
     return D3D_OK;
@@ -215,7 +235,7 @@ void OpenGLDevice::RecordDraw(uint32_t PrimitiveType, uint32_t VertexCount, cons
     TGLCommand c;
     c.kind = TGLCommandKind::Draw;
     c.primitive = PrimitiveType;
-    c.clip = ViewportRect();
+    c.clip = DrawRect();
     TGLDrawState& s = c.state;
     if (states_.Texture) s.texture = static_cast<const OpenGLTexture*>(states_.Texture.get())->Texels();
     s.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;

@@ -47,7 +47,8 @@ struct TGLConfig {
     // over: screenshots and tests.
     TPresentSink PresentSink;
     uint32_t PresentCount = 0;
-    uint32_t DroppedFrames = 0; // presents whose context could not be made current
+    uint32_t DroppedFrames = 0;   // presents whose context could not be made current
+    uint32_t SkippedPresents = 0; // presents with nothing recorded since the last shown frame
 };
 
 class OpenGLDriver : public IRenderDriver {
@@ -88,6 +89,9 @@ public:
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
     HRESULT Present() override;
+    // The frame-buffer object keeps its pixels; they are the last frame's when it was shown
+    // unscaled into a frame buffer of the size it still has.
+    bool KeepsBackBuffer() override;
     HRESULT Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
                   uint32_t Stencil) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
@@ -113,6 +117,9 @@ private:
     std::shared_ptr<TGLConfig> config_;
     std::shared_ptr<TGLShared> shared_;
     bool inScene_ = false;
+    // The last present was replayed unscaled into a frame buffer of shownWidth_ x shownHeight_.
+    bool shown_ = false;
+    uint32_t shownWidth_ = 0, shownHeight_ = 0;
     std::vector<TGLCommand> commands_;
     std::unique_ptr<OpenGLRenderer> renderer_;
 };

@@ -46,12 +46,23 @@ public:
     virtual HRESULT EndScene() = 0;
     // Shows the finished back buffer (the whole of it, in the device window).
     virtual HRESULT Present() = 0;
-    // Count 0 / Rects nullptr: the whole viewport.
+    // Whether the back buffer still holds every pixel drawn into it, as the frames presented
+    // so far showed them: a frame may then draw over the last one and redraw only what
+    // changed. False until the first present after the device was made or reset, after a
+    // frame the device could not show, and while the device shows its frames scaled.
+    virtual bool KeepsBackBuffer() = 0;
+    // Count 0 / Rects nullptr: the whole viewport. The scissor rectangle does not apply.
     virtual HRESULT Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
                           uint32_t Stencil) = 0;
 
     virtual HRESULT SetViewport(const D3DVIEWPORT9& Viewport) = 0;
     virtual HRESULT GetViewport(D3DVIEWPORT9& Viewport) = 0;
+    // While D3DRS_SCISSORTESTENABLE is set, draws change only the pixels inside Rect (and
+    // the viewport). A pixel drawn gets the same value as without the scissor. New and reset
+    // devices start with the whole back buffer; INVALIDCALL for a rectangle with Right < Left
+    // or Bottom < Top.
+    virtual HRESULT SetScissorRect(const TRect& Rect) = 0;
+    virtual HRESULT GetScissorRect(TRect& Rect) = 0;
     virtual HRESULT SetTransform(uint32_t State, const D3DMATRIX& Matrix) = 0;
     virtual HRESULT GetTransform(uint32_t State, D3DMATRIX& Matrix) = 0;
     virtual HRESULT SetRenderState(uint32_t State, uint32_t Value) = 0;

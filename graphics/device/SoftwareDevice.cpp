@@ -5,6 +5,7 @@
 #include "graphics/device/SoftwareTexture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -24,6 +25,29 @@ TRasterVertex ReadVertex(const uint8_t* p, const VertexLayout& l) {
     return v;
 }
 
+// The pixels the vertices' triangles can touch, within Clip (all of Clip for coordinates
+// that are not finite).
+TRect DrawBounds(const uint8_t* bytes, uint32_t count, uint32_t stride, const TRect& clip) {
+    float minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        float x = 0, y = 0;
+        std::memcpy(&x, bytes + static_cast<size_t>(i) * stride, 4);
+        std::memcpy(&y, bytes + static_cast<size_t>(i) * stride + 4, 4);
+        if (!std::isfinite(x) || !std::isfinite(y)) return clip;
+        if (i == 0 || x < minX) minX = x;
+        if (i == 0 || x > maxX) maxX = x;
+        if (i == 0 || y < minY) minY = y;
+        if (i == 0 || y > maxY) maxY = y;
+    }
+    const auto lo = [](float v, int32_t limit) {
+        return static_cast<int32_t>(std::clamp<double>(std::floor(v), limit, 1e9));
+    };
+    const auto hi = [](float v, int32_t limit) {
+        return static_cast<int32_t>(std::clamp<double>(std::floor(v) + 1, -1e9, limit));
+    };
+    return Rect(lo(minX, clip.Left), lo(minY, clip.Top), hi(maxX, clip.Right), hi(maxY, clip.Bottom));
+}
+
 } // namespace
 
 SoftwareDevice::SoftwareDevice(std::shared_ptr<TSoftwareConfig> config,
@@ -39,6 +63,19 @@ SoftwareDevice::~SoftwareDevice() = default;
 void SoftwareDevice::MakeBuffers() {
     frame_.assign(static_cast<size_t>(params_.BackBufferWidth) * params_.BackBufferHeight, 0xFF000000u);
     raster_->SetTarget(frame_.data(), params_.BackBufferWidth, params_.BackBufferHeight);
+    shown_ = false;
+    damage_ = Rect(0, 0, static_cast<int32_t>(params_.BackBufferWidth),
+                   static_cast<int32_t>(params_.BackBufferHeight));
+}
+
+void SoftwareDevice::Damage(const TRect& r) {
+    if (r.Left >= r.Right || r.Top >= r.Bottom) return;
+    if (damage_.Left >= damage_.Right || damage_.Top >= damage_.Bottom) {
+        damage_ = r;
+        return;
+    }
+    damage_ = Rect(std::min(damage_.Left, r.Left), std::min(damage_.Top, r.Top),
+                   std::max(damage_.Right, r.Right), std::max(damage_.Bottom, r.Bottom));
 }
 
 void SoftwareDevice::ResetStates() {
@@ -89,7 +126,18 @@ HRESULT SoftwareDevice::Present() {
     if (const HRESULT hr = config_->FailureOf(SoftwareOp::Present)) return hr;
     if (config_->CooperativeLevel != D3D_OK) return D3DERR_DEVICELOST;
     ++config_->PresentCount;
-    if (config_->PresentSink) config_->PresentSink(FrameBuffer());
+    // Nothing cleared or drawn since the last present: the frame shown is this one already.
+    if (shown_ && (damage_.Left >= damage_.Right || damage_.Top >= damage_.Bottom)) {
+        ++config_->SkippedPresents;
+        return D3D_OK;
+    }
+    if (config_->PresentSink) {
+        TSoftwareFrame frame = FrameBuffer();
+        frame.Damage = damage_;
+        config_->PresentSink(frame);
+    }
+    shown_ = true;
+    damage_ = TRect{};
     return D3D_OK;
 }
 
@@ -107,6 +155,7 @@ HRESULT SoftwareDevice::Clear(uint32_t Count, const TRect* Rects, uint32_t Flags
         const int32_t left = std::max(r.Left, view.Left), right = std::min(r.Right, view.Right);
         const int32_t top = std::max(r.Top, view.Top), bottom = std::min(r.Bottom, view.Bottom);
         if (left >= right || top >= bottom) continue;
+        Damage(Rect(left, top, right, bottom));
         // One row filled, the others copied from it (a copy runs at memory speed).
         uint32_t* first = frame_.data() + static_cast<size_t>(top) * params_.BackBufferWidth + left;
         std::fill_n(first, right - left, Color);
@@ -130,6 +179,7 @@ HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primiti
         (PrimitiveType != D3DPT_TRIANGLESTRIP && PrimitiveType != D3DPT_TRIANGLELIST))
         return D3DERR_INVALIDCALL;
     ++config_->DrawCalls;
+    const auto* bytes = static_cast<const uint8_t*>(VertexData);
     TRasterState st;
     st.texture = static_cast<const SoftwareTexture*>(states_.Texture.get());
     st.linear = states_.Sampler[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR;
@@ -150,8 +200,11 @@ HRESULT SoftwareDevice::DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t Primiti
     st.alphaRef = states_.Render[D3DRS_ALPHAREF] & 0xFF;
     st.cullMode = states_.Render[D3DRS_CULLMODE];
     st.clip = ViewportRect();
+    st.scissor = DrawRect();
+    if (st.scissor.Left >= st.scissor.Right || st.scissor.Top >= st.scissor.Bottom) return D3D_OK;
+    Damage(DrawBounds(bytes, PrimitiveType == D3DPT_TRIANGLELIST ? 3 * PrimitiveCount : PrimitiveCount + 2,
+                      Stride, st.scissor));
     raster_->SetKernels(config_->SpanKernels ? *config_->SpanKernels : FastestSpanKernels());
-    const auto* bytes = static_cast<const uint8_t*>(VertexData);
     auto vertex = [&](uint32_t i) { return ReadVertex(bytes + static_cast<size_t>(i) * Stride, layout); };
     if (PrimitiveType == D3DPT_TRIANGLELIST) {
         for (uint32_t t = 0; t < PrimitiveCount; ++t)

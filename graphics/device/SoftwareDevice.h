@@ -47,12 +47,14 @@ enum class SoftwareOp {
 };
 
 // A finished frame as Present hands it over: Width x Height A8R8G8B8 pixels, rows top
-// down, Pitch pixels apart. Valid for the length of the call.
+// down, Pitch pixels apart. Valid for the length of the call. Damage holds every pixel
+// that may differ from the frame presented before (the whole frame when unknown).
 struct TSoftwareFrame {
     uint32_t Width = 0;
     uint32_t Height = 0;
     uint32_t Pitch = 0;
     const uint32_t* Pixels = nullptr;
+    TRect Damage{0, 0, static_cast<int32_t>(Width), static_cast<int32_t>(Height)};
 };
 using TPresentSink = std::function<void(const TSoftwareFrame& Frame)>;
 
@@ -81,13 +83,15 @@ struct TSoftwareConfig {
     HRESULT CooperativeLevel = D3D_OK;
     // Operations that fail with the given result until removed.
     std::map<SoftwareOp, HRESULT> Failures;
-    // Receives every presented frame.
+    // Receives every presented frame in which something was cleared or drawn (the one before
+    // is still shown otherwise).
     TPresentSink PresentSink;
 
     // Counters for tests.
     uint32_t DevicesCreated = 0;
     uint32_t ResetCount = 0;
     uint32_t PresentCount = 0;
+    uint32_t SkippedPresents = 0; // presents with nothing cleared or drawn since the last
     uint32_t DrawCalls = 0;
 
     HRESULT FailureOf(SoftwareOp op) const {
@@ -132,6 +136,7 @@ public:
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
     HRESULT Present() override;
+    bool KeepsBackBuffer() override { return shown_; }
     HRESULT Clear(uint32_t Count, const TRect* Rects, uint32_t Flags, D3DCOLOR Color, float Z,
                   uint32_t Stencil) override;
     HRESULT DrawPrimitiveUP(uint32_t PrimitiveType, uint32_t PrimitiveCount, const void* VertexData,
@@ -165,5 +170,8 @@ private:
     std::shared_ptr<uint64_t> textureBytes_; // bytes held by live textures of this device
     std::vector<std::weak_ptr<SoftwareTexture>> defaultPool_;
     bool inScene_ = false;
+    bool shown_ = false; // a frame was presented since the buffers were made
+    TRect damage_;       // what was cleared or drawn since the last present
+    void Damage(const TRect& Rect);
     std::unique_ptr<SoftwareRasterizer> raster_;
 };

@@ -242,6 +242,23 @@ void SoftwareRasterizer::DrawSpan(const TRasterState& st, const SpanPlan& plan, 
     WriteSpan(st, dst, s, n);
 }
 
+void SoftwareRasterizer::DrawSpanCut(const TRasterState& st, const SpanPlan& plan, int32_t y, int32_t x0,
+                                     int32_t x1, Attrs at, const Attrs& dx, TTexelSteps steps) {
+    if (y < st.scissor.Top || y >= st.scissor.Bottom) return;
+    const int32_t left = std::max(x0, st.scissor.Left), right = std::min(x1, st.scissor.Right);
+    if (left >= right) return;
+    const int32_t skip = left - x0;
+    if (skip > 0) {
+        // The sampler steps in fixed point and the colour adds its step once a pixel: the
+        // same sums taken skip times give the values the uncut span has at left.
+        steps.U += steps.DU * skip;
+        steps.V += steps.DV * skip;
+        if (!plan.oneColor)
+            for (int32_t i = 0; i < skip; ++i) at.a += dx.a, at.r += dx.r, at.g += dx.g, at.b += dx.b;
+    }
+    DrawSpan(st, plan, y, left, right, at, dx, steps);
+}
+
 bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v) {
     const bool aligned = v[0].x == v[2].x && v[1].x == v[3].x && v[0].y == v[1].y && v[2].y == v[3].y &&
                          v[1].x > v[0].x && v[2].y > v[0].y;
@@ -258,6 +275,9 @@ bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v
     const auto top = std::max<int64_t>(static_cast<int64_t>(std::ceil(y0)), st.clip.Top);
     const auto bottom = std::min<int64_t>(static_cast<int64_t>(std::ceil(y1)), st.clip.Bottom);
     if (left >= right || top >= bottom) return true;
+    if (std::max<int64_t>(left, st.scissor.Left) >= std::min<int64_t>(right, st.scissor.Right) ||
+        std::max<int64_t>(top, st.scissor.Top) >= std::min<int64_t>(bottom, st.scissor.Bottom))
+        return true;
     Attrs dx;
     dx.u = (static_cast<double>(v[1].u) - v[0].u) / (x1 - x0);
     const double dvdy = (static_cast<double>(v[2].v) - v[0].v) / (y1 - y0);
@@ -267,11 +287,13 @@ bool SoftwareRasterizer::DrawQuad(const TRasterState& st, const TRasterVertex* v
     // Every row steps alike; only where it starts in V differs.
     TTexelSteps steps = StepsOf(st, at, dx);
     const double h = st.texture ? st.texture->Height() : 0;
-    for (int64_t y = top; y < bottom; ++y) {
+    // Rows are measured from their own y: the scissor's rows are simply the ones drawn.
+    for (int64_t y = std::max<int64_t>(top, st.scissor.Top); y < std::min<int64_t>(bottom, st.scissor.Bottom);
+         ++y) {
         at.v = v[0].v + (static_cast<double>(y) - y0) * dvdy;
         if (st.texture) steps.V = TexelStart(st.linear, at.v * h);
-        DrawSpan(st, plan, static_cast<int32_t>(y), static_cast<int32_t>(left), static_cast<int32_t>(right),
-                 at, dx, steps);
+        DrawSpanCut(st, plan, static_cast<int32_t>(y), static_cast<int32_t>(left),
+                    static_cast<int32_t>(right), at, dx, steps);
     }
     return true;
 }
@@ -350,6 +372,10 @@ void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const SpanPlan& sp
                                       const Plane& plane) {
     int64_t row[3] = {edges.e0[0], edges.e0[1], edges.e0[2]};
     for (int64_t y = box.minY; y < box.maxY; ++y) {
+        if (y < st.scissor.Top || y >= st.scissor.Bottom) {
+            for (int k = 0; k < 3; ++k) row[k] += edges.stepY[k];
+            continue;
+        }
         int64_t e[3] = {row[0], row[1], row[2]};
         auto step = [&] {
             for (int k = 0; k < 3; ++k) e[k] += edges.stepX[k];
@@ -362,8 +388,8 @@ void SoftwareRasterizer::ScanTriangle(const TRasterState& st, const SpanPlan& sp
             Attrs at;
             const double px = static_cast<double>(start) - plane.x0, py = static_cast<double>(y) - plane.y0;
             for (auto m : AllAttrs) at.*m = plane.at0.*m + plane.ddx.*m * px + plane.ddy.*m * py;
-            DrawSpan(st, spanPlan, static_cast<int32_t>(y), static_cast<int32_t>(start),
-                     static_cast<int32_t>(x), at, plane.ddx, StepsOf(st, at, plane.ddx));
+            DrawSpanCut(st, spanPlan, static_cast<int32_t>(y), static_cast<int32_t>(start),
+                        static_cast<int32_t>(x), at, plane.ddx, StepsOf(st, at, plane.ddx));
         }
         for (int k = 0; k < 3; ++k) row[k] += edges.stepY[k];
     }

@@ -32,7 +32,8 @@ struct TRasterState {
     bool alphaTest = false;
     uint32_t alphaFunc = 0, alphaRef = 0;
     uint32_t cullMode = 0;
-    TRect clip; // the viewport inside the frame
+    TRect clip;    // the viewport inside the frame: where the spans' attributes are measured from
+    TRect scissor; // the pixels drawn, inside clip; each gets the value it gets without the scissor
 };
 
 class SoftwareRasterizer {
@@ -73,6 +74,10 @@ private:
     // Steps: where the span samples, as TexelSteps gives it for At and Dx.
     void DrawSpan(const TRasterState& State, const SpanPlan& Plan, int32_t Y, int32_t X0, int32_t X1,
                   const Attrs& At, const Attrs& Dx, const TTexelSteps& Steps);
+    // The span X0..X1 as measured there, drawn only inside the scissor: a later start moves
+    // the attributes on by whole steps, as the span loops would have.
+    void DrawSpanCut(const TRasterState& State, const SpanPlan& Plan, int32_t Y, int32_t X0, int32_t X1,
+                     Attrs At, const Attrs& Dx, TTexelSteps Steps);
     static TTexelSteps StepsOf(const TRasterState& State, const Attrs& At, const Attrs& Dx);
     void Combine(const TRasterState& State, const SpanPlan& Plan, int32_t N, const Attrs& At,
                  const Attrs& Dx);

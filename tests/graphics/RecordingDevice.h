@@ -47,11 +47,16 @@ public:
     HRESULT BeginScene() override { return inner_->BeginScene(); }
     HRESULT EndScene() override { return inner_->EndScene(); }
     HRESULT Present() override { return inner_->Present(); }
+    bool KeepsBackBuffer() override { return inner_->KeepsBackBuffer(); }
     HRESULT Clear(uint32_t n, const TRect* r, uint32_t f, D3DCOLOR c, float z, uint32_t s) override {
         return Log("Clear", f, c), inner_->Clear(n, r, f, c, z, s);
     }
     HRESULT SetViewport(const D3DVIEWPORT9& v) override { return Log("SetViewport"), inner_->SetViewport(v); }
     HRESULT GetViewport(D3DVIEWPORT9& v) override { return inner_->GetViewport(v); }
+    HRESULT SetScissorRect(const TRect& r) override {
+        return Log("SetScissorRect"), inner_->SetScissorRect(r);
+    }
+    HRESULT GetScissorRect(TRect& r) override { return inner_->GetScissorRect(r); }
     HRESULT SetTransform(uint32_t s, const D3DMATRIX& m) override {
         return Log("SetTransform", s), inner_->SetTransform(s, m);
     }

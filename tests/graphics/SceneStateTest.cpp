@@ -155,8 +155,11 @@ TEST_F(SceneStateTest, ViewportAndProjectionComeBackAfterResetAndRecreation) {
     EXPECT_EQ(vp.Y, 20u);
 }
 
-TEST_F(SceneStateTest, ClearFillsTheTarget) {
+TEST_F(SceneStateTest, ClearFillsTheTargetWhenTheFrameIsRendered) {
     scene->Clear(D3DCLEAR_TARGET, 0xFF123456, 1.0f, 0);
+    EXPECT_EQ(Dev().Count("Clear"), 0u);
+    Frame();
+    EXPECT_EQ(Dev().Count("Clear"), 1u);
     EXPECT_EQ(Dev().Software().Pixel(0, 0), 0xFF123456u);
     EXPECT_EQ(Dev().Software().Pixel(763, 499), 0xFF123456u);
 }

@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -313,18 +315,178 @@ TEST_F(SoftwareDeviceTest, PresentHandsTheFrameToTheSinkUnlessTheDeviceIsLost) {
     const TestImage back = ReadPng(dir.File("frame.png"));
     EXPECT_EQ(back.Width, 16u);
     EXPECT_EQ(back.Pixels, shown.Pixels);
+    // The back buffer keeps its pixels from one present to the next; the sink is told what
+    // was cleared or drawn since, and not called at all when nothing was.
+    EXPECT_TRUE(device->KeepsBackBuffer());
+    TRect damage;
+    config->PresentSink = [&shown, &damage](const TSoftwareFrame& f) {
+        shown.Pixels.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+        damage = f.Damage;
+    };
+    const TRect part = Rect(2, 1, 5, 3);
+    device->Clear(1, &part, D3DCLEAR_TARGET, 0xFF112233, 1.0f, 0);
+    EXPECT_EQ(device->Present(), D3D_OK);
+    EXPECT_EQ(damage, part);
+    EXPECT_EQ(shown.At(2, 1), 0xFF112233u);
+    EXPECT_EQ(shown.At(5, 1), 0xFF336699u);
+    shown.Pixels.clear();
+    EXPECT_EQ(device->Present(), D3D_OK);
+    EXPECT_TRUE(shown.Pixels.empty());
+    EXPECT_EQ(config->SkippedPresents, 1u);
+    EXPECT_EQ(config->PresentCount, 3u);
     config->CooperativeLevel = D3DERR_DEVICELOST;
     EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
     EXPECT_EQ(device->Present(), D3DERR_DEVICELOST);
-    EXPECT_EQ(config->PresentCount, 1u);
+    EXPECT_EQ(config->PresentCount, 3u);
     D3DPRESENT_PARAMETERS pp = device->PresentParameters();
     EXPECT_EQ(device->Reset(pp), D3DERR_DEVICELOST);
     config->CooperativeLevel = D3DERR_DEVICENOTRESET;
     pp.BackBufferWidth = 8;
     EXPECT_EQ(device->Reset(pp), D3D_OK);
     EXPECT_EQ(device->FrameBuffer().Width, 8u);
+    EXPECT_FALSE(device->KeepsBackBuffer()); // a new back buffer, shown by no present yet
     EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
     uint32_t cull = 0;
     device->GetRenderState(D3DRS_CULLMODE, cull);
     EXPECT_EQ(cull, D3DCULL_CCW);
+}
+
+namespace {
+
+// A device of odd size, a few textures of random texels and a random draw of them.
+class SoftwareScissorTest : public ::testing::Test {
+protected:
+    static constexpr uint32_t W = 97, H = 61;
+
+    void SetUp() override {
+        params.BackBufferWidth = W;
+        params.BackBufferHeight = H;
+        params.Windowed = 1;
+        ASSERT_EQ(driver.CreateDevice(0, D3DDEVTYPE_HAL, 1, 0, params, dev), D3D_OK);
+        for (const auto& [w, h, format] :
+             {std::tuple{7u, 5u, D3DFMT_A8R8G8B8}, std::tuple{16u, 16u, D3DFMT_A8R8G8B8},
+              std::tuple{9u, 4u, D3DFMT_A4R4G4B4}}) {
+            std::shared_ptr<IRenderTexture> t;
+            ASSERT_EQ(dev->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, t), D3D_OK);
+            D3DLOCKED_RECT lr;
+            ASSERT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
+            const uint32_t bpp = FormatBits(format) / 8;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint32_t alpha = Next(4) == 0 ? 0xFF000000u : Next(256) << 24;
+                    const uint32_t p = ARGBToPixel(alpha | Next(1u << 24), format);
+                    std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
+                }
+            t->UnlockRect(0);
+            textures.push_back(t);
+        }
+    }
+    uint32_t Next(uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    }
+    float Real(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(Next(10001)) / 1e4f; }
+
+    // One random draw: an axis-aligned quad, a triangle or a turned quad; one of the game's
+    // tints or a colour per corner; one texel per pixel or any other scale.
+    void NewCase(int round) {
+        filter = round % 2 ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+        address = round % 3 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP;
+        background = 0xFF000000 | static_cast<uint32_t>(round) * 0x010307u;
+        viewport = {Next(8), Next(8), W - 8 - Next(8), H - 8 - Next(8), 0, 1};
+        shape = static_cast<int>(Next(3));
+        const float x = Real(-20, W), y = Real(-20, H), w = Real(0.5f, 70), h = Real(0.5f, 50);
+        const float u0 = Next(2) ? 0.0f : Real(-1, 1), v0 = Real(-1, 1);
+        const float u1 = Next(3) == 0 ? u0 + w / 7 : Real(-2, 2), v1 = Real(-2, 2);
+        const uint32_t tints[] = {0xFFFFFFFF, 0xABFFFFFF, 0xBBFFFFFF, 0x80FF8040, 0xFF27DA33};
+        const uint32_t tint = tints[Next(5)];
+        const bool gouraud = Next(4) == 0;
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t colour = gouraud ? Next(256) << 24 | Next(1u << 24) : tint;
+            v[k] = {x + (k & 1 ? w : 0), y + (k & 2 ? h : 0), 0, 0.5f, colour, 0,
+                    k & 1 ? u1 : u0,     k & 2 ? v1 : v0};
+            if (shape == 2) v[k].x += (k & 2 ? Real(-9, 9) : 0), v[k].y += (k & 1 ? Real(-9, 9) : 0);
+        }
+        texture = static_cast<int>(Next(4)); // 3: none
+        blend = static_cast<int>(Next(4));   // 3: copied
+    }
+    void Draw(const TRect* scissor) {
+        dev->SetViewport(D3DVIEWPORT9{0, 0, W, H, 0, 1});
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1, 0);
+        dev->SetViewport(viewport);
+        dev->SetFVF(TTLVertexFVF);
+        dev->SetTexture(0, texture < 3 ? textures[static_cast<size_t>(texture)] : nullptr);
+        dev->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        dev->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        dev->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        dev->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+        dev->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+        dev->SetSamplerState(0, D3DSAMP_ADDRESSU, address);
+        dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        const uint32_t blends[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                                      {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                      {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR}};
+        dev->SetRenderState(D3DRS_ALPHABLENDENABLE, blend < 3);
+        if (blend < 3) {
+            dev->SetRenderState(D3DRS_SRCBLEND, blends[blend][0]);
+            dev->SetRenderState(D3DRS_DESTBLEND, blends[blend][1]);
+        }
+        dev->SetRenderState(D3DRS_SCISSORTESTENABLE, scissor != nullptr);
+        if (scissor) {
+            ASSERT_EQ(dev->SetScissorRect(*scissor), D3D_OK);
+        }
+        dev->BeginScene();
+        const uint32_t type = shape == 1 ? D3DPT_TRIANGLELIST : D3DPT_TRIANGLESTRIP;
+        ASSERT_EQ(dev->DrawPrimitiveUP(type, shape == 1 ? 1 : 2, v, sizeof(TTLVertex)), D3D_OK);
+        dev->EndScene();
+    }
+    uint32_t Pixel(uint32_t x, uint32_t y) const { return static_cast<SoftwareDevice&>(*dev).Pixel(x, y); }
+
+    SoftwareDriver driver{std::make_shared<TSoftwareConfig>()};
+    D3DPRESENT_PARAMETERS params;
+    std::shared_ptr<IRenderDevice> dev;
+    std::vector<std::shared_ptr<IRenderTexture>> textures;
+    uint32_t seed = 12345;
+    uint32_t filter = 0, address = 0, background = 0;
+    D3DVIEWPORT9 viewport{};
+    int shape = 0, texture = 0, blend = 0;
+    TTLVertex v[4];
+};
+
+} // namespace
+
+// Random quads and triangles (textured or not, point and bilinear, wrapped and clamped,
+// copied, blended, added and multiplied, one tint or a colour per corner, at fractional
+// places inside a viewport) drawn with and without a random scissor rectangle: inside it
+// every pixel is the one drawn without it, outside it none changes.
+TEST_F(SoftwareScissorTest, APixelDrawnWithTheScissorIsThePixelDrawnWithout) {
+    std::vector<uint32_t> whole(W * H);
+    int drawnInside = 0;
+    for (int round = 0; round < 400; ++round) {
+        NewCase(round);
+        Draw(nullptr);
+        for (uint32_t i = 0; i < W * H; ++i) whole[i] = Pixel(i % W, i / W);
+        const int32_t left = static_cast<int32_t>(Next(W + 10)) - 5,
+                      top = static_cast<int32_t>(Next(H + 10)) - 5;
+        const TRect cut =
+            Rect(left, top, left + static_cast<int32_t>(Next(W)), top + static_cast<int32_t>(Next(H)));
+        Draw(&cut);
+        for (uint32_t i = 0; i < W * H; ++i) {
+            const auto x = static_cast<int32_t>(i % W), y = static_cast<int32_t>(i / W);
+            const bool inside = x >= cut.Left && x < cut.Right && y >= cut.Top && y < cut.Bottom;
+            drawnInside += inside && whole[i] != background;
+            ASSERT_EQ(Pixel(i % W, i / W), inside ? whole[i] : background)
+                << round << " at " << x << "," << y;
+        }
+    }
+    EXPECT_GT(drawnInside, 5000); // the rounds drew in their rectangles, not only round them
+    // Right below Left is no rectangle; a reset device has the whole back buffer, the test off.
+    EXPECT_EQ(dev->SetScissorRect(Rect(5, 0, 4, 1)), D3DERR_INVALIDCALL);
+    ASSERT_EQ(dev->Reset(params), D3D_OK);
+    TRect r;
+    dev->GetScissorRect(r);
+    EXPECT_EQ(r, Rect(0, 0, W, H));
+    uint32_t on = 1;
+    dev->GetRenderState(D3DRS_SCISSORTESTENABLE, on);
+    EXPECT_EQ(on, 0u);
 }

@@ -153,7 +153,7 @@ TEST_F(Texture, RowsAreAddressedByPitchNotByWidth) {
     EXPECT_EQ(TexelOf(*t, 0, 2), 0u);
 }
 
-TEST_F(Texture, AWritingLockMakesTheContentMemoryAReadingOneDoesNot) {
+TEST_F(Texture, AWritingLockMakesTheContentMemoryAndANewGenerationAReadingOneDoesNot) {
     TempDir files;
     BmpBuilder b;
     b.rows = {Row24({0x123456})};
@@ -161,13 +161,26 @@ TEST_F(Texture, AWritingLockMakesTheContentMemoryAReadingOneDoesNot) {
     auto t = MakeTexture();
     t->LoadFromFile(path);
     EXPECT_EQ(t->SourceKind(), skFile);
+    // The content generation moves with every write and new size, never with a read.
+    const uint64_t loaded = t->Generation();
     D3DLOCKED_RECT lr;
     ASSERT_EQ(t->LockRect(0, Rect(0, 0, 1, 1), D3DLOCK_READONLY, lr), D3D_OK);
     t->UnlockRect();
     EXPECT_EQ(t->SourceKind(), skFile);
+    EXPECT_EQ(t->Generation(), loaded);
     ASSERT_EQ(t->LockRect(0, Rect(0, 0, 1, 1), 0, lr), D3D_OK);
     t->UnlockRect();
     EXPECT_EQ(t->SourceKind(), skMemory);
+    const uint64_t written = t->Generation();
+    EXPECT_GT(written, loaded);
+    t->SetSize(2, 2);
+    EXPECT_GT(t->Generation(), written);
+    // A texture made where a released one lived answers none of its generations.
+    const uint64_t last = t->Generation();
+    t.reset();
+    auto again = MakeTexture();
+    again->SetSize(2, 2);
+    EXPECT_GT(again->Generation(), last);
 }
 
 TEST_F(Texture, UnlockFailureIsReportedAndTheTextureIsUnlocked) {

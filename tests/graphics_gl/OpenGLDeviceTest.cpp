@@ -381,12 +381,44 @@ TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown[5 * W + 5] & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(shown[5 * W + 15] & 0xFFFFFF, 0u);
-    // No context: the frame is dropped, not failed.
-    config->Hooks.MakeCurrent = [] { return false; };
+    // The frame buffer keeps its pixels from one present to the next: a frame without a
+    // clear draws over the last one.
+    EXPECT_TRUE(d->KeepsBackBuffer());
+    d->BeginScene();
+    Quad(*d, 20, 0, 10, 10, 0xFFFFFFFF);
+    d->EndScene();
+    EXPECT_EQ(d->Present(), D3D_OK);
+    EXPECT_EQ(shown[5 * W + 5] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(shown[5 * W + 25] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(shown[5 * W + 15] & 0xFFFFFF, 0u);
+    EXPECT_EQ(frames, 3);
+    // A frame with nothing in it shows what is shown already: no replay, no sink, no blit.
+    EXPECT_TRUE(d->KeepsBackBuffer());
+    shown.clear();
     d->BeginScene();
     d->EndScene();
     EXPECT_EQ(d->Present(), D3D_OK);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(frames, 3);
+    EXPECT_EQ(config->SkippedPresents, 1u);
+    // A frame buffer of another size is a new one: it holds nothing of the last frame.
+    auto size = config->Hooks.FramebufferSize;
+    config->Hooks.FramebufferSize = [](uint32_t& w, uint32_t& h) { w = 2 * W, h = 2 * H; };
+    EXPECT_FALSE(d->KeepsBackBuffer());
+    config->Hooks.FramebufferSize = size;
+    // No context: the frame is dropped, not failed, and the next one must be drawn whole.
+    config->Hooks.MakeCurrent = [] { return false; };
+    d->BeginScene();
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    d->EndScene();
+    EXPECT_EQ(d->Present(), D3D_OK);
     EXPECT_EQ(config->DroppedFrames, 1u);
+    EXPECT_FALSE(d->KeepsBackBuffer());
+    // Not even an empty frame counts as shown then.
+    d->BeginScene();
+    d->EndScene();
+    EXPECT_EQ(d->Present(), D3D_OK);
+    EXPECT_EQ(config->DroppedFrames, 2u);
 }
 
 TEST(OpenGLDriverTest, CapsAndFormats) {

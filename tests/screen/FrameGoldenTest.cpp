@@ -111,3 +111,84 @@ TEST_F(ScreenTest, HamsterShrinksWhileFalling) {
     EXPECT_NEAR(form.Hamster.FallWidth, size.Width * 0.729f, 0.01f);
     ExpectGolden(frame, "falling");
 }
+
+namespace {
+
+// The game as the screen tests drive it, on a window of its own.
+struct Window {
+    explicit Window(bool reuse)
+        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), form(clock, host, exeDir, Platform()),
+          graphics(form) {
+        form.SetFrameDrawer(&graphics);
+        owner.SoftwareConfig()->PresentSink = [this](const TSoftwareFrame& f) {
+            ASSERT_EQ(f.Pitch, f.Width);
+            shown.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+        };
+        form.FormCreate();
+        graphics.Loaded();
+        graphics.Scene->SetReuseLastFrame(reuse);
+    }
+    ~Window() { form.SetFrameDrawer(nullptr); }
+    TFormPlatform Platform() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Owner = &owner;
+        return p;
+    }
+    void Tick() {
+        bool done = true;
+        form.ApplicationEvents1Idle(done);
+    }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    std::string exeDir;
+    WindowInput input{std::make_unique<FakeControllers>()};
+    THeadlessOwner owner;
+    TForm1 form;
+    TFormScreen graphics;
+    std::vector<uint32_t> shown;
+};
+
+} // namespace
+
+// A stretch of play (the hamster walking and falling, cats stepping, food hopping, the
+// time running, two games lost, the second started from the game-over screen) drawn in
+// two windows: one redraws only what changed, the other every frame whole. Every frame
+// shown is the same in both.
+TEST(RedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
+    Window part(true), whole(false);
+    int kinds[3] = {};
+    const uint16_t arrows[] = {DIK_RIGHT, DIK_DOWN, DIK_LEFT, DIK_UP};
+    for (int step = 0; step < 400; ++step) {
+        for (Window* w : {&part, &whole}) {
+            if (step == 80 || step == 260) {
+                uint16_t enter = VK_RETURN;
+                w->form.FormKeyDown(enter);
+            }
+            if (step % 30 == 0) {
+                if (step > 0) w->input.Keyboard().KeyCodeUp(arrows[(step / 30 + 3) % 4]);
+                w->input.Keyboard().KeyCodeDown(arrows[(step / 30) % 4]);
+            }
+            w->clock.Advance(25);
+            w->Tick();
+        }
+        ++kinds[part.graphics.Scene->LastRenderKind()];
+        ASSERT_EQ(part.form.LastFrameTime, whole.form.LastFrameTime) << step;
+        ASSERT_EQ(part.shown.size(), whole.shown.size()) << step;
+        if (part.shown == whole.shown) continue;
+        size_t differ = 0;
+        for (size_t i = 0; i < part.shown.size(); ++i) differ += part.shown[i] != whole.shown[i];
+        FAIL() << differ << " pixels differ in frame " << step << " (kind "
+               << part.graphics.Scene->LastRenderKind() << ")";
+    }
+    // The frames of play were drawn in part, those at rest (the title, a game lost) not at
+    // all, few whole.
+    EXPECT_GT(kinds[1], 80);
+    EXPECT_GT(kinds[0], 120);
+    EXPECT_LT(kinds[2], 20);
+    EXPECT_EQ(whole.graphics.Scene->LastRenderKind(), 2);
+}

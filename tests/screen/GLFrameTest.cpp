@@ -132,6 +132,73 @@ TEST_F(GLFrameTest, AGameClearFrameMatchesTheSoftwareDevice) {
     ExpectGolden(frame, "gameclear");
 }
 
+namespace {
+
+// The game on a window of its own on the OpenGL device.
+struct GLWindow {
+    explicit GLWindow(bool reuse)
+        : exeDir(PreparedProgramFolder(dir)), form(clock, host, exeDir, Platform()), screen(form) {
+        form.SetFrameDrawer(&screen);
+        owner.Config().PresentSink = [this](const TSoftwareFrame& f) {
+            shown.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
+        };
+        if (!owner.Ok()) return;
+        form.FormCreate();
+        screen.Loaded();
+        screen.Scene->SetReuseLastFrame(reuse);
+    }
+    ~GLWindow() { form.SetFrameDrawer(nullptr); }
+    TFormPlatform Platform() {
+        TFormPlatform p;
+        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
+        p.Input = &input;
+        p.Owner = &owner;
+        return p;
+    }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    std::string exeDir;
+    WindowInput input{std::make_unique<FakeControllers>()};
+    GLOwner owner;
+    TForm1 form;
+    TFormScreen screen;
+    std::vector<uint32_t> shown;
+};
+
+} // namespace
+
+// Play on two OpenGL windows, one redrawing only what changed (under the scissor, over
+// the frame-buffer object's last frame), one every frame whole: every frame shown is the
+// same in both.
+TEST(GLRedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
+    GLWindow part(true), whole(false);
+    if (!part.owner.Ok() || !whole.owner.Ok()) GTEST_SKIP() << "no OpenGL 3.3 context on this display";
+    int redrawn = 0;
+    for (int step = 0; step < 150; ++step) {
+        for (GLWindow* w : {&part, &whole}) {
+            if (step == 60) {
+                uint16_t enter = VK_RETURN;
+                w->form.FormKeyDown(enter);
+            }
+            if (step == 70) w->input.Keyboard().KeyCodeDown(DIK_RIGHT);
+            w->clock.Advance(25);
+            bool done = true;
+            w->form.ApplicationEvents1Idle(done);
+        }
+        redrawn += part.screen.Scene->LastRenderKind() == 1;
+        ASSERT_EQ(part.shown.size(), whole.shown.size()) << step;
+        if (part.shown == whole.shown) continue;
+        size_t differ = 0;
+        for (size_t i = 0; i < part.shown.size(); ++i) differ += part.shown[i] != whole.shown[i];
+        FAIL() << differ << " pixels differ in frame " << step;
+    }
+    EXPECT_GT(redrawn, 20);
+    EXPECT_GT(part.owner.Config().SkippedPresents, 40u); // the title, untouched
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
