@@ -1,4 +1,5 @@
 // Whole frames of the game on the software device against stored pictures.
+#include "PlayWindow.h"
 #include "ScreenFixture.h"
 
 TEST_F(ScreenTest, TitleScreen) {
@@ -112,48 +113,7 @@ TEST_F(ScreenTest, HamsterShrinksWhileFalling) {
     ExpectGolden(frame, "falling");
 }
 
-namespace {
-
-// The game as the screen tests drive it, on a window of its own.
-struct Window {
-    explicit Window(bool reuse)
-        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), form(clock, host, exeDir, Platform()),
-          graphics(form) {
-        form.SetFrameDrawer(&graphics);
-        owner.SoftwareConfig()->PresentSink = [this](const TSoftwareFrame& f) {
-            ASSERT_EQ(f.Pitch, f.Width);
-            shown.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
-        };
-        form.FormCreate();
-        graphics.Loaded();
-        graphics.Scene->SetReuseLastFrame(reuse);
-    }
-    ~Window() { form.SetFrameDrawer(nullptr); }
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
-    void Tick() {
-        bool done = true;
-        form.ApplicationEvents1Idle(done);
-    }
-
-    FatalCatcher halts;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    TempDir dir;
-    std::string exeDir;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    THeadlessOwner owner;
-    TForm1 form;
-    TFormScreen graphics;
-    std::vector<uint32_t> shown;
-};
-
-} // namespace
+using Window = PlayWindow<SoftwareOwner>;
 
 // A stretch of play (the hamster walking and falling, cats stepping, food hopping, the
 // time running, two games lost, the second started from the game-over screen) drawn in
@@ -176,19 +136,17 @@ TEST(RedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
             w->clock.Advance(25);
             w->Tick();
         }
-        ++kinds[part.graphics.Scene->LastRenderKind()];
+        ++kinds[part.screen.Scene->LastRenderKind()];
         ASSERT_EQ(part.form.LastFrameTime, whole.form.LastFrameTime) << step;
         ASSERT_EQ(part.shown.size(), whole.shown.size()) << step;
         if (part.shown == whole.shown) continue;
-        size_t differ = 0;
-        for (size_t i = 0; i < part.shown.size(); ++i) differ += part.shown[i] != whole.shown[i];
-        FAIL() << differ << " pixels differ in frame " << step << " (kind "
-               << part.graphics.Scene->LastRenderKind() << ")";
+        FAIL() << PixelsThatDiffer(part.shown, whole.shown) << " pixels differ in frame " << step << " (kind "
+               << part.screen.Scene->LastRenderKind() << ")";
     }
     // The frames of play were drawn in part, those at rest (the title, a game lost) not at
     // all, few whole.
     EXPECT_GT(kinds[1], 80);
     EXPECT_GT(kinds[0], 120);
     EXPECT_LT(kinds[2], 20);
-    EXPECT_EQ(whole.graphics.Scene->LastRenderKind(), 2);
+    EXPECT_EQ(whole.screen.Scene->LastRenderKind(), 2);
 }

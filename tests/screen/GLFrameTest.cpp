@@ -1,5 +1,6 @@
 // Whole game frames through the OpenGL device match the software device's golden
 // frames. Runs under a display with OpenGL 3.3 (Xvfb's Mesa llvmpipe in CI).
+#include "PlayWindow.h"
 #include "ScreenFixture.h"
 #include "graphics/device/OpenGLDevice.h"
 
@@ -55,6 +56,12 @@ private:
     std::shared_ptr<TGLConfig> config_;
     bool ok_ = false;
 };
+std::function<void(const TSoftwareFrame&)>& PresentSinkOf(GLOwner& owner) {
+    return owner.Config().PresentSink;
+}
+bool OwnerReady(const GLOwner& owner) {
+    return owner.Ok();
+}
 
 class GLFrameTest : public ::testing::Test {
 protected:
@@ -132,43 +139,7 @@ TEST_F(GLFrameTest, AGameClearFrameMatchesTheSoftwareDevice) {
     ExpectGolden(frame, "gameclear");
 }
 
-namespace {
-
-// The game on a window of its own on the OpenGL device.
-struct GLWindow {
-    explicit GLWindow(bool reuse)
-        : exeDir(PreparedProgramFolder(dir)), form(clock, host, exeDir, Platform()), screen(form) {
-        form.SetFrameDrawer(&screen);
-        owner.Config().PresentSink = [this](const TSoftwareFrame& f) {
-            shown.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
-        };
-        if (!owner.Ok()) return;
-        form.FormCreate();
-        screen.Loaded();
-        screen.Scene->SetReuseLastFrame(reuse);
-    }
-    ~GLWindow() { form.SetFrameDrawer(nullptr); }
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
-
-    FatalCatcher halts;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    TempDir dir;
-    std::string exeDir;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    GLOwner owner;
-    TForm1 form;
-    TFormScreen screen;
-    std::vector<uint32_t> shown;
-};
-
-} // namespace
+using GLWindow = PlayWindow<GLOwner>;
 
 // Play on two OpenGL windows, one redrawing only what changed (under the scissor, over
 // the frame-buffer object's last frame), one every frame whole: every frame shown is the
@@ -185,15 +156,12 @@ TEST(GLRedrawnPart, EveryFrameOfPlayEqualsTheFrameDrawnWhole) {
             }
             if (step == 70) w->input.Keyboard().KeyCodeDown(DIK_RIGHT);
             w->clock.Advance(25);
-            bool done = true;
-            w->form.ApplicationEvents1Idle(done);
+            w->Tick();
         }
         redrawn += part.screen.Scene->LastRenderKind() == 1;
         ASSERT_EQ(part.shown.size(), whole.shown.size()) << step;
         if (part.shown == whole.shown) continue;
-        size_t differ = 0;
-        for (size_t i = 0; i < part.shown.size(); ++i) differ += part.shown[i] != whole.shown[i];
-        FAIL() << differ << " pixels differ in frame " << step;
+        FAIL() << PixelsThatDiffer(part.shown, whole.shown) << " pixels differ in frame " << step;
     }
     EXPECT_GT(redrawn, 20);
     EXPECT_GT(part.owner.Config().SkippedPresents, 40u); // the title, untouched
