@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace bench {
 
@@ -21,11 +22,16 @@ inline std::string ProgramFolder(const TempDir& dir) {
     return PreparedProgramFolder(dir);
 }
 
-struct Game {
-    explicit Game(const std::string& exeDir) : form(clock, host, exeDir, Platform()), screen(form) {
+// The form and its screen drawing for an Owner made from the arguments after exeDir.
+template <class Owner> struct GameWith {
+    template <class... OwnerArgs>
+    explicit GameWith(const std::string& exeDir, OwnerArgs&&... ownerArgs)
+        : owner(std::forward<OwnerArgs>(ownerArgs)...), form(clock, host, exeDir, Platform()), screen(form) {
         form.SetFrameDrawer(&screen);
     }
-    ~Game() { form.SetFrameDrawer(nullptr); }
+    ~GameWith() { form.SetFrameDrawer(nullptr); }
+    GameWith(const GameWith&) = delete;
+    GameWith& operator=(const GameWith&) = delete;
     TFormPlatform Platform() {
         TFormPlatform p;
         p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
@@ -36,13 +42,18 @@ struct Game {
     ManualClock clock{1000};
     ScriptedHost host;
     WindowInput input{std::make_unique<FakeControllers>()};
-    THeadlessOwner owner{764, 500};
+    Owner owner;
     TForm1 form;
     TFormScreen screen;
 };
 
+// On the software device, in a window of the game's size.
+struct Game : GameWith<THeadlessOwner> {
+    explicit Game(const std::string& exeDir) : GameWith(exeDir, 764, 500) {}
+};
+
 // Start-up, then Enter on the third stage: the game is in play.
-inline void StartThirdStage(Game& g) {
+template <class G> void StartThirdStage(G& g) {
     g.form.FormCreate();
     g.screen.Loaded();
     g.clock.Advance(2000);

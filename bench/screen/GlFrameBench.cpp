@@ -22,11 +22,9 @@ QApplication& App() {
     return app;
 }
 
-// The game's window: a 764 x 500 top level with the OpenGL view filling it.
-struct GlGame {
-    explicit GlGame(const std::string& exeDir, uint32_t maxTexture)
-        : view(new GlView(&top, maxTexture)), owner(view, [this] { return view->CreateDriver(); }),
-          form(clock, host, exeDir, Platform()), screen(form) {
+// The game's window: a 764 x 500 top level with the OpenGL view filling it, shown.
+struct GlWindow {
+    explicit GlWindow(uint32_t maxTexture) : view(new GlView(&top, maxTexture)) {
         top.setFixedSize(764, 500);
         view->setGeometry(0, 0, 764, 500);
         top.show();
@@ -35,24 +33,15 @@ struct GlGame {
         while (t.elapsed() < 3000 && !(top.windowHandle() && top.windowHandle()->isExposed()))
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         for (int i = 0; i < 10; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-        form.SetFrameDrawer(&screen);
-    }
-    ~GlGame() { form.SetFrameDrawer(nullptr); }
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
     }
     QWidget top;
     GlView* view;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    WindowOwner owner;
-    TForm1 form;
-    TFormScreen screen;
+};
+
+// The game drawing in it.
+struct GlGame : GlWindow, GameWith<WindowOwner> {
+    GlGame(const std::string& exeDir, uint32_t maxTexture)
+        : GlWindow(maxTexture), GameWith(exeDir, view, [this] { return view->CreateDriver(); }) {}
 };
 
 bool Skipped(benchmark::State& state, uint32_t& maxTexture) {
@@ -63,7 +52,8 @@ bool Skipped(benchmark::State& state, uint32_t& maxTexture) {
     return true;
 }
 
-// The title screen, untouched: the whole frame drawn again each tick.
+// The title screen, untouched: after its first frame nothing changes, and a frame sends
+// nothing to the device and is not presented.
 void BM_GlFrameOfTitle(benchmark::State& state) {
     uint32_t maxTexture = 0;
     if (Skipped(state, maxTexture)) return;
@@ -84,14 +74,7 @@ void BM_GlFrameOfPlay(benchmark::State& state) {
     if (Skipped(state, maxTexture)) return;
     TempDir dir;
     GlGame g(ProgramFolder(dir), maxTexture);
-    g.form.FormCreate();
-    g.screen.Loaded();
-    g.clock.Advance(2000);
-    bool done = true;
-    g.form.ApplicationEvents1Idle(done);
-    g.form.FoodsCount = 25;
-    uint16_t enter = VK_RETURN;
-    g.form.FormKeyDown(enter);
+    StartThirdStage(g);
     for (auto _ : state) {
         g.clock.Advance(25);
         g.form.RenderFrame();
