@@ -1,6 +1,7 @@
 // Every source alpha and colour blended over several destinations, each channel checked
 // against the exact rounding formula, in spans of 1 to 9 pixels at every alignment, with
 // each set of span loops the processor runs; and the span loops against each other.
+#include "SoftwareDeviceSetup.h"
 #include "graphics/device/SoftwareDevice.h"
 #include "graphics/device/SoftwareSpans.h"
 
@@ -62,36 +63,14 @@ class SoftwareBlendTest : public ::testing::TestWithParam<const TSpanKernels*> {
 protected:
     void SetUp() override {
         config->SpanKernels = GetParam();
-        auto driver = std::make_shared<SoftwareDriver>(config);
-        D3DPRESENT_PARAMETERS pp;
-        pp.BackBufferWidth = Size;
-        pp.BackBufferHeight = Size;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = 1;
-        std::shared_ptr<IRenderDevice> d;
-        ASSERT_EQ(driver->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING, pp, d),
-                  D3D_OK);
-        device = std::static_pointer_cast<SoftwareDevice>(d);
-        device->SetFVF(TTLVertexFVF);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device = MakeSpriteDevice(config, Size, Size);
+        ASSERT_TRUE(device);
         texels = Texture(Texel);
         pattern = Texture(Pattern);
     }
 
     std::shared_ptr<IRenderTexture> Texture(uint32_t (*f)(uint32_t, uint32_t)) {
-        std::shared_ptr<IRenderTexture> t;
-        EXPECT_EQ(device->CreateTexture(Size, Size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t), D3D_OK);
-        D3DLOCKED_RECT lr;
-        EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
-        for (uint32_t y = 0; y < Size; ++y)
-            for (uint32_t x = 0; x < Size; ++x) {
-                const uint32_t p = f(x, y);
-                std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &p, 4);
-            }
-        t->UnlockRect(0);
-        return t;
+        return MakeTexelTexture(*device, Size, Size, D3DFMT_A8R8G8B8, f);
     }
 
     // Columns x0 .. x1 of the texture, unscaled, at the same place in the frame.

@@ -1,4 +1,5 @@
 #include "graphics/device/SoftwareDevice.h"
+#include "SoftwareDeviceSetup.h"
 #include "graphics/PixelFormat.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
@@ -22,37 +23,15 @@ uint32_t Ch(uint32_t c, int shift) {
 class SoftwareDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        driver = std::make_shared<SoftwareDriver>(config);
-        D3DPRESENT_PARAMETERS pp;
-        pp.BackBufferWidth = 16;
-        pp.BackBufferHeight = 8;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = 1;
-        std::shared_ptr<IRenderDevice> d;
-        ASSERT_EQ(driver->CreateDevice(0, D3DDEVTYPE_HAL, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING, pp, d),
-                  D3D_OK);
-        device = std::static_pointer_cast<SoftwareDevice>(d);
-        device->SetFVF(TTLVertexFVF);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device = MakeSpriteDevice(config, 16, 8);
+        ASSERT_TRUE(device);
     }
 
     // A texture of the given pixels (ARGB, rows top down) in its format.
     std::shared_ptr<IRenderTexture> MakeTexture(uint32_t w, uint32_t h, const std::vector<uint32_t>& argb,
                                                 D3DFORMAT format = D3DFMT_A8R8G8B8) {
-        std::shared_ptr<IRenderTexture> t;
-        EXPECT_EQ(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, t), D3D_OK);
-        D3DLOCKED_RECT lr;
-        EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
-        const uint32_t bpp = FormatBits(format) / 8;
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x) {
-                const uint32_t p = ARGBToPixel(argb[y * w + x], format);
-                std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
-            }
-        t->UnlockRect(0);
-        return t;
+        return MakeTexelTexture(*device, w, h, format,
+                                [&](uint32_t x, uint32_t y) { return argb[y * w + x]; });
     }
 
     // A sprite quad in strip order: top-left, top-right, bottom-left, bottom-right.
@@ -78,7 +57,6 @@ protected:
     uint32_t Px(uint32_t x, uint32_t y) const { return device->Pixel(x, y); }
 
     std::shared_ptr<TSoftwareConfig> config = std::make_shared<TSoftwareConfig>();
-    std::shared_ptr<SoftwareDriver> driver;
     std::shared_ptr<SoftwareDevice> device;
 };
 
@@ -366,18 +344,11 @@ protected:
         for (const auto& [w, h, format] :
              {std::tuple{7u, 5u, D3DFMT_A8R8G8B8}, std::tuple{16u, 16u, D3DFMT_A8R8G8B8},
               std::tuple{9u, 4u, D3DFMT_A4R4G4B4}}) {
-            std::shared_ptr<IRenderTexture> t;
-            ASSERT_EQ(dev->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, t), D3D_OK);
-            D3DLOCKED_RECT lr;
-            ASSERT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
-            const uint32_t bpp = FormatBits(format) / 8;
-            for (uint32_t y = 0; y < h; ++y)
-                for (uint32_t x = 0; x < w; ++x) {
-                    const uint32_t alpha = Next(4) == 0 ? 0xFF000000u : Next(256) << 24;
-                    const uint32_t p = ARGBToPixel(alpha | Next(1u << 24), format);
-                    std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
-                }
-            t->UnlockRect(0);
+            auto t = MakeTexelTexture(*dev, w, h, format, [this](uint32_t, uint32_t) {
+                const uint32_t alpha = Next(4) == 0 ? 0xFF000000u : Next(256) << 24;
+                return alpha | Next(1u << 24);
+            });
+            ASSERT_TRUE(t);
             textures.push_back(t);
         }
     }
