@@ -131,9 +131,23 @@ void GameProcess::Launch() {
             return false;
         },
         20s);
-    ASSERT_TRUE(shown) << "no game window";
+    ASSERT_TRUE(shown) << "no game window: " << NoWindowReport();
     window = seen;
     FocusGame();
+}
+
+// Why a start showed no window: how the program ended, or where its threads wait.
+std::string GameProcess::NoWindowReport() {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+        exited = true;
+        return WIFEXITED(status) ? "the program exited with status " + std::to_string(WEXITSTATUS(status))
+                                 : "the program was ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    std::string stacks = Shell("command -v gdb >/dev/null && gdb -p " + std::to_string(pid) +
+                               " -batch -ex 'thread apply all bt 20' 2>/dev/null | grep '^#\\|^Thread'");
+    if (stacks.size() > 12000) stacks.resize(12000);
+    return "the program is still running; its threads:\n" + stacks;
 }
 
 bool GameProcess::WaitWindows(size_t n) {

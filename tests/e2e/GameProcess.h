@@ -96,4 +96,5 @@ protected:
 
 private:
     PngImage Screen();
+    std::string NoWindowReport();
 };
