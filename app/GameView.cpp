@@ -98,14 +98,11 @@ QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
     return feed;
 }
 
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep,
-                 bool* contextMade) {
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep) {
     auto made = std::make_unique<QOpenGLContext>();
     QOpenGLContext& context = *made;
     context.setFormat(CoreFormat());
-    const bool created = context.create();
-    if (contextMade) *contextMade = created;
-    if (!created) {
+    if (!context.create()) {
         reason = QStringLiteral("no OpenGL context can be made on this display");
         return false;
     }

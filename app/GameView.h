@@ -23,9 +23,7 @@ using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
 // size it takes. Says why not in reason. With keep, a context that passed is handed over
 // there (not current) for the OpenGL view to draw with: the first context costs most.
-// contextMade: whether a context could be made at all (it may then still fail the checks).
-bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr,
-                 bool* contextMade = nullptr);
+bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpenGLContext>* keep = nullptr);
 
 // The OpenGL window's kept frame: a framebuffer object drawing into a texture of the
 // window's size. With its context current: made (false, and none, when the driver cannot),

@@ -2,18 +2,12 @@
 
 #include "app/GameView.h"
 
-#include <QOffscreenSurface>
 #include <QOpenGLFunctions>
-#include <QThread>
 
 namespace {
 
-// The present's copy (a frame-buffer object to the surface's own buffer) made once, to
-// a surface of the window's format.
-void CopyOnce(QOpenGLContext& context, QSize size) {
-    QOffscreenSurface surface;
-    surface.setFormat(context.format());
-    surface.create();
+// The present's copy (a frame-buffer object to the surface's own buffer) made once.
+void CopyOnce(QOpenGLContext& context, QOffscreenSurface& surface, QSize size) {
     if (!context.makeCurrent(&surface)) return;
     GlKeptFrame frame;
     if (CreateKeptFrame(context, size, frame)) {
@@ -28,53 +22,55 @@ void CopyOnce(QOpenGLContext& context, QSize size) {
     context.doneCurrent();
 }
 
+// The context and its share group belong to `to` from now on; called on the thread they
+// belong to now.
+void MoveContext(QOpenGLContext& context, QThread* to) {
+    context.moveToThread(to);
+    if (QOpenGLContextGroup* group = context.shareGroup()) group->moveToThread(to);
+}
+
 } // namespace
 
-GlProbe::GlProbe(QSize frameSize) : answer_(promise_.get_future().share()) {
-    QThread* owner = QThread::currentThread();
-    // A platform that draws with OpenGL on the window's thread only is probed there, and
-    // its first copy is left to the first frame.
-    if (!QOpenGLContext::supportsThreadedOpenGL()) {
-        Run(owner, QSize());
+GlProbe::GlProbe(QSize frameSize) {
+    usable_ = ProbeOpenGL(maxTextureSize_, reason_, &context_);
+    // A platform that draws with OpenGL on the window's thread only leaves the first copy
+    // to the first frame.
+    if (!usable_ || frameSize.isEmpty() || !QOpenGLContext::supportsThreadedOpenGL()) return;
+    surface_ = std::make_unique<QOffscreenSurface>();
+    surface_->setFormat(context_->format());
+    surface_->create();
+    if (!surface_->isValid()) {
+        surface_.reset();
         return;
     }
-    thread_ = std::thread([this, owner, frameSize] { Run(owner, frameSize); });
+    QThread* owner = QThread::currentThread();
+    copy_.reset(QThread::create([this, owner, frameSize] {
+        CopyOnce(*context_, *surface_, frameSize);
+        MoveContext(*context_, owner);
+    }));
+    MoveContext(*context_, copy_.get());
+    copy_->start();
 }
 
 GlProbe::~GlProbe() {
-    if (thread_.joinable()) thread_.join();
+    EndCopy();
 }
 
-void GlProbe::Run(QThread* owner, QSize frameSize) {
-    Answer answer;
-    std::unique_ptr<QOpenGLContext> context;
-    answer.Usable = ProbeOpenGL(answer.MaxTextureSize, answer.Reason, &context, &answer.ContextMade);
-    promise_.set_value(answer);
-    if (!context) return;
-    if (!frameSize.isEmpty()) CopyOnce(*context, frameSize);
-    // The window's thread uses it from now on (its share group goes with it).
-    context->moveToThread(owner);
-    if (QOpenGLContextGroup* group = context->shareGroup()) group->moveToThread(owner);
-    context_ = std::move(context);
-}
-
-bool GlProbe::Wait(uint32_t& maxTextureSize, QString& reason) {
-    const Answer& answer = answer_.get();
-    if (answer.Usable || !answer.ContextMade) {
-        maxTextureSize = answer.MaxTextureSize;
-        reason = answer.Reason;
-        return answer.Usable;
+void GlProbe::EndCopy() {
+    if (copy_) {
+        copy_->wait();
+        copy_.reset();
     }
-    // A platform may make no surface away from the window's thread (an offscreen surface
-    // that is a hidden window): the probe is made again here.
-    if (thread_.joinable()) thread_.join();
-    std::unique_ptr<QOpenGLContext> context;
-    if (!ProbeOpenGL(maxTextureSize, reason, &context)) return false;
-    context_ = std::move(context);
-    return true;
+    surface_.reset();
+}
+
+bool GlProbe::Usable(uint32_t& maxTextureSize, QString& reason) const {
+    maxTextureSize = maxTextureSize_;
+    reason = reason_;
+    return usable_;
 }
 
 std::unique_ptr<QOpenGLContext> GlProbe::TakeContext() {
-    if (thread_.joinable()) thread_.join();
+    EndCopy();
     return std::move(context_);
 }

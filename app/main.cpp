@@ -20,11 +20,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetUpDesktopApplication(app);
 
-    // Made while the window and the game start: the window draws with its context.
+    // The window draws with its context; its first copy is made while the window and the
+    // game start.
     GlProbe probe(MainWindow::ClientSize);
     uint32_t maxTexture = 0;
     QString reason;
-    const bool gl = probe.Wait(maxTexture, reason);
+    const bool gl = probe.Usable(maxTexture, reason);
     if (!gl)
         std::fprintf(stderr, "himawari: %s; drawing with the software renderer instead of OpenGL\n",
                      reason.toLocal8Bit().constData());

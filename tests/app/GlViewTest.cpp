@@ -50,8 +50,8 @@ protected:
     void SetUp() override {
         uint32_t maxTexture = 0;
         QString reason;
-        // The view draws with the context the probe's thread made, as the game's window does.
-        if (!probe.Wait(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
+        // The view draws with the probe's context, as the game's window does.
+        if (!probe.Usable(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
         top.setFixedSize(W, H);
         top.move(100, 100);
         view = new GlView(&top, maxTexture, [this] { return probe.TakeContext(); });
