@@ -146,6 +146,10 @@ std::string GameProcess::NoWindowReport() {
     }
     std::string stacks = Shell("command -v gdb >/dev/null && gdb -p " + std::to_string(pid) +
                                " -batch -ex 'thread apply all bt 20' 2>/dev/null | grep '^#\\|^Thread'");
+    // Without gdb, or where it may not attach: each thread's name and what it waits on in the kernel.
+    if (stacks.empty())
+        stacks = Shell("for t in /proc/" + std::to_string(pid) +
+                       "/task/*; do echo \"$(cat $t/comm) $(cat $t/wchan)\"; done 2>/dev/null");
     if (stacks.size() > 12000) stacks.resize(12000);
     return "the program is still running; its threads:\n" + stacks;
 }
