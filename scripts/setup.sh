@@ -25,8 +25,8 @@ PACKAGES=(
   # the check of the built music and effects (tools/assets/audio_check.py): Debian's python3
   # with NumPy; it decodes the MP3s through libmpg123 like the game
   python3 python3-numpy
-  # real-window tests
-  xvfb xauth xdotool x11-apps
+  # real-window tests, each on its own X server with its own session bus
+  xvfb xauth xdotool x11-apps dbus-daemon dbus-session-bus-common
   # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
   # and the window's close request sent the way a window manager does (Xlib)
   imagemagick libpng-dev libx11-dev
