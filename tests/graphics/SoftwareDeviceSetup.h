@@ -44,6 +44,6 @@ std::shared_ptr<IRenderTexture> MakeTexelTexture(IRenderDevice& device, uint32_t
             const uint32_t p = ARGBToPixel(argb(x, y), format);
             std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
         }
-    t->UnlockRect(0);
+    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
     return t;
 }

@@ -2,6 +2,7 @@
 // OpenGL 3.3 (Xvfb's Mesa llvmpipe in CI); the context comes from Qt, as in the game.
 #include "graphics/device/OpenGLDevice.h"
 #include "graphics/PixelFormat.h"
+#include "graphics/SoftwareDeviceSetup.h"
 #include "graphics/device/SoftwareDevice.h"
 
 #include <QGuiApplication>
@@ -56,23 +57,6 @@ D3DPRESENT_PARAMETERS Params() {
     p.Windowed = 1;
     p.SwapEffect = D3DSWAPEFFECT_DISCARD;
     return p;
-}
-
-// A texture of the given format filled from ARGB colours by a function of (x, y).
-std::shared_ptr<IRenderTexture> MakeTexture(IRenderDevice& d, uint32_t w, uint32_t h, D3DFORMAT f,
-                                            const std::function<uint32_t(uint32_t, uint32_t)>& argb) {
-    std::shared_ptr<IRenderTexture> t;
-    EXPECT_EQ(d.CreateTexture(w, h, 1, 0, f, D3DPOOL_MANAGED, t), D3D_OK);
-    D3DLOCKED_RECT lr;
-    EXPECT_EQ(t->LockRect(0, lr, nullptr, 0), D3D_OK);
-    const uint32_t bpp = FormatBits(f) / 8;
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const uint32_t p = ARGBToPixel(argb(x, y), f);
-            std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * bpp, &p, bpp);
-        }
-    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
-    return t;
 }
 
 void Quad(IRenderDevice& d, float x, float y, float w, float h, uint32_t color, float mu = 1, float mv = 1) {
@@ -179,7 +163,7 @@ TEST_F(OpenGLDeviceTest, ClearAndPointSampledSpritesInEveryBlendMode) {
         d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040, 1.0f, 0);
         const TRect r{60, 40, 90, 60};
         d.Clear(1, &r, D3DCLEAR_TARGET, 0xFF808000, 1.0f, 0);
-        auto t = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
+        auto t = MakeTexelTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
         d.SetTexture(0, t);
         Modulate(d);
         d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -202,7 +186,8 @@ TEST_F(OpenGLDeviceTest, ClearAndPointSampledSpritesInEveryBlendMode) {
         }
         // States changed back and forth from draw to draw: each draw has its own texture,
         // blending and culling (the quads wind clockwise on the screen: CULL_CW removes them).
-        auto u = MakeTexture(d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) { return Checker(y, x); });
+        auto u =
+            MakeTexelTexture(d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) { return Checker(y, x); });
         const uint32_t culls[] = {D3DCULL_CW, D3DCULL_CCW, D3DCULL_NONE, D3DCULL_CW, D3DCULL_NONE};
         for (int i = 0; i < 5; ++i) {
             d.SetTexture(0, i % 2 ? u : t);
@@ -217,9 +202,9 @@ TEST_F(OpenGLDeviceTest, AlphaTestVertexColourAndOddFormats) {
     ExpectSame([](IRenderDevice& d) {
         d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
         Modulate(d);
-        auto a = MakeTexture(d, 10, 6, D3DFMT_A4R4G4B4, Checker);
-        auto b = MakeTexture(d, 7, 5, D3DFMT_A1R5G5B5, Checker);
-        auto c = MakeTexture(d, 5, 9, D3DFMT_R5G6B5, Checker);
+        auto a = MakeTexelTexture(d, 10, 6, D3DFMT_A4R4G4B4, Checker);
+        auto b = MakeTexelTexture(d, 7, 5, D3DFMT_A1R5G5B5, Checker);
+        auto c = MakeTexelTexture(d, 5, 9, D3DFMT_R5G6B5, Checker);
         d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
         d.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
         d.SetRenderState(D3DRS_ALPHAREF, 0x40);
@@ -244,12 +229,12 @@ TEST_F(OpenGLDeviceTest, OnlyWhatIsOpaqueEverywhereSkipsTheBlend) {
         Modulate(d);
         d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
-        auto opaque = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8,
-                                  [](uint32_t x, uint32_t y) { return Checker(x, y) | 0xFF000000u; });
+        auto opaque = MakeTexelTexture(d, 8, 8, D3DFMT_A8R8G8B8,
+                                       [](uint32_t x, uint32_t y) { return Checker(x, y) | 0xFF000000u; });
         d.SetTexture(0, opaque);
         Quad(d, 2, 2, 16, 16, 0xFFFFFFFF);
         Quad(d, 22, 2, 16, 16, 0x80FFFFFF);
-        auto mixed = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
+        auto mixed = MakeTexelTexture(d, 8, 8, D3DFMT_A8R8G8B8, Checker);
         D3DLOCKED_RECT lr;
         const TRect r{0, 0, 4, 4};
         ASSERT_EQ(mixed->LockRect(0, lr, &r, 0), D3D_OK);
@@ -259,7 +244,7 @@ TEST_F(OpenGLDeviceTest, OnlyWhatIsOpaqueEverywhereSkipsTheBlend) {
         ASSERT_EQ(mixed->UnlockRect(0), D3D_OK);
         d.SetTexture(0, mixed);
         Quad(d, 42, 2, 16, 16, 0xFFFFFFFF);
-        auto noAlpha = MakeTexture(d, 8, 8, D3DFMT_X8R8G8B8, Checker);
+        auto noAlpha = MakeTexelTexture(d, 8, 8, D3DFMT_X8R8G8B8, Checker);
         d.SetTexture(0, noAlpha);
         Quad(d, 62, 2, 16, 16, 0xFFFFFFFF);
     });
@@ -269,7 +254,7 @@ TEST_F(OpenGLDeviceTest, ViewportClipsAndNegativeOffsets) {
     ExpectSame([](IRenderDevice& d) {
         d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0);
         Modulate(d);
-        auto t = MakeTexture(d, 16, 16, D3DFMT_A8R8G8B8, Checker);
+        auto t = MakeTexelTexture(d, 16, 16, D3DFMT_A8R8G8B8, Checker);
         d.SetTexture(0, t);
         Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
         Quad(d, -5, -7, 32, 32, 0xFFFFFFFF, 2, 2); // wraps twice, starts off screen
@@ -285,7 +270,7 @@ TEST_F(OpenGLDeviceTest, BilinearSamplingStaysClose) {
     ExpectSame([](IRenderDevice& d) {
         d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
         Modulate(d);
-        auto t = MakeTexture(d, 8, 8, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) {
+        auto t = MakeTexelTexture(d, 8, 8, D3DFMT_A8R8G8B8, [](uint32_t x, uint32_t y) {
             return 0xFF000000 | (x * 8) << 16 | (y * 8) << 8 | 0x40;
         });
         d.SetTexture(0, t);
@@ -302,7 +287,7 @@ TEST_F(OpenGLDeviceTest, BilinearSamplingStaysClose) {
 TEST_F(OpenGLDeviceTest, EveryStageOperationAndAlphaComparison) {
     ExpectSame([](IRenderDevice& d) {
         d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060, 1.0f, 0);
-        auto t = MakeTexture(d, 4, 4, D3DFMT_A8R8G8B8, Checker);
+        auto t = MakeTexelTexture(d, 4, 4, D3DFMT_A8R8G8B8, Checker);
         d.SetTexture(0, t);
         Blend(d, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
         const uint32_t ops[] = {D3DTOP_DISABLE, D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE};
@@ -369,7 +354,7 @@ TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
     d->BeginScene();
     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     {
-        auto t = MakeTexture(*d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; });
+        auto t = MakeTexelTexture(*d, 4, 4, D3DFMT_A8R8G8B8, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; });
         Modulate(*d);
         d->SetTexture(0, t);
         Quad(*d, 0, 0, 10, 10, 0xFFFFFFFF);
