@@ -8,6 +8,7 @@
 #include "input/FakeControllers.h"
 #include "input/WindowInput.h"
 #include "sound/ddsd.h"
+#include "support/HeadlessPlatform.h"
 #include "support/ManualClock.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedHost.h"
@@ -32,13 +33,7 @@ template <class Owner> struct GameWith {
     ~GameWith() { form.SetFrameDrawer(nullptr); }
     GameWith(const GameWith&) = delete;
     GameWith& operator=(const GameWith&) = delete;
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
+    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
     ManualClock clock{1000};
     ScriptedHost host;
     WindowInput input{std::make_unique<FakeControllers>()};

@@ -78,13 +78,7 @@ protected:
         TDDSD::SetLogFolder("");
         TDDIDEX::SetDebugLogFolder("");
     }
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
+    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
     void SetUp() override {
         if (!owner.Ok()) GTEST_SKIP() << "no OpenGL 3.3 context on this display";
     }

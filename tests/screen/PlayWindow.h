@@ -37,13 +37,7 @@ template <class Owner> struct PlayWindow {
     PlayWindow(const PlayWindow&) = delete;
     PlayWindow& operator=(const PlayWindow&) = delete;
 
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
+    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
     // One pass of the idle handler at the clock's time.
     void Tick() {
         bool done = true;

@@ -12,6 +12,7 @@
 #include "screen/PngImage.h"
 #include "sound/ddsd.h"
 #include "support/FatalCatcher.h"
+#include "support/HeadlessPlatform.h"
 #include "support/ManualClock.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedHost.h"
@@ -43,13 +44,7 @@ protected:
         TDDSD::SetLogFolder("");
         TDDIDEX::SetDebugLogFolder("");
     }
-    TFormPlatform Platform() {
-        TFormPlatform p;
-        p.AudioOutput = [] { return std::make_unique<TPulledAudioOutput>(); };
-        p.Input = &input;
-        p.Owner = &owner;
-        return p;
-    }
+    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
 
     // Start-up, then past the first 2 s so that Enter is taken.
     void Start() {
