@@ -63,9 +63,9 @@ bool OwnerReady(const GLOwner& owner) {
     return owner.Ok();
 }
 
-class GLFrameTest : public ::testing::Test {
+class GLFrameTest : public ::testing::Test, protected HeadlessGameParts<GLOwner> {
 protected:
-    GLFrameTest() : exeDir(PreparedProgramFolder(dir)), form(clock, host, exeDir, Platform()), screen(form) {
+    GLFrameTest() : form(clock, host, exeDir, Platform()), screen(form) {
         form.SetFrameDrawer(&screen);
         owner.Config().PresentSink = [this](const TSoftwareFrame& f) {
             frame.width = static_cast<int32_t>(f.Width);
@@ -78,18 +78,10 @@ protected:
         TDDSD::SetLogFolder("");
         TDDIDEX::SetDebugLogFolder("");
     }
-    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
     void SetUp() override {
         if (!owner.Ok()) GTEST_SKIP() << "no OpenGL 3.3 context on this display";
     }
 
-    FatalCatcher halts;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    TempDir dir;
-    std::string exeDir;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    GLOwner owner;
     TForm1 form;
     TFormScreen screen;
     PngImage frame;

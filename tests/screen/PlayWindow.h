@@ -8,10 +8,6 @@
 #include <cstddef>
 #include <functional>
 
-// The software device's window, of the game's size.
-struct SoftwareOwner : THeadlessOwner {
-    SoftwareOwner() : THeadlessOwner(764, 500) {}
-};
 inline std::function<void(const TSoftwareFrame&)>& PresentSinkOf(THeadlessOwner& owner) {
     return owner.SoftwareConfig()->PresentSink;
 }
@@ -19,16 +15,16 @@ inline bool OwnerReady(const THeadlessOwner&) {
     return true;
 }
 
-template <class Owner> struct PlayWindow {
+template <class Owner> struct PlayWindow : HeadlessGameParts<Owner> {
     // reuse: whether the scene redraws only what changed since the last frame.
     explicit PlayWindow(bool reuse)
-        : exeDir(PreparedProgramFolder(dir)), form(clock, host, exeDir, Platform()), screen(form) {
+        : form(this->clock, this->host, this->exeDir, this->Platform()), screen(form) {
         form.SetFrameDrawer(&screen);
-        PresentSinkOf(owner) = [this](const TSoftwareFrame& f) {
+        PresentSinkOf(this->owner) = [this](const TSoftwareFrame& f) {
             ASSERT_EQ(f.Pitch, f.Width);
             shown.assign(f.Pixels, f.Pixels + static_cast<size_t>(f.Pitch) * f.Height);
         };
-        if (!OwnerReady(owner)) return;
+        if (!OwnerReady(this->owner)) return;
         form.FormCreate();
         screen.Loaded();
         screen.Scene->SetReuseLastFrame(reuse);
@@ -37,20 +33,12 @@ template <class Owner> struct PlayWindow {
     PlayWindow(const PlayWindow&) = delete;
     PlayWindow& operator=(const PlayWindow&) = delete;
 
-    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
     // One pass of the idle handler at the clock's time.
     void Tick() {
         bool done = true;
         form.ApplicationEvents1Idle(done);
     }
 
-    FatalCatcher halts;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    TempDir dir;
-    std::string exeDir;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    Owner owner;
     TForm1 form;
     TFormScreen screen;
     std::vector<uint32_t> shown;

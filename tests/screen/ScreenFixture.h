@@ -24,11 +24,29 @@
 #include <string>
 #include <vector>
 
-class ScreenTest : public ::testing::Test {
+// The software device's window, of the game's size.
+struct SoftwareOwner : THeadlessOwner {
+    SoftwareOwner() : THeadlessOwner(764, 500) {}
+};
+
+// What a game without a screen stands on: a program folder with the game's data, a manual
+// clock, a scripted host, the keyboard fed by the test and the Owner window the device
+// draws for. The form is made with Platform().
+template <class Owner> struct HeadlessGameParts {
+    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
+
+    FatalCatcher halts;
+    ManualClock clock{1000};
+    ScriptedHost host;
+    TempDir dir;
+    std::string exeDir{PreparedProgramFolder(dir)};
+    WindowInput input{std::make_unique<FakeControllers>()};
+    Owner owner;
+};
+
+class ScreenTest : public ::testing::Test, protected HeadlessGameParts<SoftwareOwner> {
 protected:
-    ScreenTest()
-        : exeDir(PreparedProgramFolder(dir)), owner(764, 500), form(clock, host, exeDir, Platform()),
-          graphics(form) {
+    ScreenTest() : form(clock, host, exeDir, Platform()), graphics(form) {
         form.SetFrameDrawer(&graphics);
         owner.SoftwareConfig()->PresentSink = [this](const TSoftwareFrame& f) {
             frame.width = static_cast<int32_t>(f.Width);
@@ -44,8 +62,6 @@ protected:
         TDDSD::SetLogFolder("");
         TDDIDEX::SetDebugLogFolder("");
     }
-    TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
-
     // Start-up, then past the first 2 s so that Enter is taken.
     void Start() {
         Create();
@@ -70,13 +86,6 @@ protected:
     }
     uint32_t Pixel(int32_t x, int32_t y) const { return frame.At(x, y) & 0xFFFFFF; }
 
-    FatalCatcher halts;
-    ManualClock clock{1000};
-    ScriptedHost host;
-    TempDir dir;
-    std::string exeDir;
-    WindowInput input{std::make_unique<FakeControllers>()};
-    THeadlessOwner owner;
     TForm1 form;
     TFormScreen graphics;
     PngImage frame;
