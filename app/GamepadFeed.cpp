@@ -1,7 +1,7 @@
 #include "app/GamepadFeed.h"
 
-#include "game/Unit1.h"
 #include "input/DikCodes.h"
+#include "input/VirtualKeys.h"
 
 namespace {
 
@@ -40,9 +40,9 @@ void GamepadFeed::Poll() {
     pads_.Poll(foreground_(), [&](TPadKey key, bool down) {
         if (const uint8_t dik = ArrowKey(key)) {
             if (down)
-                keyboard_.KeyCodeDown(dik);
+                keyboard_.PadKeyDown(dik);
             else
-                keyboard_.KeyCodeUp(dik);
+                keyboard_.PadKeyUp(dik);
             woke = true;
         } else if (down) {
             keyDown_(key == TPadKey::Enter ? VK_RETURN : VK_SPACE);

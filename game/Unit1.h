@@ -11,6 +11,7 @@
 #include "game/GameState.h"
 #include "game/SaveImage.h"
 #include "game/StatusTexts.h"
+#include "input/VirtualKeys.h"
 #include "ui/Host.h"
 #include "ui/MenuItem.h"
 #include "ui/ProgressBar.h"
@@ -28,9 +29,6 @@ public:
     // Draws everything queued (the scene's Render), between BeginScene and EndScene.
     virtual void RenderScene() = 0;
 };
-
-constexpr uint16_t VK_RETURN = 13;
-constexpr uint16_t VK_SPACE = 32;
 
 class TForm1 : public TGameState {
 public:
