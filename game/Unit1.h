@@ -101,6 +101,9 @@ public:
     // The folder (with a trailing separator) the saved game and the settings are written
     // to: the program's Data folder unless the window chooses another (UserDataDir).
     std::string UserDir;
+    // While a command lets window messages through that must not act on the game (a
+    // music folder's scan), key presses and menu commands are dropped (TInputHold).
+    bool InputHeld = false;
     TRandom Random;
     TFormComponents Components;
     TMainMenu MainMenu1;
@@ -135,4 +138,17 @@ private:
     std::function<void()> ResumeHandler;
     IFrameDrawer* Drawer = nullptr;
     IClock* MusicClock_ = nullptr;
+};
+
+// Holds the form's input for as long as it lives (nested holds keep it held).
+class TInputHold {
+public:
+    explicit TInputHold(TForm1& form) : form_(form), was_(form.InputHeld) { form_.InputHeld = true; }
+    ~TInputHold() { form_.InputHeld = was_; }
+    TInputHold(const TInputHold&) = delete;
+    TInputHold& operator=(const TInputHold&) = delete;
+
+private:
+    TForm1& form_;
+    bool was_;
 };
