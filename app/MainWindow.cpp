@@ -5,6 +5,7 @@
 #include "app/KeyCodes.h"
 #include "base/Clock.h"
 #include "base/Exception.h"
+#include "base/Fatal.h"
 #include "base/Paths.h"
 #include "input/Ddidex.h"
 #include "input/SdlControllers.h"
@@ -22,7 +23,6 @@
 #include <QScreen>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -62,10 +62,14 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     form_ = std::make_unique<TForm1>(clock_, *host_, exeDir_, std::move(platform));
     form_->SetMusicClock(&SystemClock::Instance());
     // The saved game and the settings go where the player may write; a folder that
-    // cannot be made is reported by the first write into it.
+    // cannot be made is said once here, and a save into it says why it failed. Without
+    // any folder the game plays on and keeps nothing (a save says so).
     form_->UserDir = UserDataDir(exeDir_);
-    std::error_code ec;
-    std::filesystem::create_directories(form_->UserDir, ec);
+    form_->XdgDir = XdgDataDir();
+    if (form_->UserDir.empty())
+        ReportDiagnostic("no home folder: the saved game and the settings are not kept");
+    else
+        MakeUserDataDir(form_->UserDir);
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
 

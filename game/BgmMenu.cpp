@@ -159,6 +159,8 @@ bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list,
 }
 
 void TBgm::SaveBgmSettings() {
+    // No folder to keep them in (said once at start-up): the settings last this run.
+    if (Form.UserDir.empty()) return;
     WriteBgmSettings(SettingsPath(), TBgmSettings{BgmOn, RandomMode, BgmFile, MusicFolder});
 }
 

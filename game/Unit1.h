@@ -79,8 +79,13 @@ public:
     void RestoreSavedGame();     // copy the image back, reload the food, redraw the values
     // Where the saved game is written (in UserDir).
     std::string RecordFilePath() const;
-    // A file the game writes: read from UserDir when it is there, else from the
-    // program's Data folder (a game saved while that folder was writable).
+    // Where a file the game writes goes: UserDir followed by name. Raises EFCreateError
+    // when there is no user folder (nothing can be kept).
+    std::string UserFileToWrite(const std::string& name) const;
+    // A file the game writes, read from the newest copy of UserDir, the program's Data
+    // folder (a game saved while that folder was the player's) and XdgDir: a copy kept in
+    // the user's data folder is never hidden by an older one in the program's folder.
+    // The program folder's name when there is none.
     std::string UserFileToRead(const std::string& name) const;
 
     // Hooks for the music, the resume question and the drawing (none: nothing happens).
@@ -100,7 +105,10 @@ public:
     const std::string ExeDir;
     // The folder (with a trailing separator) the saved game and the settings are written
     // to: the program's Data folder unless the window chooses another (UserDataDir).
+    // Empty: no folder to keep anything in.
     std::string UserDir;
+    // The user's data folder (XdgDataDir), read from beside UserDir; empty for none.
+    std::string XdgDir;
     // While a command lets window messages through that must not act on the game (a
     // music folder's scan), key presses and menu commands are dropped (TInputHold).
     bool InputHeld = false;
