@@ -27,8 +27,7 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpe
 
 // The OpenGL window's kept frame: a framebuffer object drawing into a texture of the
 // window's size. With its context current: made (false, and none, when the driver cannot),
-// deleted, and copied to the context's current surface (without a swap). The start-up's
-// probe makes and copies one too, so that the first frame finds that copy compiled.
+// deleted, and copied to the context's current surface (without a swap).
 struct GlKeptFrame {
     GLuint buffer = 0, texture = 0;
     QSize size;
