@@ -23,6 +23,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -230,6 +231,11 @@ void MainWindow::OnIdle() {
         return;
     }
     if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
+    // Woken a little before the tick's deadline: the rest is slept, so that the tick
+    // starts in the millisecond it is due.
+    if (tickDeadline_.SleepAt(TTickDeadline::Clock::now()) > TTickDeadline::Clock::duration::zero())
+        std::this_thread::sleep_until(tickDeadline_.Due());
+    tickDeadline_.Clear();
     ++tickDepth_;
     bool done = true;
     const uint32_t lastTick = form_->LastFrameTime;
@@ -250,9 +256,11 @@ void MainWindow::OnIdle() {
         idle_.stop();
         return;
     }
-    // Not due yet: wait for the next message (RestartIdle) or the moment the tick is
-    // due, whichever comes first, instead of calling the handler again in a spin.
-    idle_.start(static_cast<int>(form_->MsUntilNextTick()));
+    // Not due yet: wait for the next message (RestartIdle) or the tick's deadline,
+    // whichever comes first, instead of calling the handler again in a spin.
+    const auto now = TTickDeadline::Clock::now();
+    tickDeadline_.Set(now, form_->MsUntilNextTick());
+    idle_.start(tickDeadline_.TimerMs(now));
 }
 
 void MainWindow::RestartIdle() {

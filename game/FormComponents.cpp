@@ -27,7 +27,7 @@ TFormComponents::TFormComponents(std::string exeDir, TFormPlatform platform)
                                                                               Empty<TDDSDWaveData>(),
                                                                               Empty<TDDSDWaveData>()},
       HamsterTex{Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>()},
-      FoodTex(Empty<TDGTexture>()), GetTex(Empty<TDGTexture>()), exeDir_(std::move(exeDir)) {}
+      FoodTex(Empty<TDGTexture>()), exeDir_(std::move(exeDir)) {}
 
 // The pictures go before the device and the waves before the sound component.
 TFormComponents::~TFormComponents() {
