@@ -161,7 +161,10 @@ bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list,
 void TBgm::SaveBgmSettings() {
     // No folder to keep them in (said once at start-up): the settings last this run.
     if (Form.UserDir.empty()) return;
-    WriteBgmSettings(SettingsPath(), TBgmSettings{BgmOn, RandomMode, BgmFile, MusicFolder});
+    // The first write to the user's folder starts from the program folder's copy that was
+    // read, so that the sections the BGM settings do not own stay.
+    WriteBgmSettings(SettingsPath(), TBgmSettings{BgmOn, RandomMode, BgmFile, MusicFolder},
+                     Form.UserFileToRead("Settei.ini"));
 }
 
 void TBgm::FormClose() {

@@ -96,10 +96,10 @@ bool ReadPauseOnFocusLoss(const std::string& path) {
     return ReadBool(ini, "PauseOnFocusLoss", true, "Options");
 }
 
-void WriteBgmSettings(const std::string& path, const TBgmSettings& settings) {
+void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
-    if (LoadText(path, text)) ini.LoadData(text);
+    if (LoadText(keptFrom, text)) ini.LoadData(text);
     ini.SetValue(Section, "Music", settings.Music ? "1" : "0");
     ini.SetValue(Section, "Random", settings.Random ? "1" : "0");
     ini.SetValue(Section, "MusicName", settings.MusicName.c_str());

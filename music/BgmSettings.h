@@ -18,9 +18,13 @@ inline constexpr size_t MaxIniValueLength = 2047;
 // non-numeric value keeps the default. A file that cannot be read keeps every default.
 TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaults);
 
-// Writes the four keys (other sections and keys of the file are kept) safely; raises
+// Writes the four keys safely; every other section and key comes from keptFrom (the file
+// the settings were read from, which is path itself once the file is there). Raises
 // Exception("<path> に書き込めません") when the file cannot be written, leaving it as it was.
-void WriteBgmSettings(const std::string& path, const TBgmSettings& settings);
+void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, const std::string& keptFrom);
+inline void WriteBgmSettings(const std::string& path, const TBgmSettings& settings) {
+    WriteBgmSettings(path, settings, path);
+}
 
 // [Options] PauseOnFocusLoss of the same file: whether play pauses while the window is
 // inactive. True unless it is an integer 0; a missing file or value gives true. The

@@ -1,7 +1,11 @@
-// Feeds arbitrary bytes to the settings reader as the settings file. Whatever it holds,
-// every value is cut to the longest value a key may have, and what is read comes back
-// the same after writing it and reading it again.
+// Feeds arbitrary bytes to the settings readers as the settings file: the BGM section,
+// the bindings (keys and pad names), the volumes, mute, the language, and the window's
+// keys that only pass through. Whatever it holds, every value is cut to the longest
+// value a key may have, the bindings never share a key, the volumes stay within 0..100,
+// and what is read comes back the same after writing it and reading it again; each
+// writer keeps what the other one owns.
 #include "music/BgmSettings.h"
+#include "music/GameSettings.h"
 #include "support/TempDir.h"
 
 #include <cstddef>
@@ -12,6 +16,17 @@ namespace {
 
 void Check(bool ok) {
     if (!ok) __builtin_trap();
+}
+
+void CheckGameSettings(const TGameSettings& s) {
+    for (const int32_t v : {s.Sound.Master, s.Sound.Music, s.Sound.Effects}) Check(v >= 0 && v <= 100);
+    for (int a = 0; a < ActionCount; ++a) {
+        const TBinding& b = s.Keys.Of(static_cast<TAction>(a));
+        for (const uint8_t key : b.Keys)
+            Check(key == 0 || s.Keys.ActionOfKey(key) == static_cast<TAction>(a));
+        for (const TPadButton pad : b.Pads)
+            Check(pad == TPadButton::None || s.Keys.ActionOfPad(pad) == static_cast<TAction>(a));
+    }
 }
 
 } // namespace
@@ -30,9 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t n = 0;
     ParseIniInteger(std::string(reinterpret_cast<const char*>(data), size), n);
 
+    const bool pause = ReadPauseOnFocusLoss(path);
+    const TGameSettings game = ReadGameSettings(path, nullptr);
+    CheckGameSettings(game);
+
     WriteBgmSettings(path, read);
     const TBgmSettings again = ReadBgmSettings(path, defaults);
     Check(again.Music == read.Music && again.Random == read.Random);
     Check(again.MusicName == read.MusicName && again.MusicFolda == read.MusicFolda);
+    Check(ReadGameSettings(path, nullptr) == game);
+
+    WriteGameSettings(path, game, path);
+    Check(ReadGameSettings(path, nullptr) == game);
+    const TBgmSettings kept = ReadBgmSettings(path, defaults);
+    Check(kept.Music == read.Music && kept.Random == read.Random && kept.MusicName == read.MusicName &&
+          kept.MusicFolda == read.MusicFolda);
+    Check(ReadPauseOnFocusLoss(path) == pause);
     return 0;
 }

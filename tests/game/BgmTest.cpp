@@ -1,4 +1,5 @@
 #include "MusicFixture.h"
+#include "music/BgmSettings.h"
 #include "music/FluidMidiPlayer.h"
 
 #include <algorithm>
@@ -338,6 +339,31 @@ TEST_F(MusicTest, ClosingBeforeTheSetUpKeepsTheSettingsFile) {
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "[BGM]\nMusic=0\n");
+}
+
+// A program folder the player may not write to: the settings read from it are where the
+// first write to the user's folder starts, so that nothing the BGM settings do not own
+// (an [Options] section, a user's own section) is lost at the next start.
+TEST_F(MusicTest, TheFirstWriteToTheUsersFolderKeepsWhatTheProgramFoldersSettingsHeld) {
+    Settings("[Options]\nPauseOnFocusLoss=0\n[Mine]\nNote=kept\n[BGM]\nMusic=0\n");
+    TempDir user;
+    form.UserDir = user.Dir();
+    StartMusic();
+    EXPECT_FALSE(bgm.BgmOn);
+    commands.Click("Play");
+    commands.FormClose();
+    const std::string written = user.File("Settei.ini");
+    EXPECT_FALSE(ReadPauseOnFocusLoss(written));
+    std::ifstream in(written);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("Note = kept"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("Music = 1"), std::string::npos) << text.str();
+
+    NextRun next(dir.Dir());
+    next.form.UserDir = user.Dir();
+    next.StartUp();
+    EXPECT_TRUE(next.bgm.BgmOn) << "the user's copy is read at the next start";
 }
 
 TEST_F(MusicTest, AnUnwritableSettingsFileIsReportedOnceAndClosingGoesOn) {
