@@ -110,14 +110,15 @@ void MainWindow::MakePause(GlView* gl) {
 void MainWindow::StartGamepads() {
     gamepads_ = std::make_unique<GamepadFeed>(
         input_.Keyboard(), [this] { return isActiveWindow(); },
-        [this](uint16_t vk) {
-            if (created_ && !closing_) Guarded([&] { form_->FormKeyDown(vk); });
+        [this](TAction action) {
+            if (created_) ActionPressed(action, false);
             SyncMenus();
             SyncLifeBar();
             RestartIdle();
         },
         [this] { RestartIdle(); });
     gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
+    gamepads_->SetBindings(form_->Settings.Keys);
     gamepads_->Start();
 }
 

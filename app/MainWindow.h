@@ -59,6 +59,9 @@ private:
     void RestartIdle();
     void KeyPressed(QKeyEvent* event);
     void KeyReleased(QKeyEvent* event);
+    // A key or pad button of an action (not the movements) went down; repeat: the key's
+    // auto-repeat.
+    void ActionPressed(TAction action, bool repeat);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
     void MakePause(GlView* gl);

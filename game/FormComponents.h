@@ -71,6 +71,10 @@ public:
     // Plays sound channel 0 cat, 1 fall, 2 hit-cat, 3 get, 4 apple once from its start.
     void PlaySound(int32_t channel);
 
+    // The two keys of each movement (up, down, left, right) as key-assignment sets 0 and 1;
+    // 0 leaves a set without a key. Taken at once, and again at every start-up.
+    using TArrowKeys = std::array<std::array<uint8_t, 2>, 4>;
+    void AssignArrowKeys(const TArrowKeys& keys);
     // Refreshes the keyboard state; ButtonDown then reads button 0 up, 1 down, 2 left, 3 right.
     void PollKeyboard();
     bool ButtonDown(int32_t button) const;
@@ -106,4 +110,5 @@ private:
     TDGTexture& Texture(TPicture picture) const;
 
     std::string exeDir_;
+    TArrowKeys arrowKeys_{}; // the arrows and the keypad's 8 2 4 6 until assigned
 };

@@ -13,9 +13,66 @@ constexpr uint32_t Bit(TPadKey key) {
     return 1u << static_cast<int>(key);
 }
 
+constexpr TAction PadKeyActions[PadKeyCount] = {TAction::Up,    TAction::Down,    TAction::Left,
+                                                TAction::Right, TAction::Confirm, TAction::Turn,
+                                                TAction::Pause, TAction::Mute};
+
+SDL_GameControllerButton SdlButton(TPadButton b) {
+    switch (b) {
+    case TPadButton::DpadUp:
+        return SDL_CONTROLLER_BUTTON_DPAD_UP;
+    case TPadButton::DpadDown:
+        return SDL_CONTROLLER_BUTTON_DPAD_DOWN;
+    case TPadButton::DpadLeft:
+        return SDL_CONTROLLER_BUTTON_DPAD_LEFT;
+    case TPadButton::DpadRight:
+        return SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+    case TPadButton::South:
+        return SDL_CONTROLLER_BUTTON_A;
+    case TPadButton::East:
+        return SDL_CONTROLLER_BUTTON_B;
+    case TPadButton::West:
+        return SDL_CONTROLLER_BUTTON_X;
+    case TPadButton::North:
+        return SDL_CONTROLLER_BUTTON_Y;
+    case TPadButton::Start:
+        return SDL_CONTROLLER_BUTTON_START;
+    case TPadButton::Back:
+        return SDL_CONTROLLER_BUTTON_BACK;
+    case TPadButton::Guide:
+        return SDL_CONTROLLER_BUTTON_GUIDE;
+    case TPadButton::LeftShoulder:
+        return SDL_CONTROLLER_BUTTON_LEFTSHOULDER;
+    case TPadButton::RightShoulder:
+        return SDL_CONTROLLER_BUTTON_RIGHTSHOULDER;
+    case TPadButton::LeftStick:
+        return SDL_CONTROLLER_BUTTON_LEFTSTICK;
+    case TPadButton::RightStick:
+        return SDL_CONTROLLER_BUTTON_RIGHTSTICK;
+    default:
+        return SDL_CONTROLLER_BUTTON_INVALID;
+    }
+}
+
 } // namespace
 
+TAction ActionOfPadKey(TPadKey key) {
+    return PadKeyActions[static_cast<size_t>(key)];
+}
+
+TPadKey PadKeyOfAction(TAction action) {
+    for (int k = 0; k < PadKeyCount; ++k)
+        if (PadKeyActions[k] == action) return static_cast<TPadKey>(k);
+    return TPadKey::Up;
+}
+
+void TGamepadKeys::SetBindings(const TKeyBindings& bindings) {
+    for (int k = 0; k < PadKeyCount; ++k)
+        buttons_[static_cast<size_t>(k)] = bindings.Of(PadKeyActions[k]).Pads;
+}
+
 TGamepadKeys::TGamepadKeys() {
+    SetBindings(TKeyBindings::Defaults());
     up_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     if (!up_) {
         ReportDiagnostic(std::string("gamepads unavailable: ") + SDL_GetError());
@@ -72,16 +129,13 @@ uint32_t TGamepadKeys::Held(const Pad& pad) const {
         return sign < 0 ? v < lower : v > upper;
     };
     uint32_t held = 0;
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_UP) || beyond(SDL_CONTROLLER_AXIS_LEFTY, -1))
-        held |= Bit(TPadKey::Up);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || beyond(SDL_CONTROLLER_AXIS_LEFTY, 1))
-        held |= Bit(TPadKey::Down);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || beyond(SDL_CONTROLLER_AXIS_LEFTX, -1))
-        held |= Bit(TPadKey::Left);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || beyond(SDL_CONTROLLER_AXIS_LEFTX, 1))
-        held |= Bit(TPadKey::Right);
-    if (button(SDL_CONTROLLER_BUTTON_A) || button(SDL_CONTROLLER_BUTTON_START)) held |= Bit(TPadKey::Enter);
-    if (button(SDL_CONTROLLER_BUTTON_X) || button(SDL_CONTROLLER_BUTTON_B)) held |= Bit(TPadKey::Space);
+    if (beyond(SDL_CONTROLLER_AXIS_LEFTY, -1)) held |= Bit(TPadKey::Up);
+    if (beyond(SDL_CONTROLLER_AXIS_LEFTY, 1)) held |= Bit(TPadKey::Down);
+    if (beyond(SDL_CONTROLLER_AXIS_LEFTX, -1)) held |= Bit(TPadKey::Left);
+    if (beyond(SDL_CONTROLLER_AXIS_LEFTX, 1)) held |= Bit(TPadKey::Right);
+    for (int k = 0; k < PadKeyCount; ++k)
+        for (const TPadButton b : buttons_[static_cast<size_t>(k)])
+            if (b != TPadButton::None && button(SdlButton(b))) held |= 1u << k;
     return held;
 }
 
