@@ -27,8 +27,7 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpe
 
 // The OpenGL window's kept frame: a framebuffer object drawing into a texture of the
 // window's size. With its context current: made (false, and none, when the driver cannot),
-// deleted, and copied to the context's current surface (without a swap). The start-up's
-// probe makes and copies one too, so that the first frame finds that copy compiled.
+// deleted, and copied to the context's current surface (without a swap).
 struct GlKeptFrame {
     GLuint buffer = 0, texture = 0;
     QSize size;
@@ -40,8 +39,8 @@ void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame);
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
 // the main window's composition of widget textures at the next pass of the event loop,
-// which would push every tick back by its own cost (about 10 ms on a software
-// rasteriser). The device draws into a framebuffer object that keeps the last frame, so
+// which would push every tick back by its own cost (a whole frame's composition on a
+// software rasteriser). The device draws into a framebuffer object that keeps the last frame, so
 // that a part of the window uncovered between ticks (a dialog closed) is shown again at
 // once. Input passes through it to the view.
 class GlSurface : public QWindow {

@@ -1,6 +1,7 @@
 #include "app/GamepadFeed.h"
 
 #include "input/DikCodes.h"
+#include "input/VirtualKeys.h"
 
 namespace {
 
@@ -30,12 +31,12 @@ void GamepadFeed::Poll() {
             // The movement holds the first key of its binding; it lets go of the key it
             // held, whatever the bindings became meanwhile.
             uint8_t& held = heldKeys_[static_cast<size_t>(key)];
-            if (held) keyboard_.KeyCodeUp(held);
+            if (held) keyboard_.PadKeyUp(held);
             held = 0;
             if (down) {
                 const auto& keys = bindings_.Of(ActionOfPadKey(key)).Keys;
                 held = keys[0] ? keys[0] : keys[1];
-                if (held) keyboard_.KeyCodeDown(held);
+                if (held) keyboard_.PadKeyDown(held);
             }
             woke = true;
         } else if (down) {

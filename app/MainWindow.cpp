@@ -5,6 +5,7 @@
 #include "app/KeyCodes.h"
 #include "base/Clock.h"
 #include "base/Exception.h"
+#include "base/Fatal.h"
 #include "base/Paths.h"
 #include "input/Ddidex.h"
 #include "input/SdlControllers.h"
@@ -22,7 +23,7 @@
 #include <QScreen>
 
 #include <cstdio>
-#include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -62,10 +63,14 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     form_ = std::make_unique<TForm1>(clock_, *host_, exeDir_, std::move(platform));
     form_->SetMusicClock(&SystemClock::Instance());
     // The saved game and the settings go where the player may write; a folder that
-    // cannot be made is reported by the first write into it.
+    // cannot be made is said once here, and a save into it says why it failed. Without
+    // any folder the game plays on and keeps nothing (a save says so).
     form_->UserDir = UserDataDir(exeDir_);
-    std::error_code ec;
-    std::filesystem::create_directories(form_->UserDir, ec);
+    form_->XdgDir = XdgDataDir();
+    if (form_->UserDir.empty())
+        ReportDiagnostic("no home folder: the saved game and the settings are not kept");
+    else
+        MakeUserDataDir(form_->UserDir);
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
 
@@ -227,6 +232,11 @@ void MainWindow::OnIdle() {
         return;
     }
     if (tickDepth_ > 0 && !QApplication::activeModalWidget()) return;
+    // Woken a little before the tick's deadline: the rest is slept, so that the tick
+    // starts in the millisecond it is due.
+    if (tickDeadline_.SleepAt(TTickDeadline::Clock::now()) > TTickDeadline::Clock::duration::zero())
+        std::this_thread::sleep_until(tickDeadline_.Due());
+    tickDeadline_.Clear();
     ++tickDepth_;
     bool done = true;
     const uint32_t lastTick = form_->LastFrameTime;
@@ -247,9 +257,11 @@ void MainWindow::OnIdle() {
         idle_.stop();
         return;
     }
-    // Not due yet: wait for the next message (RestartIdle) or the moment the tick is
-    // due, whichever comes first, instead of calling the handler again in a spin.
-    idle_.start(static_cast<int>(form_->MsUntilNextTick()));
+    // Not due yet: wait for the next message (RestartIdle) or the tick's deadline,
+    // whichever comes first, instead of calling the handler again in a spin.
+    const auto now = TTickDeadline::Clock::now();
+    tickDeadline_.Set(now, form_->MsUntilNextTick());
+    idle_.start(tickDeadline_.TimerMs(now));
 }
 
 void MainWindow::RestartIdle() {

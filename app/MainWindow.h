@@ -6,6 +6,7 @@
 #include "app/GameView.h"
 #include "app/GamepadFeed.h"
 #include "app/QtHost.h"
+#include "app/TickDeadline.h"
 #include "game/Bgm.h"
 #include "game/FormScreen.h"
 #include "game/MenuCommands.h"
@@ -92,6 +93,7 @@ private:
     std::unique_ptr<GamepadFeed> gamepads_; // from the first frame on
     QObject* mouseFeed_ = nullptr;
     QTimer idle_;
+    TTickDeadline tickDeadline_; // the next tick's, while the driver waits for it
     bool created_ = false;
     bool afterFirstFrame_ = false; // the first frame was presented
     bool startupDone_ = false;     // the start-up's later work ran

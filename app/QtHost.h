@@ -30,7 +30,7 @@ public:
     // True while ProcessMessages runs: the idle handler does not run inside it.
     bool ProcessingMessages() const { return depth_ > 0; }
     // The version dialog: made hidden at the first call (the main window makes it once its
-    // first frame is shown: its pictures and fonts cost the start-up about 10 ms) and living
+    // first frame is shown: the first frame needs neither its pictures nor its fonts) and living
     // as long as the host.
     TForm2& Form2();
 

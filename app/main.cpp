@@ -20,9 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetUpDesktopApplication(app);
 
-    // The window draws with its context; its first copy is made while the window and the
-    // game start.
-    GlProbe probe(MainWindow::ClientSize);
+    // The window draws with the probe's context.
+    GlProbe probe;
     uint32_t maxTexture = 0;
     QString reason;
     const bool gl = probe.Usable(maxTexture, reason);

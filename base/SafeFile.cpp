@@ -32,19 +32,24 @@ private:
     int fd_;
 };
 
-// The temporary name WriteFileSafely gives a write of name: name, a dot and the six
-// letters or digits of mkstemp.
-bool IsTemporaryOf(const std::string& file, const std::string& name) {
-    constexpr size_t Suffix = 7;
-    if (file.size() != name.size() + Suffix || file.compare(0, name.size(), name) != 0 ||
-        file[name.size()] != '.')
-        return false;
-    for (size_t i = name.size() + 1; i < file.size(); ++i)
-        if (!std::isalnum(static_cast<unsigned char>(file[i]))) return false;
-    return true;
+// WriteFileSafely writes "<folder>/<name>" through "<folder>/.himawari-<name>.XXXXXX",
+// the six letters or digits of mkstemp: hidden, and a name no player gives a file.
+constexpr const char* TemporaryPrefix = ".himawari-";
+constexpr size_t RandomLetters = 6;
+
+std::string TemporaryTemplate(const std::string& path) {
+    return ExtractFilePath(path) + TemporaryPrefix + ExtractFileName(path) + ".XXXXXX";
 }
 
 } // namespace
+
+bool IsTemporaryOf(const std::string& file, const std::string& name) {
+    const std::string stem = TemporaryPrefix + name + ".";
+    if (file.size() != stem.size() + RandomLetters || file.compare(0, stem.size(), stem) != 0) return false;
+    for (size_t i = stem.size(); i < file.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(file[i]))) return false;
+    return true;
+}
 
 int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
     namespace fs = std::filesystem;
@@ -63,7 +68,7 @@ int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::str
 }
 
 void WriteFileSafely(const std::string& path, const void* data, size_t size) {
-    std::string tmpl = path + ".XXXXXX";
+    std::string tmpl = TemporaryTemplate(path);
     const int fd = mkstemp(tmpl.data());
     if (fd < 0) throw EFCreateError("ファイル " + path + " を作成できません。" + std::strerror(errno));
     FdGuard guard(fd);

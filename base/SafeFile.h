@@ -13,8 +13,12 @@ inline void WriteFileSafely(const std::string& path, const std::vector<uint8_t>&
     WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
+// The temporary file of a write of "<folder>/<name>" is "<folder>/.himawari-<name>.XXXXXX"
+// (six letters or digits): whether file (a name, no folder) is one of name's.
+bool IsTemporaryOf(const std::string& file, const std::string& name);
+
 // Removes the temporary files that a write of one of the named files (file names, no
-// folder) left in folder when the program was killed in the middle of it: exactly
-// "<name>.XXXXXX", six letters or digits. Nothing else is touched; a missing folder
-// is no error. Answers how many were removed.
+// folder) left in folder when the program was killed in the middle of it (IsTemporaryOf).
+// Nothing else is touched: a player's "record.dat.backup" stays. A missing folder is no
+// error. Answers how many were removed.
 int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names);

@@ -100,6 +100,9 @@ void TBgm::SelectClick() {
 
 void TBgm::R1Click() {
     if (Scanning_) return;
+    // Until the new track plays nothing the player presses acts: Enter would start a
+    // board in the middle of the command, its track switched under it at the end.
+    const TInputHold hold(Form);
     ShowScreenMessage(RandomSettingUp);
     try {
         std::string folder;
@@ -137,8 +140,10 @@ void TBgm::TakeRandomFolder(const std::string& folder) {
 }
 
 // The scan lets window messages through now and then, so that the window stays alive
-// over a large tree; from the menu the message on screen counts the tracks found.
+// over a large tree and can be closed (which stops the scan); keys and menu commands
+// are dropped meanwhile. From the menu the message on screen counts the tracks found.
 bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list, bool onScreen) {
+    const TInputHold hold(Form);
     Scanning_ = true;
     LastScanShown_ = Form.Clock.Now() - 100; // the first progress shows the count at once
     const bool complete = ScanMusicFolder(folder, list, [&](size_t, size_t found) {
@@ -154,6 +159,8 @@ bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list,
 }
 
 void TBgm::SaveBgmSettings() {
+    // No folder to keep them in (said once at start-up): the settings last this run.
+    if (Form.UserDir.empty()) return;
     // The first write to the user's folder starts from the program folder's copy that was
     // read, so that the sections the BGM settings do not own stay.
     WriteBgmSettings(SettingsPath(), TBgmSettings{BgmOn, RandomMode, BgmFile, MusicFolder},

@@ -3,6 +3,7 @@
 #include "game/Unit1.h"
 
 void TForm1::FormKeyDown(uint16_t& Key) {
+    if (InputHeld) return;
     if (Key == VK_RETURN && !ResumeAskPending && !Hamster.Active && !Hamster.Falling) EnterPressed();
     if (Key == VK_SPACE && Hamster.Active)
         Hamster.Dir = (Hamster.Dir == DirRight || Hamster.Dir == DirLeft) ? DirUp : DirRight;

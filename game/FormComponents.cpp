@@ -27,11 +27,10 @@ TFormComponents::TFormComponents(std::string exeDir, TFormPlatform platform)
                                                                               Empty<TDDSDWaveData>(),
                                                                               Empty<TDDSDWaveData>()},
       HamsterTex{Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>()},
-      FoodTex(Empty<TDGTexture>()), GetTex(Empty<TDGTexture>()),
-      exeDir_(std::move(exeDir)), arrowKeys_{{{DIK_UP, DIK_NUMPAD8},
-                                              {DIK_DOWN, DIK_NUMPAD2},
-                                              {DIK_LEFT, DIK_NUMPAD4},
-                                              {DIK_RIGHT, DIK_NUMPAD6}}} {}
+      FoodTex(Empty<TDGTexture>()), exeDir_(std::move(exeDir)), arrowKeys_{{{DIK_UP, DIK_NUMPAD8},
+                                                                            {DIK_DOWN, DIK_NUMPAD2},
+                                                                            {DIK_LEFT, DIK_NUMPAD4},
+                                                                            {DIK_RIGHT, DIK_NUMPAD6}}} {}
 
 // The pictures go before the device and the waves before the sound component.
 TFormComponents::~TFormComponents() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IAudioOutput;
 class IDGOwner;
@@ -96,7 +97,8 @@ public:
     // By facing: kuro_R, kuro_Down, kuro_L, kuro_Up.
     std::array<TOwned<TDGTexture>, 4> HamsterTex;
     TOwned<TDGTexture> FoodTex;
-    TOwned<TDGTexture> GetTex;
+    // The board-clear picture shown now: one of GetPictures.
+    TDGTexture* GetTex = nullptr;
 
 private:
     // Each defined by its layer's file.
@@ -108,6 +110,10 @@ private:
     void LoadKeys();
     void ReleasePictures();
     TDGTexture& Texture(TPicture picture) const;
+
+    // The board-clear pictures, each loaded from the archive once and kept: they change at
+    // a food eaten in play (get, 10get, 20get, GC), which then only chooses one.
+    std::vector<TOwned<TDGTexture>> GetPictures;
 
     std::string exeDir_;
     TArrowKeys arrowKeys_{}; // the arrows and the keypad's 8 2 4 6 until assigned

@@ -9,6 +9,8 @@
 namespace {
 
 const char* const HamsterEntries[4] = {"kuro_R.bmp", "kuro_Down.bmp", "kuro_L.bmp", "kuro_Up.bmp"};
+// The board-clear pictures the rules show, the first one last.
+const char* const GetEntries[4] = {"10get.bmp", "20get.bmp", "GC.bmp", "get.bmp"};
 
 TRect WholeImage(const TDGTexture& t) {
     return Rect(0, 0, static_cast<int32_t>(t.Width()), static_cast<int32_t>(t.Height()));
@@ -48,27 +50,41 @@ void TFormComponents::LoadGraphics() {
         HamsterTex[i]->LoadFromFile(HamsterEntries[i], ArchivePath());
     for (auto& t : HamsterTex) t->SetColorKey(WholeImage(*t), 0xFFFFFFFF);
     FoodTex = MakeTexture(*DG);
-    GetTex = MakeTexture(*DG);
-    LoadPicture(TPicture::Get, "get.bmp");
+    for (const char* entry : GetEntries) LoadPicture(TPicture::Get, entry);
 }
 
 void TFormComponents::ReleasePictures() {
-    GetTex.reset();
+    GetTex = nullptr;
+    GetPictures.clear();
     FoodTex.reset();
     for (auto& t : HamsterTex) t.reset();
 }
 
 TDGTexture& TFormComponents::Texture(TPicture picture) const {
-    TDGTexture* t = picture == TPicture::Food ? FoodTex.get() : GetTex.get();
+    TDGTexture* t = picture == TPicture::Food ? FoodTex.get() : GetTex;
     if (!t) throw Exception("the pictures are made at start-up");
     return *t;
 }
 
 void TFormComponents::LoadPicture(TPicture picture, const std::string& entry) {
-    TDGTexture& t = Texture(picture);
-    t.SetFillColor(0);
-    t.LoadFromFile(entry, ArchivePath());
-    t.SetColorKey(WholeImage(t), 0xFF000000);
+    const auto load = [&](TDGTexture& t) {
+        t.SetFillColor(0);
+        t.LoadFromFile(entry, ArchivePath());
+        t.SetColorKey(WholeImage(t), 0xFF000000);
+    };
+    if (picture == TPicture::Food) {
+        load(Texture(picture));
+        return;
+    }
+    for (const auto& kept : GetPictures)
+        if (kept->EntryName() == entry) {
+            GetTex = kept.get();
+            return;
+        }
+    auto t = MakeTexture(*DG);
+    load(*t);
+    GetPictures.push_back(std::move(t));
+    GetTex = GetPictures.back().get();
 }
 
 TPictureSize TFormComponents::PictureSize(TPicture picture) const {

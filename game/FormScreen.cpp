@@ -15,6 +15,16 @@ const std::vector<D3DFORMAT> TextureFormats = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4,
 constexpr uint32_t Black = 0xFF000000, Red = 0xFFFF0000;
 
 const char* const CatEntries[4] = {"cat_R.bmp", "cat_down.bmp", "cat_L.bmp", "cat_up.bmp"};
+// Every character a value of the status panel can show: numbers, a minus, times, the
+// record's stage.
+constexpr std::string_view ValueCharacters = "0123456789-\"()";
+
+// Measures and renders the characters into the writer's glyph cache now, so that a value
+// first met in play (a negative life, a record) is drawn without allocating.
+void Preload(TSXTextWriter& writer, std::string_view characters) {
+    writer.TextWidth(characters);
+    for (const char c : characters) writer.FontCache().GetGlyph(static_cast<uint8_t>(c), writer.Font());
+}
 
 } // namespace
 
@@ -69,6 +79,7 @@ void TFormScreen::Loaded() {
     Scene = std::make_unique<TSXScene>(DG, "");
     ValueWriter = std::make_unique<TSXTextWriter>(DG, D3DFMT_A8R8G8B8, 16);
     ValueWriter->SetFont(WindowFont());
+    Preload(*ValueWriter, ValueCharacters);
     LabelWriter = std::make_unique<TSXTextWriter>(DG, D3DFMT_A8R8G8B8, 16);
     TSXFont label = WindowFont();
     label.Style = fsBold;

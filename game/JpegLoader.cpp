@@ -1,5 +1,6 @@
 #include "game/JpegLoader.h"
 
+#include "base/Fatal.h"
 #include "base/Stream.h"
 
 #include <csetjmp>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace {
 
@@ -18,7 +21,8 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
-    char warning[JMSG_LENGTH_MAX]; // the first warning, empty when none
+    char damage[JMSG_LENGTH_MAX];  // the first warning of missing pixels, empty when none
+    char warning[JMSG_LENGTH_MAX]; // the first other warning, empty when none
 };
 
 void ErrorExit(j_common_ptr cinfo) {
@@ -27,24 +31,44 @@ void ErrorExit(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-// A warning (data cut short, a corrupt stretch) lets libjpeg go on with grey or
-// guessed pixels; the first one is kept so that a damaged file is reported, not shown.
-void OutputMessage(j_common_ptr cinfo) {
+// Warnings after which libjpeg fills in grey or guessed pixels: the data ends early or
+// a stretch of it cannot be decoded.
+bool LosesPixels(int code) {
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A warning (msg_level -1) that loses pixels makes the picture refused; any other one
+// (stray bytes between segments, an unknown revision) leaves every pixel as the file
+// has it and is only reported. Trace messages (level 0 and above) are not wanted.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (err->warning[0] == 0) (*cinfo->err->format_message)(cinfo, err->warning);
+    char* kept = LosesPixels(err->pub.msg_code) ? err->damage : err->warning;
+    if (kept[0] == 0) (*cinfo->err->format_message)(cinfo, kept);
+    ++err->pub.num_warnings;
 }
 
 // Decodes into rgb (3 bytes a pixel, rows top down). Nothing with a destructor lives in
 // this frame, so the jump back from libjpeg leaves nothing behind. Answers false with
-// message set on failure.
+// message set on failure; warning holds a warning that did not fail it.
 bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int* width, int* height,
-                char* message) {
+                char* message, char* warning) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
-    err.pub.output_message = OutputMessage;
+    err.pub.emit_message = EmitMessage;
     err.message[0] = 0;
+    err.damage[0] = 0;
     err.warning[0] = 0;
     if (setjmp(err.jump)) {
         std::strncpy(message, err.message, JMSG_LENGTH_MAX);
@@ -75,20 +99,23 @@ bool DecodeInto(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, int
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    if (err.warning[0] == 0) return true;
-    std::strncpy(message, err.warning, JMSG_LENGTH_MAX);
+    std::strncpy(warning, err.warning, JMSG_LENGTH_MAX);
+    if (err.damage[0] == 0) return true;
+    std::strncpy(message, err.damage, JMSG_LENGTH_MAX);
     return false;
 }
 
 } // namespace
 
-TBitmap DecodeJpeg(const uint8_t* data, size_t size) {
+TBitmap DecodeJpeg(const uint8_t* data, size_t size, std::string* warning) {
+    if (warning) warning->clear();
     if (size == 0) throw EJpegError("JPEG: the file is empty");
     std::vector<uint8_t> rgb;
     int width = 0, height = 0;
-    char message[JMSG_LENGTH_MAX] = {};
-    if (!DecodeInto(data, size, &rgb, &width, &height, message))
+    char message[JMSG_LENGTH_MAX] = {}, warned[JMSG_LENGTH_MAX] = {};
+    if (!DecodeInto(data, size, &rgb, &width, &height, message, warned))
         throw EJpegError(std::string("JPEG: ") + message);
+    if (warning) *warning = warned;
     TBitmap bitmap(width, height, 24);
     for (int y = 0; y < height; ++y) {
         const uint8_t* src = rgb.data() + static_cast<size_t>(y) * width * 3;
@@ -104,8 +131,11 @@ TBitmap DecodeJpeg(const uint8_t* data, size_t size) {
 
 TBitmap LoadJpegFile(const std::string& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    std::string warning;
     try {
-        return DecodeJpeg(bytes.data(), bytes.size());
+        TBitmap bitmap = DecodeJpeg(bytes.data(), bytes.size(), &warning);
+        if (!warning.empty()) ReportDiagnostic(path + ": JPEG: " + warning);
+        return bitmap;
     } catch (const EJpegError& e) {
         throw EJpegError(path + ": " + e.Message());
     }

@@ -40,7 +40,7 @@ bool TMenuCommands::Click(const std::string& itemName) {
     };
     const auto command = commands.find(itemName);
     TMenuItem* item = Form.MainMenu1.Find(itemName);
-    if (command == commands.end() || !item || !item->Enabled()) return false;
+    if (Form.InputHeld || command == commands.end() || !item || !item->Enabled()) return false;
     if (!Bgm && Form.MainMenu1.BGMB1.Items().end() !=
                     std::find(Form.MainMenu1.BGMB1.Items().begin(), Form.MainMenu1.BGMB1.Items().end(), item))
         return false;

@@ -22,6 +22,7 @@ void TForm1::WriteSettings() {
 }
 
 void TForm1::ActionDown(TAction action) {
+    if (InputHeld) return; // a folder scan lets no key through
     uint16_t key = 0;
     switch (action) {
     case TAction::Confirm:

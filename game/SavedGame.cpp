@@ -4,13 +4,32 @@
 #include "base/Paths.h"
 #include "base/Stream.h"
 
+#include <filesystem>
+
 std::string TForm1::RecordFilePath() const {
-    return UserDir + "record.dat";
+    return UserFileToWrite("record.dat");
+}
+
+std::string TForm1::UserFileToWrite(const std::string& name) const {
+    if (UserDir.empty()) throw EFCreateError("ファイル " + name + " を保存するフォルダがありません。");
+    return UserDir + name;
 }
 
 std::string TForm1::UserFileToRead(const std::string& name) const {
-    const std::string kept = UserDir + name;
-    return FileExists(kept) ? kept : DataPath(ExeDir, "Data/" + name);
+    namespace fs = std::filesystem;
+    std::string newest;
+    fs::file_time_type newestTime;
+    for (const std::string& dir : {UserDir, DataPath(ExeDir, "Data/"), XdgDir}) {
+        if (dir.empty()) continue;
+        std::error_code ec;
+        const fs::file_time_type time = fs::last_write_time(dir + name, ec);
+        if (ec || !fs::is_regular_file(dir + name, ec)) continue;
+        if (newest.empty() || time > newestTime) {
+            newest = dir + name;
+            newestTime = time;
+        }
+    }
+    return newest.empty() ? DataPath(ExeDir, "Data/" + name) : newest;
 }
 
 void TForm1::ReadRecordFile() {

@@ -21,7 +21,7 @@ void TForm1::FormCreate() {
     ShowFoods();
     // A save cut short by a kill leaves its temporary file; only the next start removes
     // it. The settings file is written to the same folder.
-    RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini"});
+    if (!UserDir.empty()) RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini"});
     if (FileExists(UserFileToRead("record.dat"))) ReadRecordFile();
     ShowHighScore();
     BoardLeft = 20;

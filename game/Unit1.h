@@ -11,6 +11,7 @@
 #include "game/GameState.h"
 #include "game/SaveImage.h"
 #include "game/StatusTexts.h"
+#include "input/VirtualKeys.h"
 #include "music/GameSettings.h"
 #include "ui/Host.h"
 #include "ui/MenuItem.h"
@@ -30,9 +31,6 @@ public:
     // Draws everything queued (the scene's Render), between BeginScene and EndScene.
     virtual void RenderScene() = 0;
 };
-
-constexpr uint16_t VK_RETURN = 13;
-constexpr uint16_t VK_SPACE = 32;
 
 class TForm1 : public TGameState {
 public:
@@ -102,8 +100,13 @@ public:
     void RestoreSavedGame();     // copy the image back, reload the food, redraw the values
     // Where the saved game is written (in UserDir).
     std::string RecordFilePath() const;
-    // A file the game writes: read from UserDir when it is there, else from the
-    // program's Data folder (a game saved while that folder was writable).
+    // Where a file the game writes goes: UserDir followed by name. Raises EFCreateError
+    // when there is no user folder (nothing can be kept).
+    std::string UserFileToWrite(const std::string& name) const;
+    // A file the game writes, read from the newest copy of UserDir, the program's Data
+    // folder (a game saved while that folder was the player's) and XdgDir: a copy kept in
+    // the user's data folder is never hidden by an older one in the program's folder.
+    // The program folder's name when there is none.
     std::string UserFileToRead(const std::string& name) const;
 
     // Hooks for the music, the resume question and the drawing (none: nothing happens).
@@ -123,7 +126,13 @@ public:
     const std::string ExeDir;
     // The folder (with a trailing separator) the saved game and the settings are written
     // to: the program's Data folder unless the window chooses another (UserDataDir).
+    // Empty: no folder to keep anything in.
     std::string UserDir;
+    // The user's data folder (XdgDataDir), read from beside UserDir; empty for none.
+    std::string XdgDir;
+    // While a command lets window messages through that must not act on the game (a
+    // music folder's scan), key presses and menu commands are dropped (TInputHold).
+    bool InputHeld = false;
     TRandom Random;
     TFormComponents Components;
     TMainMenu MainMenu1;
@@ -161,4 +170,17 @@ private:
     IClock* MusicClock_ = nullptr;
     bool NoticeOn_ = false;
     uint32_t NoticeStart_ = 0;
+};
+
+// Holds the form's input for as long as it lives (nested holds keep it held).
+class TInputHold {
+public:
+    explicit TInputHold(TForm1& form) : form_(form), was_(form.InputHeld) { form_.InputHeld = true; }
+    ~TInputHold() { form_.InputHeld = was_; }
+    TInputHold(const TInputHold&) = delete;
+    TInputHold& operator=(const TInputHold&) = delete;
+
+private:
+    TForm1& form_;
+    bool was_;
 };

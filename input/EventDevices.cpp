@@ -58,14 +58,31 @@ void KeyboardDevice::KeyUp(uint32_t nativeScanCode) {
 }
 
 void KeyboardDevice::KeyCodeDown(uint8_t code) {
-    if (code != 0) keys_[code] = 0x80;
+    keyboardHolds_[code] = code != 0;
+    Update(code);
 }
 void KeyboardDevice::KeyCodeUp(uint8_t code) {
-    keys_[code] = 0;
+    keyboardHolds_[code] = false;
+    Update(code);
+}
+void KeyboardDevice::PadKeyDown(uint8_t code) {
+    padHolds_[code] = code != 0;
+    Update(code);
+}
+void KeyboardDevice::PadKeyUp(uint8_t code) {
+    padHolds_[code] = false;
+    Update(code);
+}
+void KeyboardDevice::Update(uint8_t code) {
+    keys_[code] = keyboardHolds_[code] || padHolds_[code] ? 0x80 : 0;
 }
 
 void KeyboardDevice::FocusChanged(bool focused) {
-    if (!focused) keys_.fill(0);
+    if (!focused) {
+        keys_.fill(0);
+        keyboardHolds_.fill(false);
+        padHolds_.fill(false);
+    }
     focus_.Changed(focused);
 }
 

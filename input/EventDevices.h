@@ -18,6 +18,11 @@ public:
     // The same by key code (DikCodes.h). Code 0 is never down.
     void KeyCodeDown(uint8_t code);
     void KeyCodeUp(uint8_t code);
+    // A key pressed and let go by the game controllers (all of them together). A key is
+    // down while the keyboard or a controller holds it: letting go of one leaves the
+    // other's hold.
+    void PadKeyDown(uint8_t code);
+    void PadKeyUp(uint8_t code);
     // Losing the focus releases every held key: their release events go to another
     // window, and no key may stay down for ever.
     void FocusChanged(bool focused);
@@ -29,7 +34,11 @@ public:
     std::unique_ptr<IInputDevice> CreateDevice() const;
 
 private:
+    void Update(uint8_t code);
+
     std::array<uint8_t, 256> keys_{};
+    std::array<bool, 256> keyboardHolds_{};
+    std::array<bool, 256> padHolds_{};
     InputFocus focus_;
 };
 

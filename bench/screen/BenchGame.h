@@ -1,6 +1,7 @@
 #pragma once
 // The game of the screen benchmarks: the form and its screen on the software device with
 // the game's own Data copied into a temporary program folder.
+#include "base/Clock.h"
 #include "game/FormScreen.h"
 #include "game/Unit1.h"
 #include "graphics/device/SoftwareDevice.h"
@@ -9,7 +10,6 @@
 #include "input/WindowInput.h"
 #include "sound/ddsd.h"
 #include "support/HeadlessPlatform.h"
-#include "support/ManualClock.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedHost.h"
 #include "support/TempDir.h"
@@ -23,6 +23,19 @@ inline std::string ProgramFolder(const TempDir& dir) {
     return PreparedProgramFolder(dir);
 }
 
+// A clock that moves only when told to; Sleep moves it on at once. Unlike the tests'
+// ManualClock it keeps no list of the sleeps, which would allocate while the game plays.
+class BenchClock : public IClock {
+public:
+    uint32_t Now() override { return now_; }
+    void Sleep(uint32_t ms) override { now_ += ms; }
+    void Advance(uint32_t ms) { now_ += ms; }
+    void Set(uint32_t t) { now_ = t; }
+
+private:
+    uint32_t now_ = 1000;
+};
+
 // The form and its screen drawing for an Owner made from the arguments after exeDir.
 template <class Owner> struct GameWith {
     template <class... OwnerArgs>
@@ -34,7 +47,7 @@ template <class Owner> struct GameWith {
     GameWith(const GameWith&) = delete;
     GameWith& operator=(const GameWith&) = delete;
     TFormPlatform Platform() { return HeadlessPlatform(owner, input); }
-    ManualClock clock{1000};
+    BenchClock clock;
     ScriptedHost host;
     WindowInput input{std::make_unique<FakeControllers>()};
     Owner owner;
@@ -57,17 +70,6 @@ template <class G> void StartThirdStage(G& g) {
     g.form.FoodsCount = 25;
     uint16_t enter = VK_RETURN;
     g.form.FormKeyDown(enter);
-}
-
-// One frame of play 25 ms on; a game lost is started again first (Enter), so that the
-// frames stay frames of play.
-inline void PlayFrame(Game& g) {
-    if (g.form.GameOver) {
-        uint16_t enter = VK_RETURN;
-        g.form.FormKeyDown(enter);
-    }
-    g.clock.Advance(25);
-    g.form.RenderFrame();
 }
 
 } // namespace bench

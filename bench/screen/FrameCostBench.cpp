@@ -1,7 +1,7 @@
-// What a frame of play costs next to the least any frame can cost, one copy of the
-// 764 x 500 A8R8G8B8 frame (memcpy), and how many heap allocations the frames make once
-// the game runs (every operator new of the program is counted).
-#include "BenchGame.h"
+// What a frame of scripted play costs next to the least any frame can cost, one copy of
+// the 764 x 500 A8R8G8B8 frame (memcpy), and how many heap allocations the frames of play
+// and the new boards make (every operator new of the program is counted), in one run.
+#include "ScriptedPlay.h"
 
 #include <benchmark/benchmark.h>
 
@@ -116,49 +116,48 @@ void BM_CopyFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyFloor)->Unit(benchmark::kMicrosecond);
 
-// One frame of play (as BM_FrameOfPlay, or drawn whole with changes_only:0) and its
-// multiple of the copy floor measured in the same run: x_floor is the frame's CPU time over
-// one frame copy's.
+// A frame of scripted play (as BM_FrameOfPlay: changes_only:1 redraws what changed,
+// changes_only:0 draws every frame whole) and its multiple of the copy floor measured in
+// the same run: x_floor is the frame's CPU time over one frame copy's.
 void BM_FrameToCopyFloor(benchmark::State& state) {
-    TempDir dir;
-    Game g(ProgramFolder(dir));
-    StartThirdStage(g);
-    g.screen.Scene->SetReuseLastFrame(state.range(0) != 0);
+    PlayedGame p(state.range(0) != 0);
+    PlayCounters counters(p);
     const double floor = CopyFloorSeconds();
     const double start = ThreadSeconds();
-    for (auto _ : state) PlayFrame(g);
+    for (auto _ : state) {
+        p.play.Frame();
+        counters.Frame();
+    }
     const double frame = (ThreadSeconds() - start) / static_cast<double>(state.iterations());
     state.counters["floor_us"] = floor * 1e6;
     state.counters["frame_us"] = frame * 1e6;
     state.counters["x_floor"] = frame / floor;
+    counters.Report(state);
 }
 BENCHMARK(BM_FrameToCopyFloor)->ArgName("changes_only")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
-// Heap allocations in 1000 frames of play, after 100 frames that fill the caches. The
-// game is kept from ending (no cats: the time runs, the food hops), so that every frame
-// redraws what changed rather than showing a lost game unchanged.
-void BM_AllocationsIn1000Frames(benchmark::State& state) {
-    TempDir dir;
-    Game g(ProgramFolder(dir));
-    StartThirdStage(g);
-    g.form.Cats.clear();
-    int32_t redrawn = 0;
-    auto frame = [&g, &redrawn] {
-        g.clock.Advance(25);
-        g.form.RenderFrame();
-        redrawn += g.screen.Scene->LastRenderKind() == 1;
-    };
-    for (int i = 0; i < 100; ++i) frame();
-    uint64_t counted = 0;
+// Heap allocations of scripted play over 20 000 ticks (500 s of play), after 1000 ticks
+// that fill the caches: per 1000 frames of play, and per new board (a tick in which a
+// board starts, whose lines, food and cats are made anew).
+void BM_AllocationsInPlay(benchmark::State& state) {
+    PlayedGame p(true);
+    for (int i = 0; i < 1000; ++i) p.play.Frame();
+    uint64_t inFrames = 0, inBoards = 0, frames = 0, boards = 0;
     for (auto _ : state) {
-        const uint64_t before = allocations.load();
-        for (int i = 0; i < 1000; ++i) frame();
-        counted += allocations.load() - before;
+        for (int i = 0; i < 20000; ++i) {
+            const uint64_t before = allocations.load();
+            const bool board = p.play.Frame();
+            const uint64_t made = allocations.load() - before;
+            (board ? inBoards : inFrames) += made;
+            (board ? boards : frames) += 1;
+        }
     }
-    state.counters["allocations"] = static_cast<double>(counted) / static_cast<double>(state.iterations());
-    state.counters["game_over"] = g.form.GameOver ? 1 : 0;
-    state.counters["redrawn_in_part"] = redrawn;
+    state.counters["per_1000_frames"] = 1000.0 * static_cast<double>(inFrames) / static_cast<double>(frames);
+    state.counters["per_new_board"] =
+        boards ? static_cast<double>(inBoards) / static_cast<double>(boards) : 0.0;
+    state.counters["frames"] = static_cast<double>(frames);
+    state.counters["boards"] = static_cast<double>(boards);
 }
-BENCHMARK(BM_AllocationsIn1000Frames)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AllocationsInPlay)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -1,6 +1,7 @@
-// Start-up of the form and its screen up to the first presented frame, and one frame
-// of play (composition and drawing), on the software device with the game's own Data.
-#include "BenchGame.h"
+// Start-up of the form and its screen up to the first presented frame, and a frame of
+// play (the tick: the movement step, composition and drawing) on the software device with
+// the game's own Data, played as the window benchmark plays.
+#include "ScriptedPlay.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,26 +24,19 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMillisecond);
 
-// One frame of play in the third stage: the time text rendered anew, every sprite queued;
-// the scene redraws what changed since the frame before (the time text, now and then the
-// food and the cats, a whole frame when a lost game starts again).
+// One tick of scripted play: the hamster walks, eats, falls or meets a cat, new boards
+// come. changes_only:1 redraws what changed since the frame before (the hamster, the time
+// text, the food's hops and the cats' steps, a new board); changes_only:0 draws every frame
+// whole, as the first frame is.
 void BM_FrameOfPlay(benchmark::State& state) {
-    TempDir dir;
-    Game g(ProgramFolder(dir));
-    StartThirdStage(g);
-    for (auto _ : state) PlayFrame(g);
+    PlayedGame p(state.range(0) != 0);
+    PlayCounters counters(p);
+    for (auto _ : state) {
+        p.play.Frame();
+        counters.Frame();
+    }
+    counters.Report(state);
 }
-BENCHMARK(BM_FrameOfPlay)->Unit(benchmark::kMicrosecond);
-
-// The same frames each drawn whole into the 764 x 500 frame, as the first frame is, and
-// every frame on a device that keeps nothing.
-void BM_WholeFrameOfPlay(benchmark::State& state) {
-    TempDir dir;
-    Game g(ProgramFolder(dir));
-    StartThirdStage(g);
-    g.screen.Scene->SetReuseLastFrame(false);
-    for (auto _ : state) PlayFrame(g);
-}
-BENCHMARK(BM_WholeFrameOfPlay)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameOfPlay)->ArgName("changes_only")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -15,11 +15,13 @@ lock of the sound, with the music playing (SDL's dummy driver pulls at the real 
 Both run on the software device (Qt without OpenGL: QT_XCB_GL_INTEGRATION=none) and on
 OpenGL (Mesa's llvmpipe under Xvfb).
 
-  python3 bench/screen/window_bench.py [--exe build/himawari] [--runs 5] [--seconds 60]
-                                       [--idle-seconds 20] [first-frame|idle|play|all]
+  python3 bench/screen/window_bench.py [--exe build/himawari ...] [--rounds 1] [--runs 5]
+                                       [--seconds 60] [--idle-seconds 20] [first-frame|idle|play|all]
 Without a display it starts itself under xvfb-run. The CPU shares are the process's user and
-system time over the wall time measured, in per cent of one core; one table for both devices
-ends the output.
+system time over the wall time measured, in per cent of one core; one table for every program
+and device ends the output. Several --exe are measured in turn, round after round (--rounds),
+so that programs compared meet the same load of a shared machine: ticks are then counted
+over all rounds, CPU shares are the median of the rounds' (each round's in brackets).
 """
 import argparse
 import os
@@ -85,14 +87,18 @@ def percentile(values, p):
     return s[min(len(s) - 1, int(round(p / 100.0 * (len(s) - 1))))]
 
 
-def tick_stats(log, start_us, device):
+def tick_gaps(log, start_us, device):
     with open(log) as f:
         ticks = [int(l) for l in f if l.strip()]
     ticks = [t for t in ticks if t >= start_us]
     gaps = [(b - a) / 1000.0 for a, b in zip(ticks, ticks[1:])]
     if not gaps:
         sys.exit(f"{device}: no ticks logged")
-    return {"ticks": len(ticks), "p50": percentile(gaps, 50), "p99": percentile(gaps, 99),
+    return gaps
+
+
+def gap_stats(gaps):
+    return {"ticks": len(gaps) + 1, "p50": percentile(gaps, 50), "p99": percentile(gaps, 99),
             "max": max(gaps)}
 
 
@@ -132,7 +138,9 @@ def measure(exe, device, seconds, drive):
         finally:
             proc.terminate()
             proc.wait(timeout=10)
-        r = tick_stats(log, start_us, device)
+        gaps = tick_gaps(log, start_us, device)
+        r = gap_stats(gaps)
+        r["gaps"] = gaps
         r["audio"] = audio_stats(audio)
     r.update({"cpu": 100.0 * cpu / wall, "wall": wall})
     return r
@@ -160,26 +168,43 @@ def ticks_text(r):
     return f"{r['p50']:.1f} / {r['p99']:.1f} / {r['max']:.0f} ms"
 
 
-def print_table(results):
-    print("\n| device | first frame (median, min–max) | idle CPU | idle ticks p50 / p99 / max "
+def merged(runs):
+    """One measurement's runs over the rounds: the ticks' intervals of all of them, the median
+    CPU share and each run's."""
+    r = gap_stats([g for m in runs for g in m["gaps"]])
+    r["cpu"] = statistics.median(m["cpu"] for m in runs)
+    r["cpus"] = [m["cpu"] for m in runs]
+    return r
+
+
+def cpu_text(m):
+    text = f"{m['cpu']:.1f} %"
+    if len(m["cpus"]) > 1:
+        text += " (" + ", ".join(f"{c:.1f}" for c in m["cpus"]) + ")"
+    return text
+
+
+def print_table(results, names):
+    print("\n| program | device | first frame (median, min–max) | idle CPU | idle ticks p50 / p99 / max "
           "| play CPU | play ticks p50 / p99 / max |")
-    print("|---|---|---|---|---|---|")
-    for device, r in results.items():
+    print("|---|---|---|---|---|---|---|")
+    for (exe, device), r in results.items():
         ff = r.get("first-frame")
         ff = f"{statistics.median(ff):.0f} ms ({min(ff):.0f}–{max(ff):.0f})" if ff else "–"
-        cells = [ff]
+        cells = [names[exe], device, ff]
         for what in ("idle", "play"):
-            m = r.get(what)
-            cells += [f"{m['cpu']:.1f} %", ticks_text(m)] if m else ["–", "–"]
-        print(f"| {device} | " + " | ".join(cells) + " |")
-    print("\n| device | measurement | audio callbacks | callback median / worst | decoder pass median / worst "
-          "| underruns | longest wait of the game thread on the sound |")
-    print("|---|---|---|---|---|---|---|")
-    for device, r in results.items():
+            runs = r.get(what)
+            m = merged(runs) if runs else None
+            cells += [cpu_text(m), ticks_text(m)] if m else ["–", "–"]
+        print("| " + " | ".join(cells) + " |")
+    print("\n| program | device | measurement | audio callbacks | callback median / worst "
+          "| decoder pass median / worst | underruns | longest wait of the game thread on the sound |")
+    print("|---|---|---|---|---|---|---|---|")
+    for (exe, device), r in results.items():
         for what in ("idle", "play"):
-            a = r.get(what, {}).get("audio")
+            a = (r.get(what) or [{}])[-1].get("audio")
             if a:
-                print(f"| {device} | {what} | {a['callbacks']:.0f} | {a['median_us']:.1f} / "
+                print(f"| {names[exe]} | {device} | {what} | {a['callbacks']:.0f} | {a['median_us']:.1f} / "
                       f"{a['worst_us']:.0f} us | {a['decoder_median_us']:.1f} / {a['decoder_worst_us']:.0f} us "
                       f"| {a['underruns']:.0f} | {a['longest_wait_us']:.0f} us |")
     load = os.getloadavg()
@@ -189,7 +214,8 @@ def print_table(results):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("what", nargs="?", default="all", choices=["first-frame", "idle", "play", "all"])
-    parser.add_argument("--exe", default="build/himawari")
+    parser.add_argument("--exe", action="append", help="the program (build/himawari); several: in turn")
+    parser.add_argument("--rounds", type=int, default=1)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=60.0)
     parser.add_argument("--idle-seconds", type=float, default=20.0)
@@ -197,25 +223,30 @@ def main():
     if not os.environ.get("DISPLAY"):
         os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", sys.executable,
                                os.path.abspath(__file__), *sys.argv[1:]])
-    exe = os.path.abspath(args.exe)
+    exes = [os.path.abspath(e) for e in (args.exe or ["build/himawari"])]
+    names = {e: os.path.relpath(e) for e in exes}
     load = os.getloadavg()
     print(f"load average at the start: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)
-    results = {device: {} for device in DEVICES}
-    for device in DEVICES:
-        if args.what in ("first-frame", "all"):
-            t = first_frame(exe, device, args.runs)
-            results[device]["first-frame"] = t
-            print(f"{device:8} first frame: median {statistics.median(t):.0f} ms, "
-                  f"min {min(t):.0f} ms, max {max(t):.0f} ms ({len(t)} runs)", flush=True)
-        for what, run, seconds in (("idle", idle, args.idle_seconds), ("play", play, args.seconds)):
-            if args.what not in (what, "all"):
-                continue
-            r = run(exe, device, seconds)
-            results[device][what] = r
-            print(f"{device:8} {what} over {r['wall']:.0f} s: {r['ticks']} ticks, interval p50 "
-                  f"{r['p50']:.1f} ms, p99 {r['p99']:.1f} ms, max {r['max']:.1f} ms; "
-                  f"CPU {r['cpu']:.1f} % of one core", flush=True)
-    print_table(results)
+    results = {(exe, device): {} for device in DEVICES for exe in exes}
+    for round_ in range(args.rounds):
+        for device in DEVICES:
+            for exe in exes:
+                r = results[(exe, device)]
+                label = f"round {round_ + 1} {names[exe]} {device}"
+                if args.what in ("first-frame", "all"):
+                    t = first_frame(exe, device, args.runs)
+                    r.setdefault("first-frame", []).extend(t)
+                    print(f"{label} first frame: median {statistics.median(t):.0f} ms, "
+                          f"min {min(t):.0f} ms, max {max(t):.0f} ms ({len(t)} runs)", flush=True)
+                for what, run, seconds in (("idle", idle, args.idle_seconds), ("play", play, args.seconds)):
+                    if args.what not in (what, "all"):
+                        continue
+                    m = run(exe, device, seconds)
+                    r.setdefault(what, []).append(m)
+                    print(f"{label} {what} over {m['wall']:.0f} s: {m['ticks']} ticks, interval p50 "
+                          f"{m['p50']:.1f} ms, p99 {m['p99']:.1f} ms, max {m['max']:.1f} ms; "
+                          f"CPU {m['cpu']:.1f} % of one core", flush=True)
+    print_table(results, names)
 
 
 if __name__ == "__main__":

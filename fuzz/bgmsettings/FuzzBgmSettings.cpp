@@ -1,16 +1,20 @@
 // Feeds arbitrary bytes to the settings readers as the settings file: the BGM section,
 // the bindings (keys and pad names), the volumes, mute, the language, and the window's
-// keys that only pass through. Whatever it holds, every value is cut to the longest
+// size, scaling and fullscreen. Whatever it holds, every value is cut to the longest
 // value a key may have, the bindings never share a key, the volumes stay within 0..100,
-// and what is read comes back the same after writing it and reading it again; each
-// writer keeps what the other one owns.
+// the window's values lie in their ranges with at most one line of complaint each, and
+// what is read comes back the same after writing it and reading it again; each writer
+// keeps what the others own.
 #include "music/BgmSettings.h"
 #include "music/GameSettings.h"
 #include "support/TempDir.h"
+#include "ui/WindowSettings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -48,8 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool pause = ReadPauseOnFocusLoss(path);
     const TGameSettings game = ReadGameSettings(path, nullptr);
     CheckGameSettings(game);
+    std::ostringstream complaints;
+    const TWindowSettings window = ReadWindowSettings(path, complaints);
+    Check(window.Width >= TWindowSettings::MinWidth && window.Width <= TWindowSettings::MaxSide);
+    Check(window.Height >= TWindowSettings::MinHeight && window.Height <= TWindowSettings::MaxSide);
+    const std::string said = complaints.str();
+    Check(std::count(said.begin(), said.end(), '\n') <= 4 && said.size() <= 4 * 200);
 
     WriteBgmSettings(path, read);
+    WriteWindowSettings(path, window);
     const TBgmSettings again = ReadBgmSettings(path, defaults);
     Check(again.Music == read.Music && again.Random == read.Random);
     Check(again.MusicName == read.MusicName && again.MusicFolda == read.MusicFolda);
@@ -61,5 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(kept.Music == read.Music && kept.Random == read.Random && kept.MusicName == read.MusicName &&
           kept.MusicFolda == read.MusicFolda);
     Check(ReadPauseOnFocusLoss(path) == pause);
+    std::ostringstream none;
+    Check(ReadWindowSettings(path, none) == window && none.str().empty());
     return 0;
 }

@@ -168,7 +168,8 @@ constexpr TSpanKernels Sse2{"sse2", sse2::CopySpan, sse2::OverAny};
 
 #if defined(HIMAWARI_AVX2_SPANS)
 // Eight pixels in a register, in the lanes of the SSE2 loops, which also draw the last one to
-// seven pixels of a span (faster than masked loads and stores on the game's narrow sprites).
+// seven pixels of a span: the game's sprites are narrow, a span of a few pixels is all tail,
+// and masked loads and stores would cost more there than the SSE2 lanes.
 namespace avx2 {
 
 #define HIMAWARI_AVX2 __attribute__((target("avx2")))

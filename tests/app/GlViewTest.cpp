@@ -86,7 +86,7 @@ protected:
         });
     }
 
-    GlProbe probe{QSize(W, H)}; // outlives the view
+    GlProbe probe; // outlives the view
     QWidget top;
     GlView* view = nullptr;
     QProgressBar* bar = nullptr;

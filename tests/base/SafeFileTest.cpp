@@ -42,17 +42,24 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFile) {
 
 TEST(SafeFile, StartUpRemovesOnlyTheTemporariesOfTheNamedFiles) {
     TempDir dir;
+    // A player's copies ("record.dat.backup") look like nothing the game writes.
     for (const char* name :
-         {"record.dat", "record.dat.a1B2c3", "Settei.ini.Zz9Zz9", "record.dat.abc", "record.dat.abc-12",
-          "record.dat.a1B2c3d", "other.txt.abcdef", "Record.dat.a1B2c3"})
+         {"record.dat", ".himawari-record.dat.a1B2c3", ".himawari-Settei.ini.Zz9Zz9", "record.dat.a1B2c3",
+          "record.dat.backup", "Settei.ini.save01", ".himawari-record.dat.abc", ".himawari-record.dat.abc-12",
+          ".himawari-record.dat.a1B2c3d", ".himawari-other.txt.abcdef", ".himawari-Record.dat.a1B2c3",
+          "himawari-record.dat.a1B2c3"})
         dir.Write(name, std::string("x"));
-    std::filesystem::create_directory(dir.Path() / "record.dat.qwerty");
+    std::filesystem::create_directory(dir.Path() / ".himawari-record.dat.qwerty");
+    EXPECT_TRUE(IsTemporaryOf(".himawari-scores.ini.Q1w2E3", "scores.ini"));
+    EXPECT_FALSE(IsTemporaryOf(".himawari-scores.ini.Q1w2E3", "record.dat"));
     EXPECT_EQ(RemoveStaleTemporaries(dir.Dir(), {"record.dat", "Settei.ini"}), 2);
     std::vector<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path())) left.push_back(e.path().filename());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"Record.dat.a1B2c3", "other.txt.abcdef", "record.dat",
-                                              "record.dat.a1B2c3d", "record.dat.abc", "record.dat.abc-12",
-                                              "record.dat.qwerty"}));
+    EXPECT_EQ(left, (std::vector<std::string>{".himawari-Record.dat.a1B2c3", ".himawari-other.txt.abcdef",
+                                              ".himawari-record.dat.a1B2c3d", ".himawari-record.dat.abc",
+                                              ".himawari-record.dat.abc-12", ".himawari-record.dat.qwerty",
+                                              "Settei.ini.save01", "himawari-record.dat.a1B2c3", "record.dat",
+                                              "record.dat.a1B2c3", "record.dat.backup"}));
     EXPECT_EQ(RemoveStaleTemporaries(dir.File("missing"), {"record.dat"}), 0);
 }

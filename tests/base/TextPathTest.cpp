@@ -7,9 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TEST(Sjis, RoundTripsJapaneseAndAscii) {
     const std::string utf8 = "ひまわり畑の大脱走！ TIME 012\"03";
@@ -82,6 +90,116 @@ TEST(Paths, WrittenFilesGoToTheProgramsDataFolderOrTheUsersDataFolder) {
         else
             unsetenv(name);
     }
+}
+
+namespace {
+
+// Sets environment variables for one test and puts the old values back after it.
+class EnvKept {
+public:
+    void Set(const char* name, const char* value) {
+        if (!kept_.count(name)) {
+            const char* v = std::getenv(name);
+            kept_[name] = v ? std::optional<std::string>(v) : std::nullopt;
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvKept() {
+        for (const auto& [name, value] : kept_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> kept_;
+};
+
+// What a child process answers on a pipe; the child exits at once after.
+std::string InChild(const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return "(no pipe)";
+    const pid_t child = fork();
+    if (child == 0) {
+        const std::string answer = body();
+        (void)!write(fds[1], answer.data(), answer.size());
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string answer;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) answer.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return answer;
+}
+
+} // namespace
+
+// The program's own Data folder keeps the files only when the player owns it and may
+// write it: root playing an installed game under sudo keeps them in root's data folder,
+// not in the folder every other user then reads.
+TEST(Paths, TheProgramsFolderIsUsedOnlyWhenThePlayerOwnsIt) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to hand folders to other users";
+    TempDir dir;
+    EnvKept env;
+    env.Set("XDG_DATA_HOME", (dir.Dir() + "share").c_str());
+    env.Set("SUDO_UID", nullptr);
+    std::filesystem::create_directories(dir.Path() / "Data");
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "Data/") << "root's own folder";
+    env.Set("SUDO_UID", "54321");
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "share/himawari/") << "an install run under sudo";
+    ASSERT_EQ(chown((dir.Dir() + "Data").c_str(), 54321, 54321), 0);
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "Data/") << "sudo from the player's own copy";
+    env.Set("SUDO_UID", nullptr);
+    EXPECT_EQ(UserDataDir(dir.Dir()), dir.Dir() + "share/himawari/") << "a folder root does not own";
+    ASSERT_EQ(chown((dir.Dir() + "Data").c_str(), 0, 0), 0);
+}
+
+// With HOME empty the home folder comes from the user's passwd entry; a user without
+// one has no data folder at all (never "/.local/share").
+TEST(Paths, NoHomeFolderMeansNoUsersDataFolder) {
+    EnvKept env;
+    env.Set("XDG_DATA_HOME", nullptr);
+    env.Set("HOME", "");
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0]) {
+        std::string home = pw->pw_dir;
+        if (home.back() != '/') home += '/';
+        EXPECT_EQ(XdgDataDir(), home + ".local/share/himawari/");
+    }
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to play as a user without a passwd entry";
+    TempDir dir;
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    const std::string answer = InChild([&] {
+        if (getpwuid(54329) || setgid(54329) != 0 || setuid(54329) != 0) return std::string("(no such user)");
+        return "[" + XdgDataDir() + "][" + UserDataDir(dir.Dir()) + "]";
+    });
+    EXPECT_EQ(answer, "[][]");
+}
+
+// The user's data folder is made for the player alone (0700, as the base-directory
+// convention asks), every missing level of it; a folder that cannot be made is said once.
+TEST(Paths, TheUsersFolderIsMadePrivateAndAFailureIsSaidOnce) {
+    TempDir dir;
+    const std::string made = dir.Dir() + "share/himawari/";
+    ASSERT_TRUE(MakeUserDataDir(made));
+    for (const std::string& level : {dir.Dir() + "share", made}) {
+        struct stat st {};
+        ASSERT_EQ(stat(level.c_str(), &st), 0) << level;
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << level;
+    }
+    EXPECT_TRUE(MakeUserDataDir(made)) << "already there";
+    dir.Write("file", std::string("x"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(MakeUserDataDir(dir.Dir() + "file/himawari/"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(dir.Dir() + "file/himawari/"), std::string::npos) << said;
 }
 
 TEST(Format, PrintfPatternsAndAsciiCaseFolding) {

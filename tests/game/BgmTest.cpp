@@ -130,6 +130,40 @@ TEST_F(MusicTest, ALargeFolderShowsHowManyTracksTheScanHasFound) {
     host.onProcessMessages = nullptr;
 }
 
+// The window's events handled during the scan (its progress frames among them) may hold
+// Enter, a pad's Enter or a menu command: none of them acts before the scan is over, and
+// the board waits for an Enter after it.
+TEST_F(MusicTest, KeysAndMenuCommandsDoNothingWhileAFolderIsScanned) {
+    StartMusic();
+    PassStartup();
+    for (int i = 0; i <= static_cast<int>(ScanProgressEvery); ++i) {
+        const std::string file = dir.Write("big/" + std::to_string(i) + ".mp3", "");
+        mp3.playTimes[file] = 5;
+    }
+    host.folderAnswers.push_back(dir.File("big"));
+    int pressed = 0;
+    std::function<void()> pressing = [&] {
+        uint16_t enter = VK_RETURN;
+        form.FormKeyDown(enter);
+        EXPECT_FALSE(commands.Click("Stop")) << "a menu command in the middle of the scan";
+        clock.Advance(60);
+        ++pressed;
+        host.onProcessMessages = pressing;
+    };
+    host.onProcessMessages = pressing;
+    ASSERT_TRUE(commands.Click("R1"));
+    host.onProcessMessages = nullptr;
+    EXPECT_GE(pressed, 3);
+    EXPECT_FALSE(form.Hamster.Active) << "a board started during the scan";
+    EXPECT_TRUE(form.TitleShown);
+    EXPECT_TRUE(bgm.BgmOn);
+    EXPECT_TRUE(form.MainMenu1.R1.Checked());
+    EXPECT_EQ(bgm.Pool.PoolCount(), static_cast<int32_t>(ScanProgressEvery) + 1);
+    uint16_t enter = VK_RETURN;
+    form.FormKeyDown(enter);
+    EXPECT_TRUE(form.Hamster.Active) << "Enter after the scan starts the board";
+}
+
 TEST_F(MusicTest, AnEmptyFolderKeepsTheCurrentTrack) {
     StartMusic();
     TakeCalls();

@@ -1,5 +1,6 @@
 #include "MusicFixture.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -105,8 +106,8 @@ TEST_F(SaveFlowTest, ClosedMidBoardTheTimeGoesOnWhereItStopped) {
 }
 
 // A program folder the player may not write to: the saved game and the settings go to
-// the user's folder, are read from there first, and from the program's folder only
-// when the user's folder has none.
+// the user's folder, are read from there while they are newer than the program folder's
+// copies, and from the program's folder when the user's folder has none.
 TEST_F(SaveFlowTest, TheUsersFolderKeepsTheGameAndTheSettingsAndIsReadFirst) {
     TempDir user;
     form.UserDir = user.Dir();
@@ -123,6 +124,9 @@ TEST_F(SaveFlowTest, TheUsersFolderKeepsTheGameAndTheSettingsAndIsReadFirst) {
     // The program's folder holds a game and settings of its own (music off).
     std::filesystem::copy_file(user.File("record.dat"), RecordFile());
     Settings("[BGM]\r\nMusic=0\r\n");
+    for (const std::string& older : {RecordFile(), Data("Settei.ini")})
+        std::filesystem::last_write_time(older, std::filesystem::last_write_time(user.File("record.dat")) -
+                                                    std::chrono::hours(1));
 
     NextRun next(dir.Dir());
     next.form.UserDir = user.Dir();
@@ -138,6 +142,64 @@ TEST_F(SaveFlowTest, TheUsersFolderKeepsTheGameAndTheSettingsAndIsReadFirst) {
     other.StartUp();
     EXPECT_EQ(other.host.questions, std::vector<std::string>{ResumeQuestion}) << "the program folder's game";
     EXPECT_FALSE(other.bgm.BgmOn);
+}
+
+// The program's folder became the player's again (a copy made writable) while a game
+// and settings are kept in the user's data folder: the newer of the two copies is read,
+// never an older one in the program's folder.
+TEST_F(SaveFlowTest, AGameKeptInTheUsersDataFolderIsNotHiddenByAnOlderOne) {
+    TempDir user;
+    form.UserDir = user.Dir();
+    Enter();
+    SmallBoard();
+    host.answers = {true};
+    ASSERT_TRUE(commands.FormCloseQuery());
+    commands.FormClose();
+    ASSERT_TRUE(std::filesystem::exists(user.File("record.dat")));
+    Settings("[BGM]\r\nMusic=0\r\n");
+    std::filesystem::last_write_time(Data("Settei.ini"),
+                                     std::filesystem::last_write_time(user.File("Settei.ini")) -
+                                         std::chrono::hours(1));
+
+    NextRun next(dir.Dir());
+    next.form.XdgDir = user.Dir();
+    next.host.answers = {true};
+    next.StartUp();
+    EXPECT_EQ(next.host.questions, std::vector<std::string>{ResumeQuestion}) << "the kept game";
+    EXPECT_TRUE(next.form.ResumeWaiting);
+    EXPECT_TRUE(next.bgm.BgmOn) << "the kept settings, not the older ones of the program's folder";
+
+    // Newer settings in the program's folder are read instead.
+    Settings("[BGM]\r\nMusic=0\r\n");
+    std::filesystem::last_write_time(Data("Settei.ini"),
+                                     std::filesystem::last_write_time(user.File("Settei.ini")) +
+                                         std::chrono::hours(1));
+    NextRun later(dir.Dir());
+    later.form.XdgDir = user.Dir();
+    later.host.answers = {false};
+    later.StartUp();
+    EXPECT_FALSE(later.bgm.BgmOn);
+}
+
+// No folder to keep anything in (no home folder, a program folder not the player's):
+// the game plays, a save says why it cannot be kept, and nothing is written anywhere.
+TEST_F(SaveFlowTest, WithoutAUsersFolderTheGamePlaysAndASaveSaysItCannotBeKept) {
+    TempDir cwd;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(cwd.Path());
+    form.UserDir = "";
+    Enter();
+    SmallBoard();
+    host.answers = {true};
+    EXPECT_FALSE(commands.FormCloseQuery()) << "the save failed: the window stays";
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("record.dat"), std::string::npos) << host.messages[0];
+    commands.FormClose();
+    EXPECT_EQ(host.messages.size(), 1u) << "the settings are not kept, and nothing is said of it again";
+    EXPECT_TRUE(std::filesystem::is_empty(cwd.Path()));
+    EXPECT_FALSE(std::filesystem::exists(RecordFile()));
+    EXPECT_FALSE(std::filesystem::exists(Data("Settei.ini")));
+    std::filesystem::current_path(before);
 }
 
 TEST_F(SaveFlowTest, ClosingWithNoLeavesTheRecordFileAlone) {

@@ -57,6 +57,36 @@ TEST(KeyboardDevice, NativeEventsHoldAndReleaseKeys) {
     EXPECT_FALSE(keyboard.IsDown(DIK_UP));
 }
 
+// A game controller's arrows press the same keys as the keyboard: a key stays down
+// while either of them holds it, whichever lets go first.
+TEST(KeyboardDevice, AKeyIsHeldWhileTheKeyboardOrAPadHoldsIt) {
+    KeyboardDevice keyboard;
+    keyboard.KeyDown(111); // the X11 up arrow
+    keyboard.PadKeyDown(DIK_UP);
+    keyboard.PadKeyUp(DIK_UP);
+    EXPECT_TRUE(keyboard.IsDown(DIK_UP)) << "the keyboard still holds it";
+    keyboard.KeyUp(111);
+    EXPECT_FALSE(keyboard.IsDown(DIK_UP));
+    keyboard.PadKeyDown(DIK_LEFT);
+    keyboard.KeyCodeDown(DIK_LEFT);
+    keyboard.KeyCodeUp(DIK_LEFT);
+    EXPECT_TRUE(keyboard.IsDown(DIK_LEFT)) << "the pad still holds it";
+    EXPECT_EQ(keyboard.Keys()[DIK_LEFT], 0x80);
+    keyboard.PadKeyUp(DIK_LEFT);
+    EXPECT_FALSE(keyboard.IsDown(DIK_LEFT));
+    keyboard.PadKeyDown(0);
+    EXPECT_FALSE(keyboard.IsDown(0));
+    // Losing the focus lets go of both.
+    keyboard.KeyCodeDown(DIK_DOWN);
+    keyboard.PadKeyDown(DIK_DOWN);
+    keyboard.FocusChanged(false);
+    keyboard.FocusChanged(true);
+    EXPECT_FALSE(keyboard.IsDown(DIK_DOWN));
+    keyboard.KeyCodeDown(DIK_DOWN);
+    keyboard.KeyCodeUp(DIK_DOWN);
+    EXPECT_FALSE(keyboard.IsDown(DIK_DOWN)) << "no pad hold survived the focus loss";
+}
+
 TEST(KeyboardDevice, ReadsNeedTheRightFormatAndAnAcquisition) {
     KeyboardDevice keyboard;
     auto device = keyboard.CreateDevice();

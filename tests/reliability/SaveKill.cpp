@@ -49,7 +49,7 @@ int Temporaries(const std::string& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder)) {
         const std::string f = e.path().filename().string();
         for (const std::string& name : WrittenNames)
-            if (f.size() == name.size() + 7 && f.compare(0, name.size() + 1, name + ".") == 0) ++n;
+            if (IsTemporaryOf(f, name)) ++n;
     }
     return n;
 }

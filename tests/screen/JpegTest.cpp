@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/Stream.h"
 
 TEST(JpegTest, TheBackgroundDecodesAtTheWindowsSize) {
@@ -55,6 +57,36 @@ TEST(JpegTest, BrokenPicturesAreRejectedWithLibjpegsReason) {
     // allocates its coefficients, about 2 GB.
     const auto huge = ReadWholeFile(SourceDir() + "fuzz/jpeg/corpus/progressive_huge.jpg");
     EXPECT_NE(reason(huge, huge.size()).find("too large"), std::string::npos) << reason(huge, huge.size());
+}
+
+// Stray bytes between two segments make libjpeg warn, yet it decodes every pixel: the
+// picture is shown as it is, and the warning goes to standard error with the file's name.
+TEST(JpegTest, ACosmeticWarningIsReportedAndThePictureShown) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(SourceDir() + "Data/haikei.jpg");
+    ASSERT_GT(bytes.size(), 24u);
+    ASSERT_EQ(bytes[2], 0xFF);
+    ASSERT_EQ(bytes[3], 0xE0); // the JFIF segment, then the next marker
+    std::vector<uint8_t> stray = bytes;
+    const size_t next = 4 + (size_t{bytes[4]} << 8 | bytes[5]);
+    stray.insert(stray.begin() + static_cast<std::ptrdiff_t>(next), {0x12, 0x34, 0x56});
+    std::string warning;
+    const TBitmap clean = DecodeJpeg(bytes.data(), bytes.size(), &warning);
+    EXPECT_EQ(warning, "");
+    const TBitmap shown = DecodeJpeg(stray.data(), stray.size(), &warning);
+    EXPECT_NE(warning.find("extraneous bytes"), std::string::npos) << warning;
+    ASSERT_EQ(shown.Width(), clean.Width());
+    ASSERT_EQ(shown.Height(), clean.Height());
+    for (int y = 0; y < clean.Height(); y += 7)
+        for (int x = 0; x < clean.Width(); x += 7)
+            ASSERT_EQ(shown.Pixel(x, y), clean.Pixel(x, y)) << x << "," << y;
+    TempDir dir;
+    const std::string path = dir.Write("haikei.jpg", stray);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadJpegFile(path).Width(), clean.Width());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path), std::string::npos) << said;
+    EXPECT_NE(said.find("extraneous bytes"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST(JpegTest, AMissingFileNamesIt) {

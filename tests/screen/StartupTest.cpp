@@ -5,12 +5,17 @@
 #include "game/JpegLoader.h"
 
 TEST_F(ScreenTest, WithoutARecordsFileTheStartValuesShow) {
-    // Temporaries of saves killed half way (no record.dat came of them) go at start-up.
-    dir.Write("Data/record.dat.Ab12Cd", std::string(100, 'x'));
-    dir.Write("Data/Settei.ini.x9Y8z7", std::string("[BGM]"));
+    // Temporaries of saves killed half way (no record.dat came of them) go at start-up;
+    // the player's own copies beside them stay.
+    dir.Write("Data/.himawari-record.dat.Ab12Cd", std::string(100, 'x'));
+    dir.Write("Data/.himawari-Settei.ini.x9Y8z7", std::string("[BGM]"));
+    for (const char* kept : {"Data/record.dat.backup", "Data/Settei.ini.save01", "Data/record.dat.Ab12Cd"})
+        dir.Write(kept, std::string("mine"));
     Create();
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "record.dat.Ab12Cd"));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / "Settei.ini.x9Y8z7"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / ".himawari-record.dat.Ab12Cd"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Data" / ".himawari-Settei.ini.x9Y8z7"));
+    for (const char* kept : {"Data/record.dat.backup", "Data/Settei.ini.save01", "Data/record.dat.Ab12Cd"})
+        EXPECT_TRUE(std::filesystem::exists(dir.File(kept))) << kept;
     EXPECT_EQ(form.Texts.Text(TStatusText::HighScoreValue), "000000");
     EXPECT_EQ(form.Texts.Text(TStatusText::LifeValue), "030");
     EXPECT_EQ(form.PBLife.Position(), 30);

@@ -67,7 +67,7 @@ TEST(WavReader, MissingPartsAreNamed) {
     EXPECT_EQ(Parse(Chunk("RIFF", Bytes{'A', 'V', 'I', ' '}) + PcmWav(1, 8000, 16, kData)), TWavError::None);
 }
 
-TEST(WavReader, DataPastTheEndKeepsTheWholeFramesThereAndSizesPastTheEndAreRefused) {
+TEST(WavReader, SizesPastTheFilesEndAreCutToItAndIncompleteOrMisplacedChunksAreRefused) {
     const Bytes fmt = Chunk("fmt ", FmtBody(1, 8000, 16));
     // Truncated file: the data chunk claims more than is there; the whole 16-bit
     // samples that are there are kept (5 bytes left: two samples).
