@@ -125,19 +125,25 @@ void TBgm::FallBackToBuiltIn() {
     SetSourceChecks(true, false, false);
 }
 
+// A track that is not played at random loops by itself, sample for sample.
 bool TBgm::PlayMp3() {
-    return StartMp3(BgmFile);
+    return StartMp3(BgmFile, !RandomMode);
 }
 
-bool TBgm::StartMp3(const std::string& file) {
+bool TBgm::StartMp3(const std::string& file, bool loop) {
     Mp3.vbmp3_close();
     const bool opened = Mp3.vbmp3_open(file, &Mp3Info_);
-    Mp3.vbmp3_play();
+    if (loop)
+        Mp3.vbmp3_playloop();
+    else
+        Mp3.vbmp3_play();
     Mp3StartTime = Form.MusicClock().Now();
+    Mp3Loops_ = opened && loop;
     return opened;
 }
 
 void TBgm::PlayMidi() {
+    Midi.SetLooping(!RandomMode);
     Midi.Close();
     Midi.SetFileName(BgmFile);
     Midi.Open();
@@ -230,7 +236,7 @@ void TBgm::CheckMp3End() {
     const int64_t elapsed = static_cast<uint32_t>(Form.MusicClock().Now() - Mp3StartTime);
     if (elapsed <= int64_t{Mp3Info_.PlayTime} * 1000 + 1000) return;
     if (!RandomMode) {
-        PlayMp3();
+        if (!Mp3Loops_) PlayMp3(); // a track that could not be opened is tried again
         return;
     }
     Mp3.vbmp3_close();
@@ -256,7 +262,7 @@ void TBgm::PlayJingle(int32_t foodsCountBefore) {
             Mp3.vbmp3_stop();
     }
     JingleFile = DataPath(Form.ExeDir, foodsCountBefore >= 29 ? "Data\\GameClear.mp3" : "Data\\Clear.mp3");
-    StartMp3(JingleFile);
+    StartMp3(JingleFile, false);
 }
 
 void TBgm::RestartBgmAfterBoard(int32_t foodsCount) {

@@ -69,7 +69,7 @@ private:
     void FallBackToBuiltIn();
     void StopCurrentTrack();
     void SilenceJingle();
-    bool StartMp3(const std::string& file);
+    bool StartMp3(const std::string& file, bool loop);
     void StartTrack();
     bool TryStart(std::string& failure);
     bool LeaveFailedTrack(std::string& report);
@@ -90,6 +90,7 @@ private:
     IMp3Library& Mp3;
     IMidiPlayer& Midi;
     bool BgmInitDone_ = false;
+    bool Mp3Loops_ = false; // the open track plays over and over by itself
     bool Scanning_ = false; // a folder scan lets window messages through: no BGM command then
     bool Closed_ = false;   // FormClose has run: a scan still going ends, nothing starts
     uint32_t LastScanShown_ = 0;

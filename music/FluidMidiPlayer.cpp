@@ -99,6 +99,8 @@ void TFluidMidiPlayer::EnsureSynth() {
     fluid_settings_setint(settings_, "synth.chorus.active", 0);
     // FluidSynth's default gain (0.2) leaves a tune far below the MP3 tracks.
     fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    // A loop goes on into the piece's start with its last notes still ringing.
+    fluid_settings_setint(settings_, "player.reset-synth", 0);
     synth_ = new_fluid_synth(settings_);
     const auto start = std::chrono::steady_clock::now();
     const bool loaded = synth_ && fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED;
@@ -121,8 +123,10 @@ void TFluidMidiPlayer::NewPlayer() {
     fluid_synth_system_reset(synth_); // no notes or programs carried over
     player_ = new_fluid_player(synth_);
     fluid_player_add_mem(player_, midi_.data(), midi_.size());
+    fluid_player_set_loop(player_, looping_ ? -1 : 1);
     voice_->DiscardAhead();
     source_->Follow(player_);
+    stopped_ = true;
 }
 
 void TFluidMidiPlayer::Open() {
@@ -155,6 +159,17 @@ void TFluidMidiPlayer::Close() {
     open_ = false;
 }
 
+void TFluidMidiPlayer::SetLooping(bool looping) {
+    looping_ = looping;
+    if (!player_) return;
+    auto lock = voice_->LockSource();
+    fluid_player_set_loop(player_, looping_ ? -1 : 1);
+}
+
+bool TFluidMidiPlayer::Rendering() {
+    return voice_ && voice_->Playing();
+}
+
 void TFluidMidiPlayer::RequireOpen() const {
     if (!open_) throw EMCIDeviceError(kNoMciDevice);
 }
@@ -164,20 +179,28 @@ void TFluidMidiPlayer::Play() {
     {
         auto lock = voice_->LockSource();
         fluid_player_play(player_);
+        stopped_ = false;
     }
     voice_->Start();
 }
 
+// The synthesiser stops rendering, and what it rendered ahead is dropped: silent now,
+// and the output's count starts again with the ring's, so that a resumed piece's end
+// is heard when its last tick is.
 void TFluidMidiPlayer::Stop() {
     if (!open_) return;
+    voice_->Stop();
     auto lock = voice_->LockSource();
     fluid_player_stop(player_);
     fluid_synth_all_sounds_off(synth_, -1);
-    voice_->DiscardAhead(); // silent now, not after what was rendered ahead
+    voice_->DiscardAhead();
+    source_->Follow(player_);
+    stopped_ = true;
 }
 
 void TFluidMidiPlayer::SetPosition(int32_t ticks) {
     if (!open_) return;
+    voice_->Stop();
     auto lock = voice_->LockSource();
     NewPlayer();
     if (ticks > 0) fluid_player_seek(player_, ticks);
@@ -186,6 +209,10 @@ void TFluidMidiPlayer::SetPosition(int32_t ticks) {
 TMPModes TFluidMidiPlayer::Mode() {
     if (!open_) return TMPModes::mpNotReady;
     auto lock = voice_->LockSource();
+    // A stopped player may still say it plays until the synthesiser next renders; a
+    // looping one plays until it is stopped.
+    if (stopped_) return TMPModes::mpStopped;
+    if (looping_) return TMPModes::mpPlaying;
     const int status = fluid_player_get_status(player_);
     if (status == FLUID_PLAYER_PLAYING) {
         // The player lingers for a grace time after the last event so notes can fade;

@@ -31,6 +31,7 @@ public:
     void Stop() override;
     void SetPosition(int32_t ticks) override;
     TMPModes Mode() override;
+    void SetLooping(bool looping) override;
 
     // The soundfont to load (before the first Open); empty: DefaultSoundFont().
     void SetSoundFontPath(const std::string& path) { soundFontPath_ = path; }
@@ -38,6 +39,8 @@ public:
     static std::string DefaultSoundFont();
     // How long loading the soundfont took (0 before it was loaded).
     double SoundFontLoadMilliseconds() const { return loadMs_; }
+    // The synthesiser renders into the mix (from Play until Stop, Close or a seek).
+    bool Rendering();
 
 private:
     void EnsureSynth();
@@ -49,6 +52,8 @@ private:
     std::string soundFontPath_;
     std::vector<uint8_t> midi_; // the open file's bytes
     bool open_ = false;
+    bool stopped_ = true; // since Stop, a seek or opening, until Play
+    bool looping_ = false;
     double loadMs_ = 0;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;

@@ -35,4 +35,8 @@ public:
     virtual void SetPosition(int32_t ticks) = 0;
     // mpNotReady when nothing is open, mpPlaying while it plays, else mpStopped.
     virtual TMPModes Mode() = 0;
+    // A looping player starts the piece again when its last tick has played, its last
+    // notes ringing on into the first, and so never ends by itself. Off by default; it
+    // holds for every file opened after.
+    virtual void SetLooping(bool looping) = 0;
 };

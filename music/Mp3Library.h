@@ -27,6 +27,9 @@ public:
     virtual bool vbmp3_open(const std::string& fileName, Mp3Info* info) = 0;
     // Starts the opened file from its beginning and returns at once.
     virtual void vbmp3_play() = 0;
+    // Starts the opened file from its beginning and plays it over and over, from its
+    // last sample straight on into its first, until stop or close; returns at once.
+    virtual void vbmp3_playloop() = 0;
     // Silences the playing file; harmless when nothing plays.
     virtual void vbmp3_stop() = 0;
     // Ends playback and releases the opened file; harmless when nothing is open.

@@ -20,34 +20,20 @@ public:
 
     // Opens and scans the file; false (with the reason) when it is not a playable MP3.
     bool Open(const std::string& path, Mp3Info& info, std::string& error) {
-        int err = MPG123_OK;
-        handle_ = mpg123_new(nullptr, &err);
-        if (!handle_) {
-            error = mpg123_plain_strerror(err);
-            return false;
-        }
-        mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-        long rate = 0;
-        int channels = 0, encoding = 0;
-        if (mpg123_open_fixed(handle_, path.c_str(), MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
-            mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
-            mpg123_scan(handle_) != MPG123_OK) {
-            error = mpg123_strerror(handle_);
-            return false;
-        }
+        path_ = path;
+        if (!OpenHandle(error)) return false;
         const off_t length = mpg123_length(handle_);
         if (length <= 0) {
             error = "no MPEG audio frames";
             return false;
         }
-        rate_ = static_cast<uint32_t>(rate);
         mpg123_frameinfo frame{};
         mpg123_info(handle_, &frame);
         std::memset(&info, 0, sizeof info);
         info.SampleRate = rate_;
         info.Channels = frame.mode == MPG123_M_MONO ? 1 : 2;
         info.Bitrate = static_cast<uint32_t>(frame.bitrate);
-        info.PlayTime = static_cast<int32_t>(length / rate);
+        info.PlayTime = static_cast<int32_t>(length / rate_);
         return true;
     }
 
@@ -67,13 +53,45 @@ public:
         return got;
     }
 
+    // The decoder is opened afresh: a seek back to the start leaves some of the
+    // synthesis state of the frames before it, and the samples then differ in their last
+    // bit from the first play's, which a loop would hear at every join.
     bool Rewind() override {
         done_ = false;
-        return mpg123_seek(handle_, 0, SEEK_SET) >= 0;
+        std::string error;
+        const uint32_t rate = rate_;
+        if (OpenHandle(error) && rate_ == rate && mpg123_seek(handle_, 0, SEEK_SET) >= 0) return true;
+        done_ = true;
+        return false;
     }
 
 private:
+    bool OpenHandle(std::string& error) {
+        if (handle_) {
+            mpg123_close(handle_);
+            mpg123_delete(handle_);
+        }
+        int err = MPG123_OK;
+        handle_ = mpg123_new(nullptr, &err);
+        if (!handle_) {
+            error = mpg123_plain_strerror(err);
+            return false;
+        }
+        mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+        long rate = 0;
+        int channels = 0, encoding = 0;
+        if (mpg123_open_fixed(handle_, path_.c_str(), MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK ||
+            mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+            mpg123_scan(handle_) != MPG123_OK) {
+            error = mpg123_strerror(handle_);
+            return false;
+        }
+        rate_ = static_cast<uint32_t>(rate);
+        return true;
+    }
+
     static constexpr size_t kPiece = 1152;
+    std::string path_;
     mpg123_handle* handle_ = nullptr;
     uint32_t rate_ = 0;
     bool done_ = false;
@@ -112,7 +130,15 @@ bool TMpg123Library::vbmp3_open(const std::string& fileName, Mp3Info* info) {
 }
 
 void TMpg123Library::vbmp3_play() {
-    if (open_) voice_.StartFromBeginning();
+    if (!open_) return;
+    voice_.SetLooping(false);
+    voice_.StartFromBeginning();
+}
+
+void TMpg123Library::vbmp3_playloop() {
+    if (!open_) return;
+    voice_.SetLooping(true);
+    voice_.StartFromBeginning();
 }
 
 void TMpg123Library::vbmp3_stop() {

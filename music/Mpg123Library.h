@@ -17,6 +17,7 @@ public:
     void vbmp3_init() override;
     bool vbmp3_open(const std::string& fileName, Mp3Info* info) override;
     void vbmp3_play() override;
+    void vbmp3_playloop() override;
     void vbmp3_stop() override;
     void vbmp3_close() override;
     void vbmp3_free() override;

@@ -14,7 +14,9 @@ void RaiseTo(std::atomic<uint64_t>& value, uint64_t v) {
 }
 } // namespace
 
-TMixer::TMixer(uint32_t rate) : rate_(rate == 0 ? kDefaultRate : rate), scratch_(2 * kChunkFrames) {}
+TMixer::TMixer(uint32_t rate)
+    : rate_(rate == 0 ? kDefaultRate : rate), scratch_(2 * kChunkFrames),
+      effects_(2 * kChunkFrames), gains_{TRampedGain(rate_), TRampedGain(rate_), TRampedGain(rate_)} {}
 
 TMixer::~TMixer() {
     StopDecoder();
@@ -107,9 +109,52 @@ void TMixer::DecoderLoop() {
     }
 }
 
+void TMixer::SetGain(TGainControl control, float gain) {
+    gainTargets_[static_cast<size_t>(control)].store(std::clamp(gain, 0.0f, 1.0f), std::memory_order_relaxed);
+}
+
+float TMixer::Gain(TGainControl control) const {
+    return gainTargets_[static_cast<size_t>(control)].load(std::memory_order_relaxed);
+}
+
+// While the music and the effects are at one gain (always, unless the game sets them
+// apart), every voice goes into one sum as it always did: at the full gains the mix is
+// the sum itself, sample for sample.
 void TMixer::MixChunk(uint32_t frames) {
+    auto& master = gains_[static_cast<size_t>(TGainControl::Master)];
+    auto& music = gains_[static_cast<size_t>(TGainControl::Music)];
+    auto& effects = gains_[static_cast<size_t>(TGainControl::Effects)];
+    master.MoveTo(Muted() ? 0.0f : Gain(TGainControl::Master));
+    music.MoveTo(Gain(TGainControl::Music));
+    effects.MoveTo(Gain(TGainControl::Effects));
+    const bool together = music.Steady() && effects.Steady() && music.Value() == effects.Value();
     std::fill(scratch_.begin(), scratch_.begin() + 2 * frames, 0.0f);
-    for (IVoice* v : voices_) v->MixInto(scratch_.data(), frames, rate_);
+    if (together) {
+        for (IVoice* v : voices_) v->MixInto(scratch_.data(), frames, rate_);
+        if (master.Steady() && master.Value() == 1.0f && music.Value() == 1.0f) return;
+    } else {
+        std::fill(effects_.begin(), effects_.begin() + 2 * frames, 0.0f);
+        for (IVoice* v : voices_)
+            v->MixInto(v->Group() == TSoundGroup::Music ? scratch_.data() : effects_.data(), frames, rate_);
+    }
+    ApplyGains(frames);
+}
+
+// Adding +0 makes every silent sample +0: at a gain of 0 the output is zero bit for bit.
+void TMixer::ApplyGains(uint32_t frames) {
+    auto& master = gains_[static_cast<size_t>(TGainControl::Master)];
+    auto& music = gains_[static_cast<size_t>(TGainControl::Music)];
+    auto& effects = gains_[static_cast<size_t>(TGainControl::Effects)];
+    const bool together = music.Steady() && effects.Steady() && music.Value() == effects.Value();
+    for (uint32_t i = 0; i < frames; ++i) {
+        const float m = master.Next();
+        const float gm = music.Next();
+        const float ge = effects.Next();
+        for (uint32_t c = 2 * i; c < 2 * i + 2; ++c) {
+            const float sum = together ? scratch_[c] * gm : scratch_[c] * gm + effects_[c] * ge;
+            scratch_[c] = sum * m + 0.0f;
+        }
+    }
 }
 
 template <typename Write> void TMixer::Mix(uint32_t frames, Write write) {

@@ -9,6 +9,10 @@
 // the producers; without one (tests, capture tools) the pull runs them itself before
 // each chunk, so that what a test pulls is the same on every run. The audio thread only
 // mixes what is ready: it never waits on a file or a synthesiser.
+#include "sound/MixerGain.h"
+#include "sound/Volume.h"
+
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -23,6 +27,8 @@ class IVoice {
 public:
     virtual ~IVoice() = default;
     virtual void MixInto(float* mix, uint32_t frames, uint32_t outRate) = 0;
+    // The group whose gain the voice is mixed with.
+    virtual TSoundGroup Group() const { return TSoundGroup::Effects; }
 };
 
 // Something that decodes ahead of the mix (never on the audio thread, never with the
@@ -101,6 +107,15 @@ public:
     void MixFloat(float* out, uint32_t frames);
     void MixS16(int16_t* out, uint32_t frames);
 
+    // The loudness controls, set at any time from any thread: a gain from 0 (digital
+    // silence) to 1 (the level the sound was made at, and the default). The mix moves
+    // to a new value over 20 ms. Muting takes the master gain to 0 the same way and
+    // keeps its value for unmuting.
+    void SetGain(TGainControl control, float gain);
+    float Gain(TGainControl control) const;
+    void SetMuted(bool muted) { muted_.store(muted, std::memory_order_relaxed); }
+    bool Muted() const { return muted_.load(std::memory_order_relaxed); }
+
     // The audio output's callback took `ns` nanoseconds (audio thread only).
     void RecordCallback(uint64_t ns);
     void CountUnderrun() { underruns_.fetch_add(1, std::memory_order_relaxed); }
@@ -108,13 +123,19 @@ public:
 
 private:
     void MixChunk(uint32_t frames); // into scratch_, lock held
+    void ApplyGains(uint32_t frames);
     template <typename Write> void Mix(uint32_t frames, Write write);
     void DecoderLoop();
 
     uint32_t rate_;
     std::mutex mutex_;
     std::vector<IVoice*> voices_;
-    std::vector<float> scratch_;
+    std::vector<float> scratch_; // the mix (the music's part while the groups' gains differ)
+    std::vector<float> effects_; // the effects' part then
+
+    std::array<std::atomic<float>, 3> gainTargets_{1.0f, 1.0f, 1.0f}; // by TGainControl
+    std::atomic<bool> muted_{false};
+    std::array<TRampedGain, 3> gains_; // the mix's side, under its lock
 
     std::mutex producersMutex_; // held by a pass over the producers
     std::vector<IProducer*> producers_;

@@ -34,7 +34,7 @@ int32_t TSoundListener3D::SetAllParameters(const TListenerRecord& r) {
 
 TSoundBuffer::TSoundBuffer(std::shared_ptr<TMixer> mixer, uint32_t flags, uint32_t bytes,
                            const TWaveFormat* format)
-    : flags_(flags), link_(std::move(mixer), this) {
+    : flags_(flags), tail_(mixer->Rate()), rampIn_(mixer->Rate()), link_(std::move(mixer), this) {
     if (IsPrimary()) {
         if (flags_ & SoundBufferFlags::Ctrl3D) listener_ = std::make_unique<TSoundListener3D>();
         return;
@@ -48,6 +48,7 @@ TSoundBuffer::TSoundBuffer(std::shared_ptr<TMixer> mixer, uint32_t flags, uint32
 TSoundBuffer::TSoundBuffer(DuplicateTag, TSoundBuffer& source)
     : flags_(source.flags_), format_(source.format_), samples_(source.samples_),
       frameCount_(source.frameCount_), frequency_(source.format_.nSamplesPerSec),
+      tail_(source.link_.Mixer().Rate()), rampIn_(source.link_.Mixer().Rate()),
       link_(source.link_.SharedMixer(), this) {}
 
 std::shared_ptr<TSoundBuffer> TSoundBuffer::Duplicate() {
@@ -88,7 +89,14 @@ int32_t TSoundBuffer::SetCurrentPosition(uint32_t byteOffset) {
     if (IsPrimary()) return SoundResult::InvalidCall;
     if (byteOffset >= Size() && byteOffset != 0) return SoundResult::InvalidParam;
     auto lock = link_.Mixer().ControlLock();
+    const bool playing = playing_;
+    Cut();
     cursor_ = static_cast<uint64_t>(byteOffset / format_.nBlockAlign) << 32;
+    playing_ = playing;
+    if (cursor_ != 0)
+        rampIn_.Start();
+    else
+        rampIn_.Cancel();
     return SoundResult::Ok;
 }
 
@@ -104,14 +112,27 @@ int32_t TSoundBuffer::Play(uint32_t reserved, uint32_t priority, uint32_t flags)
     if (reserved != 0 || flags != 0) return SoundResult::InvalidParam;
     (void)priority;
     auto lock = link_.Mixer().ControlLock();
+    if (!playing_) {
+        if (cursor_ != 0)
+            rampIn_.Start();
+        else
+            rampIn_.Cancel();
+    }
     playing_ = !IsPrimary() && frameCount_ > 0;
     return SoundResult::Ok;
 }
 
 int32_t TSoundBuffer::Stop() {
     auto lock = link_.Mixer().ControlLock();
-    playing_ = false;
+    Cut();
     return SoundResult::Ok;
+}
+
+void TSoundBuffer::Cut() {
+    if (!playing_) return;
+    MixPlaying(tail_.Begin(), tail_.Length(), link_.Mixer().Rate());
+    tail_.Finish();
+    playing_ = false;
 }
 
 int32_t TSoundBuffer::SetFrequency(uint32_t hz) {
@@ -154,13 +175,19 @@ void TSoundBuffer::MixFrames(float* mix, uint32_t frames, uint64_t step) {
             const float r0 = SampleValue(a + 1), r1 = SampleValue(b + 1);
             right = r0 + (r1 - r0) * t;
         }
-        mix[2 * i] += left;
-        mix[2 * i + 1] += right;
+        const float gain = rampIn_.Next();
+        mix[2 * i] += gain * left;
+        mix[2 * i + 1] += gain * right;
         cursor_ += step;
     }
 }
 
 void TSoundBuffer::MixInto(float* mix, uint32_t frames, uint32_t outRate) {
+    if (tail_.Sounding()) tail_.MixInto(mix, frames);
+    MixPlaying(mix, frames, outRate);
+}
+
+void TSoundBuffer::MixPlaying(float* mix, uint32_t frames, uint32_t outRate) {
     if (!playing_ || frameCount_ == 0) return;
     const uint64_t step = (static_cast<uint64_t>(frequency_) << 32) / outRate;
     const bool stereo = format_.nChannels == 2;

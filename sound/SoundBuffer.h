@@ -4,6 +4,7 @@
 // state and frequency. A primary buffer holds no samples and only stands for the
 // output; with 3D control it carries the listener.
 #include "sound/Mixer.h"
+#include "sound/VoiceRamp.h"
 #include "sound/WaveFormat.h"
 
 #include <cstdint>
@@ -96,10 +97,14 @@ public:
     int32_t Lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* length1, void** region2,
                  uint32_t* length2);
     int32_t Unlock(void* region1, uint32_t length1, void* region2, uint32_t length2);
+    // Moving the cursor of a playing buffer cuts what it played: that fades out over
+    // 20 ms while it plays on from the new place (fading in unless that is the start).
     int32_t SetCurrentPosition(uint32_t byteOffset);
     int32_t GetCurrentPosition(uint32_t* byteOffset);
-    // Plays once from the cursor (looping is not supported: flags must be 0).
+    // Plays once from the cursor (looping is not supported: flags must be 0), fading in
+    // over 5 ms when the cursor is not at the start.
     int32_t Play(uint32_t reserved, uint32_t priority, uint32_t flags);
+    // Fades out over 20 ms and stops.
     int32_t Stop();
     int32_t SetFrequency(uint32_t hz);
     bool Playing();
@@ -116,6 +121,8 @@ public:
 
 private:
     template <typename Sample, int Channels> void MixFrames(float* mix, uint32_t frames, uint64_t step);
+    void MixPlaying(float* mix, uint32_t frames, uint32_t outRate);
+    void Cut(); // mixer's lock held: what plays now fades out in the tail
 
     uint32_t flags_ = 0;
     TWaveFormat format_;
@@ -125,5 +132,7 @@ private:
     uint64_t cursor_ = 0; // in frames, 32.32 fixed point
     bool playing_ = false;
     std::unique_ptr<TSoundListener3D> listener_;
+    TFadeTail tail_;
+    TRampIn rampIn_;
     TVoiceLink link_; // last: leaves the mix first
 };

@@ -7,14 +7,13 @@ constexpr size_t kStartFrames = 2048; // decoded by the starting thread itself
 } // namespace
 
 TStreamVoice::TStreamVoice(std::shared_ptr<TMixer> mixer)
-    : piece_(2 * kReadFrames), ring_(kAheadFrames), input_(2 * (kReadFrames + 2)),
-      link_(std::move(mixer), this, this) {}
+    : piece_(2 * kReadFrames), ring_(kAheadFrames), input_(2 * (kReadFrames + 2)), tail_(mixer->Rate()),
+      rampIn_(mixer->Rate()), link_(std::move(mixer), this, this) {}
 
 TStreamVoice::~TStreamVoice() = default;
 
 void TStreamVoice::ResetMix() {
     ring_.Reset();
-    endAt_.store(kNoEnd, std::memory_order_relaxed);
     count_ = 0;
     position_ = 0;
     drained_ = false;
@@ -22,18 +21,28 @@ void TStreamVoice::ResetMix() {
 
 std::unique_ptr<IStreamSource> TStreamVoice::SetSource(std::unique_ptr<IStreamSource> source) {
     auto sourceLock = LockSource();
-    std::swap(source_, source);
     auto mixLock = Mixer().ControlLock();
+    Cut();
+    std::swap(source_, source);
     sourceRate_.store(source_ ? source_->Rate() : 0, std::memory_order_relaxed);
     ResetMix();
     playing_ = false;
     ended_ = false;
+    cutInMiddle_ = false;
+    looping_ = false;
     return source;
+}
+
+void TStreamVoice::SetLooping(bool looping) {
+    auto sourceLock = LockSource();
+    looping_ = looping;
 }
 
 void TStreamVoice::Start() {
     {
         auto mixLock = Mixer().ControlLock();
+        if (!playing_ && cutInMiddle_) rampIn_.Start();
+        cutInMiddle_ = false;
         playing_ = sourceRate_.load(std::memory_order_relaxed) != 0;
         ended_ = false;
     }
@@ -43,13 +52,24 @@ void TStreamVoice::Start() {
 void TStreamVoice::StartFromBeginning() {
     {
         auto sourceLock = LockSource();
-        const bool rewound = source_ && source_->Rewind();
         auto mixLock = Mixer().ControlLock();
+        Cut();
+        const bool rewound = source_ && source_->Rewind();
         ResetMix();
+        rampIn_.Cancel();
+        cutInMiddle_ = false;
         ended_ = false;
         playing_ = rewound;
     }
     Restart();
+}
+
+void TStreamVoice::Cut() {
+    if (!playing_) return;
+    MixPlaying(tail_.Begin(), tail_.Length(), Mixer().Rate());
+    tail_.Finish();
+    playing_ = false;
+    cutInMiddle_ = true;
 }
 
 // The first stretch is decoded here, so that the audio thread has it at its next pass;
@@ -65,17 +85,26 @@ void TStreamVoice::Restart() {
 
 void TStreamVoice::Fill(size_t frames) {
     if (!source_) return;
-    while (endAt_.load(std::memory_order_relaxed) == kNoEnd && ring_.Capacity() - ring_.Room() < frames &&
-           ring_.Room() >= kReadFrames) {
-        const size_t got = std::min(source_->Read(piece_.data(), kReadFrames), kReadFrames);
-        ring_.Write(piece_.data(), got);
-        if (got < kReadFrames) endAt_.store(ring_.WritePosition(), std::memory_order_release);
+    while (!ring_.EndWritten() && ring_.Capacity() - ring_.Room() < frames && ring_.Room() >= kReadFrames) {
+        const size_t got = ReadPiece();
+        ring_.Write(piece_.data(), got, got < kReadFrames);
     }
+}
+
+size_t TStreamVoice::ReadPiece() {
+    size_t got = std::min(source_->Read(piece_.data(), kReadFrames), kReadFrames);
+    while (got < kReadFrames && looping_ && source_->Rewind()) {
+        const size_t more =
+            std::min(source_->Read(piece_.data() + 2 * got, kReadFrames - got), kReadFrames - got);
+        if (more == 0) break; // nothing to loop
+        got += more;
+    }
+    return got;
 }
 
 void TStreamVoice::Stop() {
     auto mixLock = Mixer().ControlLock();
-    playing_ = false;
+    Cut();
 }
 
 bool TStreamVoice::Playing() {
@@ -111,7 +140,7 @@ TStreamVoice::TRefill TStreamVoice::Refill() {
         count_ += got;
         if (got < room) {
             // Short: the source's end, or the decoder has not caught up.
-            if (ring_.ReadPosition() >= endAt_.load(std::memory_order_acquire))
+            if (ring_.Drained())
                 drained_ = true;
             else if (got == 0)
                 return TRefill::Starved;
@@ -121,6 +150,11 @@ TStreamVoice::TRefill TStreamVoice::Refill() {
 }
 
 void TStreamVoice::MixInto(float* mix, uint32_t frames, uint32_t outRate) {
+    if (tail_.Sounding()) tail_.MixInto(mix, frames);
+    MixPlaying(mix, frames, outRate);
+}
+
+void TStreamVoice::MixPlaying(float* mix, uint32_t frames, uint32_t outRate) {
     const uint32_t rate = sourceRate_.load(std::memory_order_relaxed);
     if (!playing_.load(std::memory_order_relaxed) || rate == 0) return;
     const uint64_t step = (static_cast<uint64_t>(rate) << 32) / outRate;
@@ -145,8 +179,9 @@ void TStreamVoice::MixInto(float* mix, uint32_t frames, uint32_t outRate) {
         const float t = static_cast<float>(position_ & 0xFFFFFFFFu) * (1.0f / 4294967296.0f);
         const float* a = input_.data() + 2 * idx;
         const float* b = input_.data() + 2 * next;
-        mix[2 * i] += a[0] + (b[0] - a[0]) * t;
-        mix[2 * i + 1] += a[1] + (b[1] - a[1]) * t;
+        const float gain = rampIn_.Next();
+        mix[2 * i] += gain * (a[0] + (b[0] - a[0]) * t);
+        mix[2 * i + 1] += gain * (a[1] + (b[1] - a[1]) * t);
         position_ += step;
     }
 }

@@ -7,6 +7,7 @@
 // mixer counts an underrun.
 #include "sound/FrameRing.h"
 #include "sound/Mixer.h"
+#include "sound/VoiceRamp.h"
 
 #include <atomic>
 #include <cstdint>
@@ -40,11 +41,16 @@ public:
     // Puts a new source in place (stopped, at its start) and returns the old one, so that
     // the caller destroys it outside the locks.
     std::unique_ptr<IStreamSource> SetSource(std::unique_ptr<IStreamSource> source);
-    // Plays on from where it stopped (what was decoded ahead is heard first).
+    // Plays on from where it stopped (what was decoded ahead is heard first), fading in
+    // over 5 ms.
     void Start();
-    // Rewinds the source and starts it from its first frame.
+    // Rewinds the source and starts it from its first frame (what was playing fades out).
     void StartFromBeginning();
+    // Fades out over 20 ms (on what was decoded ahead) and stops.
     void Stop();
+    // A looping voice goes on from the source's last frame to its first, frame for frame,
+    // and never ends (for a source that can rewind). Off for a new source.
+    void SetLooping(bool looping);
     bool Playing();
     // The source has run out since the last Start and everything it gave was heard.
     bool Ended();
@@ -59,7 +65,8 @@ public:
     TMixer& Mixer() const { return link_.Mixer(); }
 
     void MixInto(float* mix, uint32_t frames, uint32_t outRate) override; // audio thread
-    void Produce() override;                                              // decoder
+    TSoundGroup Group() const override { return TSoundGroup::Music; }
+    void Produce() override; // decoder
 
 private:
     enum class TRefill { Ready, Starved, Ended };
@@ -67,13 +74,15 @@ private:
     void ResetMix();          // both locks held
     void Restart();           // after a start: decodes the first stretch
     void Fill(size_t frames); // source lock held: decodes until `frames` are ahead
+    size_t ReadPiece();       // source lock held: one read, across the loop's join
+    void Cut();               // mixer's lock held: what plays now fades out in the tail
+    void MixPlaying(float* mix, uint32_t frames, uint32_t outRate);
 
     std::mutex sourceMutex_; // the source and the ring's producer side
     std::unique_ptr<IStreamSource> source_;
     std::vector<float> piece_; // one read of the source
+    bool looping_ = false;
     TFrameRing ring_;
-    static constexpr uint64_t kNoEnd = UINT64_MAX;
-    std::atomic<uint64_t> endAt_{kNoEnd}; // ring position where the source ended
     std::atomic<uint32_t> sourceRate_{0};
 
     // The mix's side, under the mixer's lock.
@@ -83,5 +92,8 @@ private:
     std::atomic<bool> playing_{false};
     bool ended_ = false;
     bool drained_ = false; // every frame of the source is in input_
-    TVoiceLink link_;      // last: leaves the mix and the decoder first
+    TFadeTail tail_;
+    TRampIn rampIn_;
+    bool cutInMiddle_ = false; // stopped while it played: Start fades in
+    TVoiceLink link_;          // last: leaves the mix and the decoder first
 };

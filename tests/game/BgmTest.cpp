@@ -17,7 +17,7 @@ TEST_F(MusicTest, NoSettingsPlayTheBuiltInTrackAfter100ms) {
     EXPECT_TRUE(mp3.calls.empty()) << "no MP3 call before the set-up";
     clock.Set(form.StartTime + 130);
     Tick();
-    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play loop"}));
     EXPECT_EQ(midi.calls, Calls{"close"});
     EXPECT_TRUE(bgm.BgmOn);
     EXPECT_TRUE(form.MainMenu1.Play.Checked());
@@ -37,7 +37,7 @@ TEST_F(MusicTest, MusicOffStartsNothingAndPlayStartsTheTrackFromItsBeginning) {
     EXPECT_EQ(mp3.calls, Calls{"init"}) << "a checked item does nothing";
     clock.Advance(5000);
     ASSERT_TRUE(commands.Click("Play"));
-    EXPECT_EQ(TakeCalls(), (Calls{"init", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(TakeCalls(), (Calls{"init", "close", "open " + BuiltIn(), "play loop"}));
     EXPECT_EQ(bgm.Mp3StartTime, clock.Now());
     EXPECT_TRUE(bgm.BgmOn);
     commands.Click("Stop");
@@ -201,20 +201,31 @@ TEST_F(MusicTest, APoolOfThreePlaysThreeDifferentTracksPerCycle) {
                   3u);
 }
 
-TEST_F(MusicTest, The180SecondMp3RestartsOnTheFirstTickAfter181Seconds) {
+// The track loops by itself in the mixer: its end is never a reason to start it again.
+// One that could not be opened is tried again on the first tick after its time.
+TEST_F(MusicTest, The180SecondMp3LoopsByItselfAndOneThatFailedIsTriedAfter181Seconds) {
     mp3.playTimes[BuiltIn()] = 180;
     StartMusic();
     const uint32_t t = bgm.Mp3StartTime;
     TakeCalls();
-    clock.Set(t + 181000);
+    for (uint32_t later : {181000u, 181001u, 400000u}) {
+        clock.Set(t + later);
+        bgm.CheckBgmEnd(false);
+    }
+    EXPECT_TRUE(mp3.calls.empty());
+    mp3.playTimes.erase(BuiltIn());
+    bgm.PlayMp3();
+    const uint32_t failed = bgm.Mp3StartTime;
+    TakeCalls();
+    clock.Set(failed + 181000);
     bgm.CheckBgmEnd(false);
     EXPECT_TRUE(mp3.calls.empty());
-    clock.Set(t + 181001);
+    clock.Set(failed + 181001);
     bgm.CheckBgmEnd(true);
     EXPECT_TRUE(mp3.calls.empty()) << "nothing while a board is clear";
     bgm.CheckBgmEnd(false);
-    EXPECT_EQ(mp3.calls, (Calls{"close", "open " + BuiltIn(), "play"}));
-    EXPECT_EQ(bgm.Mp3StartTime, t + 181001);
+    EXPECT_EQ(mp3.calls, (Calls{"close", "open " + BuiltIn(), "play loop"}));
+    EXPECT_EQ(bgm.Mp3StartTime, failed + 181001);
 }
 
 TEST_F(MusicTest, AMidiEndIsNoticedWithin40TicksAndRepeats) {
@@ -224,7 +235,15 @@ TEST_F(MusicTest, AMidiEndIsNoticedWithin40TicksAndRepeats) {
     StartMusic();
     TakeMidiCalls();
     ASSERT_EQ(bgm.MidiPollCount, 1) << "the set-up's tick polled once";
+    // A chosen file loops by itself: its end changes nothing.
+    EXPECT_TRUE(midi.looping);
     midi.FinishTrack();
+    for (int i = 0; i < 80; ++i) bgm.CheckBgmEnd(false);
+    EXPECT_TRUE(midi.calls.empty());
+    // A player that ends after all is noticed within 40 ticks and started again.
+    midi.looping = false;
+    midi.FinishTrack();
+    bgm.MidiPollCount = 1;
     for (int i = 0; i < 38; ++i) bgm.CheckBgmEnd(false);
     EXPECT_TRUE(midi.calls.empty());
     bgm.CheckBgmEnd(false);
@@ -293,7 +312,7 @@ TEST_F(MusicTest, FilesOfOtherKindsPlayAsMp3ButStartNothing) {
     TakeCalls();
     TakeMidiCalls();
     EXPECT_NO_THROW(bgm.RestartBgmAfterBoard(10));
-    EXPECT_EQ(mp3.calls, (Calls{"stop", "close", "open " + odd, "play"}));
+    EXPECT_EQ(mp3.calls, (Calls{"stop", "close", "open " + odd, "play loop"}));
     EXPECT_TRUE(midi.calls.empty());
     EXPECT_TRUE(host.messages.empty());
 }
@@ -309,12 +328,12 @@ TEST_F(MusicTest, YuyakeAndSelectSwitchTracks) {
     ASSERT_EQ(host.openDialogs.size(), 1u);
     EXPECT_EQ(host.openDialogs[0].Title, "BGMの指定");
     EXPECT_EQ(host.openDialogs[0].Filter, "mp3ファイル; midiファイル|*.mp3; *.mid");
-    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + song, "play"}));
+    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + song, "play loop"}));
     EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M): x.mp3");
     commands.Click("Select"); // cancelled
     EXPECT_TRUE(mp3.calls.empty());
     commands.Click("Yuyake");
-    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(TakeCalls(), (Calls{"stop", "close", "close", "open " + BuiltIn(), "play loop"}));
     EXPECT_EQ(form.MainMenu1.Select.Caption(), "指定した曲(&M)");
     EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
 }
@@ -389,7 +408,7 @@ TEST_F(MusicTest, AMidiFileThatCannotBeOpenedFallsBackToTheBuiltInTrack) {
     EXPECT_EQ(bgm.BgmFile, BuiltIn());
     EXPECT_TRUE(form.MainMenu1.Yuyake.Checked());
     EXPECT_FALSE(form.MainMenu1.Select.Checked());
-    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play"}));
+    EXPECT_EQ(mp3.calls, (Calls{"init", "close", "open " + BuiltIn(), "play loop"}));
     for (int i = 0; i < 100; ++i) EXPECT_NO_THROW(bgm.CheckBgmEnd(false));
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_NO_THROW(commands.Click("Stop"));

@@ -61,7 +61,43 @@ TEST(FluidMidiPlayer, PlaysReportsItsModeEndsAndPlaysAgainFromTheStart) {
     EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
     p.midi.Close();
     ExpectNoDevice(p.midi);
+    p.Pull(0.03); // the fade
     EXPECT_EQ(p.Pull(0.1), 0.0);
+}
+
+// Stop silences the piece and the synthesiser at once; played on from there, the piece
+// is over when its last tick is heard, not later by what had been rendered ahead.
+TEST(FluidMidiPlayer, AStoppedPieceIsStoppedAndPlaysOnToItsEndOnTime) {
+    Player p;
+    p.midi.SetFileName(Fixture("tune.mid"));
+    p.midi.Open();
+    EXPECT_FALSE(p.midi.Rendering());
+    p.midi.Play();
+    EXPECT_TRUE(p.midi.Rendering());
+    EXPECT_GT(p.Pull(0.3), 0.005);
+    p.midi.Stop();
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
+    EXPECT_FALSE(p.midi.Rendering());
+    p.Pull(0.05); // the ramp down
+    EXPECT_EQ(p.Pull(0.3), 0.0);
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
+    // On from 0.3 s of a piece that lasts a second: over 0.7 s later.
+    p.midi.Play();
+    EXPECT_TRUE(p.midi.Rendering());
+    EXPECT_GT(p.Pull(0.2), 0.005);
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpPlaying);
+    p.Pull(0.7);
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
+    // Stopped once its end was rendered ahead but not yet heard.
+    p.midi.Stop();
+    p.midi.SetPosition(0);
+    EXPECT_FALSE(p.midi.Rendering());
+    p.midi.Play();
+    p.Pull(0.9);
+    p.midi.Stop();
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
+    p.Pull(0.3);
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
 }
 
 TEST(FluidMidiPlayer, RefusesWhatItCannotPlayWithAReason) {

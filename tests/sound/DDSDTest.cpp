@@ -136,10 +136,17 @@ TEST(DDSD, PlayRestartsFromTheFirstSample) {
     EXPECT_EQ(ch->Wave(), &wave);
     ch->Play();
     EXPECT_FLOAT_EQ(s.Pull(3)[4], 300 * kUnit);
-    ch->Play(); // still sounding: back to the start
-    EXPECT_FLOAT_EQ(s.Pull(1)[0], 100 * kUnit);
-    ch->Stop();
-    EXPECT_EQ(s.Pull(1)[0], 0.0f);
+    ch->Play(); // still sounding: back to the start, the rest of the old sound fading out
+    const auto again = s.Pull(3);
+    EXPECT_GT(again[0], 100 * kUnit);
+    EXPECT_LT(again[0], 500 * kUnit);
+    EXPECT_FLOAT_EQ(again[2], 200 * kUnit);
+    EXPECT_FLOAT_EQ(again[4], 300 * kUnit);
+    ch->Stop(); // its last sample fades out
+    const auto stopped = s.Pull(2);
+    EXPECT_GT(stopped[0], 0.0f);
+    EXPECT_LT(stopped[0], 400 * kUnit);
+    EXPECT_EQ(stopped[2], 0.0f);
 }
 
 TEST(DDSD, ChannelsMixAndDuplicatesPlayIndependently) {

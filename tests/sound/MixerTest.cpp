@@ -176,9 +176,11 @@ TEST(StreamVoice, PlaysItsSourceAcrossReadsAndEnds) {
     voice.StartFromBeginning();
     mixer->MixFloat(out.data(), 3);
     EXPECT_NEAR(out[4], 2 * 0.0002f, 1e-6);
-    voice.Stop();
-    mixer->MixFloat(out.data(), 1);
-    EXPECT_EQ(out[0], 0.0f);
+    voice.Stop(); // fades out over 20 ms (20 frames here)
+    mixer->MixFloat(out.data(), 21);
+    EXPECT_GT(out[0], 0.0f);
+    EXPECT_LT(out[0], 3 * 0.0002f);
+    EXPECT_EQ(out[2 * 20], 0.0f);
     EXPECT_FALSE(voice.Ended());
 }
 

@@ -29,6 +29,20 @@ TEST(FrameRing, WrapsAroundKeepingTheOrderAndNeverOverrunsEitherSide) {
     ring.Reset();
     EXPECT_EQ(ring.Room(), 8u);
     EXPECT_EQ(ring.ReadPosition(), 0u);
+    // The end is published with the last frames: a reader that has taken them sees it.
+    EXPECT_EQ(ring.Write(in.data(), 3, true), 3u);
+    EXPECT_TRUE(ring.EndWritten());
+    EXPECT_EQ(ring.WritePosition(), 3u);
+    EXPECT_EQ(ring.Room(), 5u);
+    EXPECT_EQ(ring.Read(out.data(), 2), 2u);
+    EXPECT_FALSE(ring.Drained());
+    EXPECT_EQ(ring.Read(out.data(), 2), 1u);
+    EXPECT_TRUE(ring.Drained());
+    ring.Reset();
+    EXPECT_FALSE(ring.EndWritten());
+    // Frames that did not all fit are not the end.
+    EXPECT_EQ(ring.Write(in.data(), 12, true), 8u);
+    EXPECT_FALSE(ring.EndWritten());
 }
 
 namespace {

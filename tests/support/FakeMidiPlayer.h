@@ -43,10 +43,12 @@ public:
         mode_ = TMPModes::mpStopped;
     }
     TMPModes Mode() override { return mode_; }
+    void SetLooping(bool on) override { looping = on; }
+    bool looping = false;
 
-    // The track plays to its end.
+    // The track plays to its end (and a looping one on from its start).
     void FinishTrack() {
-        if (mode_ == TMPModes::mpPlaying) mode_ = TMPModes::mpStopped;
+        if (mode_ == TMPModes::mpPlaying && !looping) mode_ = TMPModes::mpStopped;
     }
 
 private:

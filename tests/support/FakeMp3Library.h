@@ -10,7 +10,7 @@
 class FakeMp3Library : public IMp3Library {
 public:
     std::map<std::string, int32_t> playTimes; // file name -> play time in seconds
-    std::vector<std::string> calls;           // "init", "open <file>", "play", "stop", "close", "free"
+    std::vector<std::string> calls; // "init", "open <file>", "play", "play loop", "stop", "close", "free"
     bool initialized = false;
     bool playing = false;
     std::string openFile; // "" when nothing is open
@@ -31,6 +31,10 @@ public:
     }
     void vbmp3_play() override {
         calls.push_back("play");
+        playing = initialized && !openFile.empty();
+    }
+    void vbmp3_playloop() override {
+        calls.push_back("play loop");
         playing = initialized && !openFile.empty();
     }
     void vbmp3_stop() override {
