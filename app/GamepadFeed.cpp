@@ -24,9 +24,28 @@ void GamepadFeed::Start() {
     if (pads_.Available()) timer_.start(pads_.Count() ? AttachedInterval : SearchInterval);
 }
 
+void GamepadFeed::SetButtonListener(std::function<void(TPadButton)> listener) {
+    listener_ = std::move(listener);
+    if (!listener_) return;
+    PollKeys(false);                                     // lets go of every key the game holds
+    pads_.PollButtons(foreground_(), [](TPadButton) {}); // what is held now is not a press
+}
+
 void GamepadFeed::Poll() {
+    if (listener_) {
+        // A copy: the listener may close the dialog, which takes it away.
+        const auto listener = listener_;
+        pads_.PollButtons(foreground_(), listener);
+    } else {
+        PollKeys(foreground_());
+    }
+    const int interval = pads_.Count() ? AttachedInterval : SearchInterval;
+    if (timer_.isActive() && timer_.interval() != interval) timer_.setInterval(interval);
+}
+
+void GamepadFeed::PollKeys(bool foreground) {
     bool woke = false;
-    pads_.Poll(foreground_(), [&](TPadKey key, bool down) {
+    pads_.Poll(foreground, [&](TPadKey key, bool down) {
         if (IsMovement(key)) {
             // The movement holds the first key of its binding; it lets go of the key it
             // held, whatever the bindings became meanwhile.
@@ -44,6 +63,4 @@ void GamepadFeed::Poll() {
         }
     });
     if (woke) wake_();
-    const int interval = pads_.Count() ? AttachedInterval : SearchInterval;
-    if (timer_.isActive() && timer_.interval() != interval) timer_.setInterval(interval);
 }

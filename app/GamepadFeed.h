@@ -24,16 +24,22 @@ public:
         bindings_ = bindings;
         pads_.SetBindings(bindings);
     }
+    // While a listener is set (a dialog is open) the buttons themselves go to it and the
+    // game's keys are let go; empty gives the buttons back to the game.
+    void SetButtonListener(std::function<void(TPadButton)> listener);
     void Start();
     void Stop() { timer_.stop(); }
     // One poll now (the timer's work).
     void Poll();
 
 private:
+    void PollKeys(bool foreground);
+
     KeyboardDevice& keyboard_;
     std::function<bool()> foreground_;
     std::function<void(TAction)> pressed_;
     std::function<void()> wake_;
+    std::function<void(TPadButton)> listener_;
     TGamepadKeys pads_;
     TKeyBindings bindings_ = TKeyBindings::Defaults();
     std::array<uint8_t, 4> heldKeys_{}; // the key each movement holds down

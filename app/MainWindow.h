@@ -6,6 +6,7 @@
 #include "app/GameView.h"
 #include "app/GamepadFeed.h"
 #include "app/QtHost.h"
+#include "app/SettingsDialog.h"
 #include "app/TickDeadline.h"
 #include "game/Bgm.h"
 #include "game/FormScreen.h"
@@ -65,6 +66,7 @@ private:
     void ActionPressed(TAction action, bool repeat);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
+    void OpenSettings();
     void MakePause(GlView* gl);
     void StartGamepads();
     // A frame reached the screen; the first one lets the rest of the start-up run.

@@ -112,18 +112,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-namespace {
-uint8_t DikOf(const QKeyEvent* e) {
-    const uint8_t fromScan = DikFromNativeScanCode(e->nativeScanCode());
-    return fromScan ? fromScan : DikFromQtKey(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-}
-} // namespace
-
 // A key with a scan code plays the action the bindings give it (決定 and ハムスター回転
 // auto-repeat as Enter and Space always did); one without (platforms that give none)
 // reaches the form as its window key code.
 void MainWindow::KeyPressed(QKeyEvent* event) {
-    const uint8_t dik = DikOf(event);
+    const uint8_t dik = DikOfKeyEvent(*event);
     if (!event->isAutoRepeat() && dik) input_.Keyboard().KeyCodeDown(dik);
     if (dik && created_) {
         if (const std::optional<TAction> action = form_->ActionOfKey(dik))
@@ -156,7 +149,7 @@ void MainWindow::ActionPressed(TAction action, bool repeat) {
 
 void MainWindow::KeyReleased(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
-    if (const uint8_t dik = DikOf(event)) input_.Keyboard().KeyCodeUp(dik);
+    if (const uint8_t dik = DikOfKeyEvent(*event)) input_.Keyboard().KeyCodeUp(dik);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -71,6 +71,9 @@ public:
 
     // Plays sound channel 0 cat, 1 fall, 2 hit-cat, 3 get, 4 apple once from its start.
     void PlaySound(int32_t channel);
+    // The mixer's gains: all sound by master, the music by music, the effects by effects
+    // (percent on the perceptual scale); muted silences all of it.
+    void SetSoundLevels(int32_t master, int32_t music, int32_t effects, bool muted);
 
     // The two keys of each movement (up, down, left, right) as key-assignment sets 0 and 1;
     // 0 leaves a set without a key. Taken at once, and again at every start-up.

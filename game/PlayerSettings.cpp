@@ -15,6 +15,11 @@ void TForm1::ApplySettings(const TGameSettings& settings) {
     for (int i = 0; i < 4; ++i)
         arrows[static_cast<size_t>(i)] = Settings.Keys.Of(static_cast<TAction>(i)).Keys;
     Components.AssignArrowKeys(arrows);
+    ApplySoundLevels(Settings.Sound);
+}
+
+void TForm1::ApplySoundLevels(const TSoundOptions& sound) {
+    Components.SetSoundLevels(sound.Master, sound.Music, sound.Effects, sound.Muted);
 }
 
 void TForm1::WriteSettings() {
@@ -42,6 +47,7 @@ void TForm1::ActionDown(TAction action) {
 
 void TForm1::ToggleMute() {
     Settings.Sound.Muted = !Settings.Sound.Muted;
+    ApplySoundLevels(Settings.Sound);
     Texts.Set(TStatusText::Notice, Settings.Sound.Muted ? "消音" : "消音解除");
     NoticeOn_ = true;
     NoticeStart_ = MusicClock().Now();

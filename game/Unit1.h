@@ -68,8 +68,11 @@ public:
 
     // The player's settings, read at start-up from UserFileToRead("Settei.ini").
     TGameSettings Settings;
-    // Takes new settings: the movement keys go to the input component at once.
+    // Takes new settings: the movement keys go to the input component and the volumes
+    // and mute to the mixer at once.
     void ApplySettings(const TGameSettings& settings);
+    // Sets the mixer's gains (a dialog's sliders heard while they move); Settings stays.
+    void ApplySoundLevels(const TSoundOptions& sound);
     // Writes Settings to UserDir's Settei.ini, keeping what the file read held besides;
     // raises Exception when it cannot be written.
     void WriteSettings();

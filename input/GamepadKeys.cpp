@@ -118,9 +118,8 @@ void TGamepadKeys::TakeDeviceEvents() {
                 pads_.end());
 }
 
-uint32_t TGamepadKeys::Held(const Pad& pad) const {
+uint32_t TGamepadKeys::Stick(const Pad& pad) const {
     SDL_GameController* c = pad.controller;
-    const auto button = [c](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(c, b) != 0; };
     // The input component's dead zone, in its own integer arithmetic.
     const int32_t lower = deadZone_ * -32768 / 100, upper = deadZone_ * 32767 / 100;
     const auto beyond = [&](SDL_GameControllerAxis a, int sign) {
@@ -133,17 +132,54 @@ uint32_t TGamepadKeys::Held(const Pad& pad) const {
     if (beyond(SDL_CONTROLLER_AXIS_LEFTY, 1)) held |= Bit(TPadKey::Down);
     if (beyond(SDL_CONTROLLER_AXIS_LEFTX, -1)) held |= Bit(TPadKey::Left);
     if (beyond(SDL_CONTROLLER_AXIS_LEFTX, 1)) held |= Bit(TPadKey::Right);
-    for (int k = 0; k < PadKeyCount; ++k)
-        for (const TPadButton b : buttons_[static_cast<size_t>(k)])
-            if (b != TPadButton::None && button(SdlButton(b))) held |= 1u << k;
     return held;
 }
 
-void TGamepadKeys::Poll(bool foreground, const Changed& changed) {
-    if (up_) {
-        SDL_GameControllerUpdate(); // also finds controllers plugged in since
-        TakeDeviceEvents();
+uint32_t TGamepadKeys::Buttons(const Pad& pad) const {
+    uint32_t held = 0;
+    for (int b = 1; b < static_cast<int>(TPadButton::Count); ++b)
+        if (SDL_GameControllerGetButton(pad.controller, SdlButton(static_cast<TPadButton>(b))) != 0)
+            held |= 1u << b;
+    return held;
+}
+
+uint32_t TGamepadKeys::Held(const Pad& pad) const {
+    const uint32_t buttons = Buttons(pad);
+    uint32_t held = Stick(pad);
+    for (int k = 0; k < PadKeyCount; ++k)
+        for (const TPadButton b : buttons_[static_cast<size_t>(k)])
+            if (b != TPadButton::None && (buttons & (1u << static_cast<int>(b)))) held |= 1u << k;
+    return held;
+}
+
+void TGamepadKeys::Update() {
+    if (!up_) return;
+    SDL_GameControllerUpdate(); // also finds controllers plugged in since
+    TakeDeviceEvents();
+}
+
+void TGamepadKeys::PollButtons(bool foreground, const std::function<void(TPadButton)>& pressed) {
+    Update();
+    uint32_t now = 0;
+    if (foreground) {
+        for (const Pad& pad : pads_) {
+            now |= Buttons(pad);
+            // The stick stands for the d-pad.
+            const uint32_t stick = Stick(pad);
+            const TPadButton dpad[4] = {TPadButton::DpadUp, TPadButton::DpadDown, TPadButton::DpadLeft,
+                                        TPadButton::DpadRight};
+            for (int k = 0; k < 4; ++k)
+                if (stick & (1u << k)) now |= 1u << static_cast<int>(dpad[k]);
+        }
     }
+    const uint32_t down = now & ~buttonsHeld_;
+    buttonsHeld_ = now;
+    for (int b = 1; b < static_cast<int>(TPadButton::Count); ++b)
+        if (down & (1u << b)) pressed(static_cast<TPadButton>(b));
+}
+
+void TGamepadKeys::Poll(bool foreground, const Changed& changed) {
+    Update();
     uint32_t now = 0;
     if (foreground)
         for (const Pad& pad : pads_) now |= Held(pad);

@@ -40,6 +40,10 @@ public:
     // key is let go (the window has lost the focus).
     using Changed = std::function<void(TPadKey key, bool down)>;
     void Poll(bool foreground, const Changed& changed);
+    // The same for the buttons themselves, bindings aside (a dialog's navigation and the
+    // capture of a binding): calls `pressed` for every button that went down since the
+    // last PollButtons, the left stick counting as the d-pad.
+    void PollButtons(bool foreground, const std::function<void(TPadButton)>& pressed);
     size_t Count() const { return pads_.size(); }
 
 private:
@@ -49,11 +53,15 @@ private:
     };
     void Open(int deviceIndex);
     void TakeDeviceEvents();
+    void Update();
+    uint32_t Stick(const Pad& pad) const;   // one bit per TPadKey, the four movements
+    uint32_t Buttons(const Pad& pad) const; // one bit per TPadButton
     uint32_t Held(const Pad& pad) const;
 
     std::vector<Pad> pads_;
     std::array<std::array<TPadButton, 2>, PadKeyCount> buttons_{};
-    uint32_t held_ = 0; // one bit per TPadKey
+    uint32_t held_ = 0;        // one bit per TPadKey
+    uint32_t buttonsHeld_ = 0; // one bit per TPadButton, for PollButtons
     int32_t deadZone_ = 30;
     bool up_ = false;
 };

@@ -1,4 +1,5 @@
 #include "GameFixture.h"
+#include "sound/ddsd.h"
 
 class ControlsTest : public GameTest {
 protected:
@@ -193,7 +194,8 @@ TEST_F(ControlsTest, EnterContinuesARestoredBoardWhereItStopped) {
 class BindingsTest : public GameTest {
 protected:
     void SetUp() override {
-        dir.Write("Data/Settei.ini", "[Keys]\nRight=D\nEnter=J\nTurn=T;pad=north\n[Mine]\nNote=kept\n");
+        dir.Write("Data/Settei.ini",
+                  "[Keys]\nRight=D\nEnter=J\nTurn=T;pad=north\n[Options]\nMusicVolume=50\n");
         Create();
         PassStartup();
     }
@@ -233,10 +235,16 @@ TEST_F(BindingsTest, ARemappedActionPlaysAndItsOldKeyDoesNothing) {
 }
 
 TEST_F(BindingsTest, TheMuteKeyTogglesTheSoundShowsItForASecondAndKeepsIt) {
+    TMixer& mixer = *form.Components.DDSD1->Mixer();
+    EXPECT_EQ(mixer.Gain(TGainControl::Music), VolumeGain(50))
+        << "the volumes of the file are set at start-up";
+    EXPECT_EQ(mixer.Gain(TGainControl::Master), 1.0f);
+    EXPECT_FALSE(mixer.Muted());
     EXPECT_FALSE(form.NoticeShown());
     ASSERT_EQ(form.ActionOfKey(DIK_M), TAction::Mute);
     form.ActionDown(TAction::Mute);
     EXPECT_TRUE(form.Settings.Sound.Muted);
+    EXPECT_TRUE(mixer.Muted());
     EXPECT_TRUE(form.NoticeShown());
     EXPECT_EQ(Text(TStatusText::Notice), "消音");
     const TGameSettings kept = ReadGameSettings(form.UserDir + "Settei.ini");
@@ -250,5 +258,6 @@ TEST_F(BindingsTest, TheMuteKeyTogglesTheSoundShowsItForASecondAndKeepsIt) {
     EXPECT_FALSE(form.NoticeShown());
     form.ActionDown(TAction::Mute);
     EXPECT_EQ(Text(TStatusText::Notice), "消音解除");
+    EXPECT_FALSE(mixer.Muted());
     EXPECT_FALSE(ReadGameSettings(form.UserDir + "Settei.ini").Sound.Muted);
 }
