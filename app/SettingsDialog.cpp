@@ -47,7 +47,9 @@ SettingsDialog::SettingsDialog(const TGameSettings& settings,
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     ShowBindings();
+    Cell(TAction::Up, 0)->setFocus();
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -68,7 +70,9 @@ QWidget* SettingsDialog::MakeKeysPage() {
         for (int c = 0; c < 4; ++c) {
             auto* cell = new QPushButton(page);
             cell->setMinimumWidth(110);
-            cell->setToolTip(QStringLiteral("Enter で変更、Delete で消去"));
+            // Space (or south on a pad) captures; Enter is the dialog's OK, as in every dialog.
+            cell->setAutoDefault(false);
+            cell->setToolTip(QStringLiteral("Space で変更、Delete で消去"));
             cell->installEventFilter(this);
             connect(cell, &QPushButton::clicked, this, [this, action, c] { StartCapture(action, c); });
             cells_[static_cast<size_t>(a)][static_cast<size_t>(c)] = cell;
@@ -79,6 +83,7 @@ QWidget* SettingsDialog::MakeKeysPage() {
     message_->setWordWrap(true);
     grid->addWidget(message_, ActionCount + 1, 0, 1, 5);
     auto* defaults = new QPushButton(QStringLiteral("初期設定に戻す(&D)"), page);
+    defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, [this] {
         EndCapture();
         settings_.Keys = TKeyBindings::Defaults();

@@ -3,9 +3,9 @@
 // buttons of every action), サウンド (全体 / BGM / 効果音 and 消音) and 言語 (自動 / 日本語
 // / English, taken at the next start). It edits a copy of the settings: OK keeps it
 // (Result), Cancel and Esc leave the settings as they were. The keyboard alone works it
-// (Tab, arrows, Enter or Space, Esc), and so does a pad through PadPressed: the d-pad
-// moves the focus (and a slider or a list), south presses, east cancels, the shoulders
-// turn the pages.
+// (Tab moves, Space changes a cell, Enter is OK, Esc cancels), and so does a pad through
+// PadPressed: the d-pad moves the focus (and a slider or a list), south presses, east
+// cancels, the shoulders turn the pages.
 //
 // Further pages (the window's scaling and fullscreen) go into Pages() after the three.
 #include "music/GameSettings.h"
