@@ -36,20 +36,42 @@ void FocusPause::MakeNotice() {
     if (placed_) placed_(notice_);
 }
 
-bool FocusPause::ActiveChanged(bool active) {
-    if (!active) {
-        if (enabled_ && !clock_.Paused() && playing_()) {
-            clock_.Pause();
-            if (!notice_) MakeNotice();
-            notice_->show();
-            notice_->raise();
-            music_.start();
-        }
-        return false;
-    }
-    if (!clock_.Paused()) return false;
+void FocusPause::Hold() {
+    if (clock_.Paused()) return;
+    clock_.Pause();
+    if (!notice_) MakeNotice();
+    notice_->show();
+    notice_->raise();
+    music_.start();
+}
+
+bool FocusPause::ReleaseUnlessHeld() {
+    if (byFocus_ || byKey_ || !clock_.Paused()) return false;
     clock_.Resume();
     music_.stop();
     if (notice_) notice_->hide();
     return true;
+}
+
+bool FocusPause::ActiveChanged(bool active) {
+    if (!active) {
+        if (enabled_ && !byFocus_ && (byKey_ || playing_())) {
+            byFocus_ = true;
+            Hold();
+        }
+        return false;
+    }
+    byFocus_ = false;
+    return ReleaseUnlessHeld();
+}
+
+bool FocusPause::KeyPressed() {
+    if (byKey_) {
+        byKey_ = false;
+        return ReleaseUnlessHeld();
+    }
+    if (!playing_()) return false;
+    byKey_ = true;
+    Hold();
+    return false;
 }

@@ -4,6 +4,9 @@
 // of the frame loop, the rules and the board time), a notice lies over the board and the
 // idle ticks stop; the music goes on, its end-of-track check run from here meanwhile.
 // Activating the window again resumes play where it stood. Outside play nothing pauses.
+// The pause key (一時停止) pauses and resumes the same way, whether or not the focus
+// pauses: each of the two holds play still until it is undone itself (a board paused by
+// the key stays paused when the focus comes back).
 #include "base/Clock.h"
 
 #include <QLabel>
@@ -24,12 +27,17 @@ public:
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     // The window became active or inactive. True when play resumed.
     bool ActiveChanged(bool active);
+    // The pause key: pauses play, or undoes its own pause. True when play resumed.
+    bool KeyPressed();
     bool Paused() const { return clock_.Paused(); }
     // The notice; null until the first pause.
     QLabel* Notice() { return notice_; }
 
 private:
     void MakeNotice();
+    void Hold();
+    // Play goes on once neither the focus nor the key holds it.
+    bool ReleaseUnlessHeld();
 
     QWidget* view_;
     PausableClock& clock_;
@@ -39,4 +47,6 @@ private:
     QLabel* notice_ = nullptr;
     QTimer music_;
     bool enabled_ = true;
+    bool byFocus_ = false;
+    bool byKey_ = false;
 };

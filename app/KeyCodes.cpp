@@ -1,7 +1,9 @@
 #include "app/KeyCodes.h"
 
 #include "input/DikCodes.h"
+#include "input/ScanCodes.h"
 
+#include <QKeyEvent>
 #include <Qt>
 
 uint16_t VirtualKeyFromQt(int key, bool keypad) {
@@ -61,4 +63,9 @@ uint8_t DikFromQtKey(int key, bool keypad) {
     default:
         return 0;
     }
+}
+
+uint8_t DikOfKeyEvent(const QKeyEvent& event) {
+    const uint8_t fromScan = DikFromNativeScanCode(event.nativeScanCode());
+    return fromScan ? fromScan : DikFromQtKey(event.key(), (event.modifiers() & Qt::KeypadModifier) != 0);
 }

@@ -115,14 +115,15 @@ void MainWindow::MakePause(GlView* gl) {
 void MainWindow::StartGamepads() {
     gamepads_ = std::make_unique<GamepadFeed>(
         input_.Keyboard(), [this] { return isActiveWindow(); },
-        [this](uint16_t vk) {
-            if (created_ && !closing_) Guarded([&] { form_->FormKeyDown(vk); });
+        [this](TAction action) {
+            if (created_) ActionPressed(action, false);
             SyncMenus();
             SyncLifeBar();
             RestartIdle();
         },
         [this] { RestartIdle(); });
     gamepads_->SetDeadZone(form_->Components.DDIDEX1->DeadZone());
+    gamepads_->SetBindings(form_->Settings.Keys);
     gamepads_->Start();
 }
 
@@ -199,6 +200,26 @@ void MainWindow::MakeMusicAndCommands() {
     bgm_ = std::make_unique<TBgm>(*form_, *mp3_, *midi_);
     form_->SetMusic(bgm_.get());
     commands_ = std::make_unique<TMenuCommands>(*form_, *bgm_);
+    commands_->SetSettingsHandler([this] { OpenSettings(); });
+}
+
+// The settings dialog edits a copy: OK applies it (the bindings at once, the sound as it
+// was heard while the sliders moved) and writes it; Cancel and Esc give back the sound
+// as it was and leave the file alone. Meanwhile a pad's buttons work the dialog.
+void MainWindow::OpenSettings() {
+    const TGameSettings before = form_->Settings;
+    SettingsDialog dialog(
+        before, [this](const TSoundOptions& sound) { form_->ApplySoundLevels(sound); }, this);
+    if (gamepads_) gamepads_->SetButtonListener([&dialog](TPadButton b) { dialog.PadPressed(b); });
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    if (gamepads_) gamepads_->SetButtonListener({});
+    if (!ok) {
+        form_->ApplySoundLevels(before.Sound);
+        return;
+    }
+    form_->ApplySettings(dialog.Result());
+    if (gamepads_) gamepads_->SetBindings(form_->Settings.Keys);
+    form_->WriteSettings();
 }
 
 void MainWindow::ShowCentred() {

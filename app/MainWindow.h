@@ -6,6 +6,7 @@
 #include "app/GameView.h"
 #include "app/GamepadFeed.h"
 #include "app/QtHost.h"
+#include "app/SettingsDialog.h"
 #include "app/TickDeadline.h"
 #include "game/Bgm.h"
 #include "game/FormScreen.h"
@@ -60,8 +61,12 @@ private:
     void RestartIdle();
     void KeyPressed(QKeyEvent* event);
     void KeyReleased(QKeyEvent* event);
+    // A key or pad button of an action (not the movements) went down; repeat: the key's
+    // auto-repeat.
+    void ActionPressed(TAction action, bool repeat);
     void ShowError(const std::string& message);
     void MakeMusicAndCommands();
+    void OpenSettings();
     void MakePause(GlView* gl);
     void StartGamepads();
     // A frame reached the screen; the first one lets the rest of the start-up run.

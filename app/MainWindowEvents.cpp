@@ -112,26 +112,44 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-namespace {
-uint8_t DikOf(const QKeyEvent* e) {
-    const uint8_t fromScan = DikFromNativeScanCode(e->nativeScanCode());
-    return fromScan ? fromScan : DikFromQtKey(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-}
-} // namespace
-
+// A key with a scan code plays the action the bindings give it (決定 and ハムスター回転
+// auto-repeat as Enter and Space always did); one without (platforms that give none)
+// reaches the form as its window key code.
 void MainWindow::KeyPressed(QKeyEvent* event) {
-    if (!event->isAutoRepeat()) {
-        if (const uint8_t dik = DikOf(event)) input_.Keyboard().KeyCodeDown(dik);
+    const uint8_t dik = DikOfKeyEvent(*event);
+    if (!event->isAutoRepeat() && dik) input_.Keyboard().KeyCodeDown(dik);
+    if (dik && created_) {
+        if (const std::optional<TAction> action = form_->ActionOfKey(dik))
+            ActionPressed(*action, event->isAutoRepeat());
+    } else if (created_) {
+        uint16_t vk = VirtualKeyFromQt(event->key(), (event->modifiers() & Qt::KeypadModifier) != 0);
+        if (vk != 0) Guarded([&] { form_->FormKeyDown(vk); });
     }
-    uint16_t vk = VirtualKeyFromQt(event->key(), (event->modifiers() & Qt::KeypadModifier) != 0);
-    if (vk != 0 && created_) Guarded([&] { form_->FormKeyDown(vk); });
     SyncMenus();
     SyncLifeBar();
 }
 
+void MainWindow::ActionPressed(TAction action, bool repeat) {
+    if (closing_) return;
+    switch (action) {
+    case TAction::Confirm:
+    case TAction::Turn:
+        Guarded([&] { form_->ActionDown(action); });
+        break;
+    case TAction::Pause:
+        if (!repeat && pause_->KeyPressed()) RestartIdle();
+        break;
+    case TAction::Mute:
+        if (!repeat) Guarded([&] { form_->ActionDown(action); });
+        break;
+    default:
+        break;
+    }
+}
+
 void MainWindow::KeyReleased(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
-    if (const uint8_t dik = DikOf(event)) input_.Keyboard().KeyCodeUp(dik);
+    if (const uint8_t dik = DikOfKeyEvent(*event)) input_.Keyboard().KeyCodeUp(dik);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

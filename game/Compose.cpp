@@ -61,6 +61,8 @@ TDGTexture* TFormScreen::TextTexture(TStatusText which) {
         return LifeValueTex.get();
     case TStatusText::Message:
         return MessageTex.get();
+    case TStatusText::Notice:
+        return NoticeTex.get();
     case TStatusText::Count:
         break;
     }
@@ -80,6 +82,8 @@ void TFormScreen::RefreshTexts() {
         // by the label writer onto its purple box.
         if (which == TStatusText::Message)
             TextToTexture(*tex, MessageBackTex.get(), form_.Texts.Text(which), *LabelWriter);
+        else if (which == TStatusText::Notice)
+            TextToTexture(*tex, nullptr, form_.Texts.Text(which), *LabelWriter);
         else
             TextToTexture(*tex, nullptr, form_.Texts.Text(which), *ValueWriter);
     }
@@ -147,7 +151,8 @@ void TFormScreen::DrawPanel() {
     const TProgressBar& bar = f.PBLife;
     DrawSprite(*LifeValueTex, bar.Left() - static_cast<int32_t>(LifeValueTex->Width()) - 5, bar.Top(),
                ScoreColour);
-    DrawSprite(*HelpLineTex, bar.Left() + bar.Width() + 15, bar.Top(), HelpColour);
+    DrawSprite(f.NoticeShown() ? *NoticeTex : *HelpLineTex, bar.Left() + bar.Width() + 15, bar.Top(),
+               HelpColour);
 }
 
 void TFormScreen::DrawPhasePictures(const TFrameState& frame) {

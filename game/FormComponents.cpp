@@ -27,7 +27,10 @@ TFormComponents::TFormComponents(std::string exeDir, TFormPlatform platform)
                                                                               Empty<TDDSDWaveData>(),
                                                                               Empty<TDDSDWaveData>()},
       HamsterTex{Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>(), Empty<TDGTexture>()},
-      FoodTex(Empty<TDGTexture>()), exeDir_(std::move(exeDir)) {}
+      FoodTex(Empty<TDGTexture>()), exeDir_(std::move(exeDir)), arrowKeys_{{{DIK_UP, DIK_NUMPAD8},
+                                                                            {DIK_DOWN, DIK_NUMPAD2},
+                                                                            {DIK_LEFT, DIK_NUMPAD4},
+                                                                            {DIK_RIGHT, DIK_NUMPAD6}}} {}
 
 // The pictures go before the device and the waves before the sound component.
 TFormComponents::~TFormComponents() {
@@ -53,12 +56,14 @@ TOwned<TDDIDEX> TFormComponents::MakeDDIDEX(IInputBackend& input) {
 
 void TFormComponents::LoadKeys() {
     DDIDEX1->Loaded();
-    const int32_t arrows[4] = {DIK_UP, DIK_DOWN, DIK_LEFT, DIK_RIGHT};
-    const int32_t keypad[4] = {DIK_NUMPAD8, DIK_NUMPAD2, DIK_NUMPAD4, DIK_NUMPAD6};
-    for (int32_t i = 0; i < 4; ++i) {
-        DDIDEX1->SetKeyAssign(0, i, arrows[i]);
-        DDIDEX1->SetKeyAssign(1, i, keypad[i]);
-    }
+    AssignArrowKeys(arrowKeys_);
+}
+
+void TFormComponents::AssignArrowKeys(const TArrowKeys& keys) {
+    arrowKeys_ = keys;
+    for (int32_t i = 0; i < 4; ++i)
+        for (int32_t set = 0; set < 2; ++set)
+            DDIDEX1->SetKeyAssign(set, i, keys[static_cast<size_t>(i)][static_cast<size_t>(set)]);
 }
 
 void TFormComponents::PollKeyboard() {

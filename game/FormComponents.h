@@ -71,7 +71,14 @@ public:
 
     // Plays sound channel 0 cat, 1 fall, 2 hit-cat, 3 get, 4 apple once from its start.
     void PlaySound(int32_t channel);
+    // The mixer's gains: all sound by master, the music by music, the effects by effects
+    // (percent on the perceptual scale); muted silences all of it.
+    void SetSoundLevels(int32_t master, int32_t music, int32_t effects, bool muted);
 
+    // The two keys of each movement (up, down, left, right) as key-assignment sets 0 and 1;
+    // 0 leaves a set without a key. Taken at once, and again at every start-up.
+    using TArrowKeys = std::array<std::array<uint8_t, 2>, 4>;
+    void AssignArrowKeys(const TArrowKeys& keys);
     // Refreshes the keyboard state; ButtonDown then reads button 0 up, 1 down, 2 left, 3 right.
     void PollKeyboard();
     bool ButtonDown(int32_t button) const;
@@ -112,4 +119,5 @@ private:
     std::vector<TOwned<TDGTexture>> GetPictures;
 
     std::string exeDir_;
+    TArrowKeys arrowKeys_{}; // the arrows and the keypad's 8 2 4 6 until assigned
 };

@@ -50,10 +50,10 @@ TFormScreen::~TFormScreen() {
 // The scene first, then the textures, then the writers; all before the device.
 void TFormScreen::ReleaseTextures() {
     Scene.reset();
-    for (auto* t :
-         {&BackgroundTex, &VLineTex, &HLineTex, &LifeValueTex, &GameOverTex, &TimeValueTex, &TimeLabelTex,
-          &RecordLabelTex, &ScoreValueTex, &ScoreLabelTex, &HighScoreValueTex, &HighScoreLabelTex,
-          &FoodsValueTex, &FoodsLabelTex, &HelpLineTex, &MessageTex, &MessageBackTex, &TitleTex, &LogoTex})
+    for (auto* t : {&BackgroundTex,     &VLineTex,          &HLineTex,       &LifeValueTex,  &GameOverTex,
+                    &TimeValueTex,      &TimeLabelTex,      &RecordLabelTex, &ScoreValueTex, &ScoreLabelTex,
+                    &HighScoreValueTex, &HighScoreLabelTex, &FoodsValueTex,  &FoodsLabelTex, &HelpLineTex,
+                    &MessageTex,        &MessageBackTex,    &TitleTex,       &LogoTex,       &NoticeTex})
         t->reset();
     for (auto& t : CatTex) t.reset();
     for (auto& t : RecordValueTex) t.reset();
@@ -110,6 +110,7 @@ void TFormScreen::Loaded() {
     HelpLineTex = label_("Enter:ゲームスタート Space:ハムスター回転");
     MessageTex = NewTexture();
     MessageBackTex = NewTexture();
+    NoticeTex = NewTexture();
     TitleTex = ArchiveTexture("Title.bmp", Black);
     LogoTex = ArchiveTexture("2008rogo.bmp", Black);
 }

@@ -60,7 +60,7 @@ public:
     std::array<std::unique_ptr<TDGTexture>, 3> RecordValueTex;
     std::unique_ptr<TDGTexture> RecordLabelTex, ScoreValueTex, ScoreLabelTex, HighScoreValueTex,
         HighScoreLabelTex, FoodsValueTex, FoodsLabelTex, HelpLineTex, MessageTex, MessageBackTex, TitleTex,
-        LogoTex;
+        LogoTex, NoticeTex;
 
     // The pictures the rules own.
     TDGTexture& HamsterTex(int32_t dir) const {

@@ -31,3 +31,11 @@ void TFormComponents::LoadSounds() {
 void TFormComponents::PlaySound(int32_t channel) {
     if (TDDSDChannel* c = DDSD1->Channel(channel)) c->Play();
 }
+
+void TFormComponents::SetSoundLevels(int32_t master, int32_t music, int32_t effects, bool muted) {
+    TMixer& mixer = *DDSD1->Mixer();
+    mixer.SetGain(TGainControl::Master, VolumeGain(master));
+    mixer.SetGain(TGainControl::Music, VolumeGain(music));
+    mixer.SetGain(TGainControl::Effects, VolumeGain(effects));
+    mixer.SetMuted(muted);
+}

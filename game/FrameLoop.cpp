@@ -80,6 +80,7 @@ TFrameState TForm1::UpdateFrameState() {
     else if (NewRecord && Stage >= 1 && Stage <= 3)
         Texts.Set(TStatusText::TimeValue, FormatTimeSigned(RecordTimes[static_cast<size_t>(Stage - 1)]));
     StepBlinks(Now());
+    StepNotice();
     frame.MessageBoxShown = !ClearGrowing && !ClearMessage.empty();
     if (BoardClear && GameClear) StepClearGrowth(Now());
     return frame;

@@ -29,6 +29,10 @@ TMenuCommands::TMenuCommands(TForm1& form) : Form(form), Bgm(nullptr) {
 bool TMenuCommands::Click(const std::string& itemName) {
     const std::map<std::string, std::function<void()>> commands = {
         {"Save", [this] { SaveClick(); }},
+        {"Settings",
+         [this] {
+             if (SettingsHandler) SettingsHandler();
+         }},
         {"E1", [this] { E1Click(); }},
         {"Play", [this] { Bgm->PlayClick(); }},
         {"Stop", [this] { Bgm->StopClick(); }},

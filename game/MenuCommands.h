@@ -2,6 +2,7 @@
 // TMenuCommands: what the window's menu items, its close and the resume question do.
 // The window makes one beside its TForm1 and TBgm, routes every menu click to Click
 // (or to the named handlers), and calls FormCloseQuery then FormClose when it closes.
+#include <functional>
 #include <string>
 
 class TForm1;
@@ -23,6 +24,8 @@ public:
     void E1Click();   // closes the window through the host: the same shutdown as the close box
     void H2Click();   // the help text, opened with the user's viewer
     void V1Click();   // the version dialog
+    // The game menu's settings item opens what the window gives here (its dialog).
+    void SetSettingsHandler(std::function<void()> handler) { SettingsHandler = std::move(handler); }
 
     // The close question: stores the time of a board in play and offers to save. False
     // only when the save failed (the reason has been shown): the window stays open.
@@ -39,4 +42,5 @@ private:
 
     TForm1& Form;
     TBgm* Bgm;
+    std::function<void()> SettingsHandler;
 };

@@ -24,6 +24,7 @@ enum class TStatusText {
     FoodsValue,
     LifeValue,
     Message, // the game-clear message ("記録更新" prefix included)
+    Notice,  // shown for a second in the help line's place ("消音")
     Count
 };
 

@@ -15,6 +15,7 @@ TForm1::TForm1(IClock& clock, THost& host, std::string exeDir, TFormPlatform pla
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
+    ApplySettings(ReadGameSettings(UserFileToRead("Settei.ini")));
     Components.Loaded();
     ShowScore();
     ShowFoods();

@@ -12,12 +12,14 @@
 #include "game/SaveImage.h"
 #include "game/StatusTexts.h"
 #include "input/VirtualKeys.h"
+#include "music/GameSettings.h"
 #include "ui/Host.h"
 #include "ui/MenuItem.h"
 #include "ui/ProgressBar.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // The frame's drawing, done by the screen composition after the game-state pass.
@@ -57,6 +59,28 @@ public:
 
     // A key-down event of the window (Enter and Space; other keys are ignored).
     void FormKeyDown(uint16_t& Key);
+    // A key or pad button of an action went down: 決定 and ハムスター回転 do what Enter
+    // and Space do, 消音 toggles the sound. The movements are polled by the frame loop;
+    // the pause belongs to the window.
+    void ActionDown(TAction action);
+    // The action of a key (an input-layer key code) in the settings' bindings.
+    std::optional<TAction> ActionOfKey(uint8_t key) const { return Settings.Keys.ActionOfKey(key); }
+
+    // The player's settings, read at start-up from UserFileToRead("Settei.ini").
+    TGameSettings Settings;
+    // Takes new settings: the movement keys go to the input component and the volumes
+    // and mute to the mixer at once.
+    void ApplySettings(const TGameSettings& settings);
+    // Sets the mixer's gains (a dialog's sliders heard while they move); Settings stays.
+    void ApplySoundLevels(const TSoundOptions& sound);
+    // Writes Settings to UserDir's Settei.ini, keeping what the file read held besides;
+    // raises Exception when it cannot be written.
+    void WriteSettings();
+    // Turns all sound off or on, shows "消音" or "消音解除" for a second in the help
+    // line's place and keeps the choice in the settings file (a failed write is shown).
+    void ToggleMute();
+    // Whether the notice lies in the help line's place now (its text is TStatusText::Notice).
+    bool NoticeShown() const { return NoticeOn_; }
 
     void NewBoard();
     // One movement step; true when the tick ends at once (food, bite, lost by a bite).
@@ -140,12 +164,15 @@ private:
     void StartGameClear();
     void StepBlinks(uint32_t now);
     void StepClearGrowth(uint32_t now);
+    void StepNotice();
     uint32_t Now() { return Clock.Now(); }
 
     IGameMusic* Music = nullptr;
     std::function<void()> ResumeHandler;
     IFrameDrawer* Drawer = nullptr;
     IClock* MusicClock_ = nullptr;
+    bool NoticeOn_ = false;
+    uint32_t NoticeStart_ = 0;
 };
 
 // Holds the form's input for as long as it lives (nested holds keep it held).

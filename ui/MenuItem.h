@@ -47,6 +47,7 @@ public:
     TMenuItem G1;
     TMenuItem Save;
     TMenuItem N1;
+    TMenuItem Settings; // the settings dialog, enabled whenever E1 is
     TMenuItem E1;
     TMenuItem BGMB1;
     TMenuItem Play;

@@ -1,4 +1,5 @@
 #include "GameFixture.h"
+#include "sound/ddsd.h"
 
 class ControlsTest : public GameTest {
 protected:
@@ -185,4 +186,78 @@ TEST_F(ControlsTest, EnterContinuesARestoredBoardWhereItStopped) {
     EXPECT_EQ(again.Texts.Text(TStatusText::TimeValue), "061\"02");
     EXPECT_EQ(again.CatMoveTime, 50000u);
     EXPECT_TRUE(again.MainMenu1.Save.Enabled());
+}
+
+// The bindings of the settings file: the new key walks and the old one does nothing;
+// the keys of 決定 and ハムスター回転 do what Enter and Space do; the mute key toggles the
+// sound, shows it for a second in the help line's place and keeps it in the file.
+class BindingsTest : public GameTest {
+protected:
+    void SetUp() override {
+        dir.Write("Data/Settei.ini",
+                  "[Keys]\nRight=D\nEnter=J\nTurn=T;pad=north\n[Options]\nMusicVolume=50\n");
+        Create();
+        PassStartup();
+    }
+    int32_t WalkWith(uint8_t key) {
+        const int32_t before = form.Hamster.Col;
+        platform.Keyboard().KeyCodeDown(key);
+        clock.Set(NextStepTime());
+        Tick();
+        platform.Keyboard().KeyCodeUp(key);
+        return form.Hamster.Col - before;
+    }
+};
+
+TEST_F(BindingsTest, ARemappedActionPlaysAndItsOldKeyDoesNothing) {
+    EXPECT_EQ(form.ActionOfKey(DIK_RETURN), std::nullopt);
+    EXPECT_EQ(form.ActionOfKey(DIK_J), TAction::Confirm);
+    EXPECT_EQ(form.ActionOfKey(DIK_NUMPAD6), std::nullopt) << "Right is D alone now";
+    form.ActionDown(TAction::Confirm);
+    ASSERT_TRUE(form.Hamster.Active);
+    SmallBoard();
+    EXPECT_EQ(WalkWith(DIK_RIGHT), 0);
+    EXPECT_EQ(WalkWith(DIK_D), 1);
+    EXPECT_EQ(WalkWith(DIK_NUMPAD6), 0);
+    form.Hamster.Dir = DirLeft;
+    ASSERT_EQ(form.ActionOfKey(DIK_T), TAction::Turn);
+    form.ActionDown(TAction::Turn);
+    EXPECT_EQ(form.Hamster.Dir, DirUp);
+    // The other movements keep their keys: the keypad's 2 walks down.
+    EXPECT_EQ(form.ActionOfKey(DIK_NUMPAD2), TAction::Down);
+
+    // Bindings taken at once: Right back on the arrow.
+    TGameSettings s = form.Settings;
+    ASSERT_EQ(s.Keys.SetKey(TAction::Right, 0, DIK_RIGHT), std::nullopt);
+    form.ApplySettings(s);
+    EXPECT_EQ(WalkWith(DIK_D), 0);
+    EXPECT_EQ(WalkWith(DIK_RIGHT), 1);
+}
+
+TEST_F(BindingsTest, TheMuteKeyTogglesTheSoundShowsItForASecondAndKeepsIt) {
+    TMixer& mixer = *form.Components.DDSD1->Mixer();
+    EXPECT_EQ(mixer.Gain(TGainControl::Music), VolumeGain(50))
+        << "the volumes of the file are set at start-up";
+    EXPECT_EQ(mixer.Gain(TGainControl::Master), 1.0f);
+    EXPECT_FALSE(mixer.Muted());
+    EXPECT_FALSE(form.NoticeShown());
+    ASSERT_EQ(form.ActionOfKey(DIK_M), TAction::Mute);
+    form.ActionDown(TAction::Mute);
+    EXPECT_TRUE(form.Settings.Sound.Muted);
+    EXPECT_TRUE(mixer.Muted());
+    EXPECT_TRUE(form.NoticeShown());
+    EXPECT_EQ(Text(TStatusText::Notice), "消音");
+    const TGameSettings kept = ReadGameSettings(form.UserDir + "Settei.ini");
+    EXPECT_TRUE(kept.Sound.Muted);
+    EXPECT_EQ(kept.Keys, form.Settings.Keys) << "the bindings read are written back as they were";
+    clock.Advance(500);
+    Tick();
+    EXPECT_TRUE(form.NoticeShown());
+    clock.Advance(500);
+    Tick();
+    EXPECT_FALSE(form.NoticeShown());
+    form.ActionDown(TAction::Mute);
+    EXPECT_EQ(Text(TStatusText::Notice), "消音解除");
+    EXPECT_FALSE(mixer.Muted());
+    EXPECT_FALSE(ReadGameSettings(form.UserDir + "Settei.ini").Sound.Muted);
 }

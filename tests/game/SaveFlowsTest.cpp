@@ -245,11 +245,14 @@ TEST_F(SaveFlowTest, AClearedGameAsksNothingAndShowsTheNewHighScore) {
 }
 
 TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
+    int settingsOpened = 0;
+    commands.SetSettingsHandler([&] { ++settingsOpened; });
     EXPECT_TRUE(TopMenusEnabled());
     Enter();
     EXPECT_TRUE(TopMenusDisabled());
-    for (const char* item : {"Save", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
+    for (const char* item : {"Save", "Settings", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
         EXPECT_FALSE(commands.Click(item)) << item;
+    EXPECT_EQ(settingsOpened, 0);
     EXPECT_TRUE(host.opened.empty());
     EXPECT_EQ(host.versionDialogs, 0);
     SmallBoard();
@@ -263,6 +266,8 @@ TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
     EXPECT_TRUE(host.messages.empty()) << "a missing help file shows nothing";
     EXPECT_TRUE(commands.Click("V1"));
     EXPECT_EQ(host.versionDialogs, 1);
+    EXPECT_TRUE(commands.Click("Settings"));
+    EXPECT_EQ(settingsOpened, 1);
     EXPECT_TRUE(commands.Click("E1"));
     EXPECT_EQ(host.closeCalls, 1);
     EXPECT_FALSE(commands.Click("N1")) << "a separator has no command";

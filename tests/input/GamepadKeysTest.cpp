@@ -127,3 +127,37 @@ TEST(GamepadKeys, AVirtualControllerPressesTheGamesKeysAndLetsGoWhenUnplugged) {
 }
 
 } // namespace
+
+// The buttons follow the bindings: 決定 moved to north leaves south free; Back pauses by
+// default; the left stick stays the arrows whatever the d-pad is bound to.
+TEST(GamepadKeys, TheButtonsFollowTheBindings) {
+    TGamepadKeys pads;
+    ASSERT_TRUE(pads.Available());
+    VirtualPad pad;
+    ASSERT_TRUE(pad.Plugged()) << SDL_GetError();
+    Keys keys;
+    pad.Button(SDL_CONTROLLER_BUTTON_BACK, true);
+    keys.Poll(pads);
+    EXPECT_TRUE(keys.Down(TPadKey::Pause));
+    pad.Button(SDL_CONTROLLER_BUTTON_BACK, false);
+
+    TKeyBindings b = TKeyBindings::Defaults();
+    ASSERT_EQ(b.Set(TAction::Confirm, {{}, {TPadButton::North, TPadButton::None}}), std::nullopt);
+    ASSERT_EQ(b.Set(TAction::Up, {{}, {TPadButton::None, TPadButton::None}}), std::nullopt);
+    ASSERT_EQ(b.SetPad(TAction::Mute, 0, TPadButton::DpadUp), std::nullopt);
+    pads.SetBindings(b);
+    pad.Button(SDL_CONTROLLER_BUTTON_A, true);
+    pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+    keys.Poll(pads);
+    EXPECT_FALSE(keys.Down(TPadKey::Pause));
+    EXPECT_FALSE(keys.Down(TPadKey::Enter)) << "south is free now";
+    EXPECT_FALSE(keys.Down(TPadKey::Up));
+    EXPECT_TRUE(keys.Down(TPadKey::Mute));
+    pad.Button(SDL_CONTROLLER_BUTTON_Y, true);
+    pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
+    keys.Poll(pads);
+    EXPECT_TRUE(keys.Down(TPadKey::Enter));
+    EXPECT_TRUE(keys.Down(TPadKey::Up)) << "the stick";
+    EXPECT_EQ(ActionOfPadKey(TPadKey::Space), TAction::Turn);
+    EXPECT_EQ(PadKeyOfAction(TAction::Confirm), TPadKey::Enter);
+}
