@@ -205,10 +205,12 @@ void MainWindow::MakeMusicAndCommands() {
 
 void MainWindow::ShowCentred() {
     adjustSize();
-    // The view at the size kept; the menu bar and the frame around it as they are.
+    // The view at the size kept (the menu bar and the frame around it as they are), no
+    // larger than the screen it opens on (the size may come from a larger one).
     resize(size() - view_->size() + QSize(window_.Width, window_.Height));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size() - (frameGeometry().size() - size())));
         QRect frame = frameGeometry();
         frame.moveCenter(area.center());
         move(frame.topLeft());
