@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+#include <algorithm>
+
 namespace {
 
 // Over the middle of the board (20..620 x 20..420 at most).
@@ -18,12 +20,8 @@ FocusPause::FocusPause(QWidget* view, PausableClock& clock, std::function<bool()
 
 void FocusPause::MakeNotice() {
     notice_ = new QLabel(QStringLiteral("一時停止中"), view_);
-    notice_->setGeometry(NoticeLeft, NoticeTop, NoticeWidth, NoticeHeight);
     notice_->setAlignment(Qt::AlignCenter);
-    QFont font(QStringLiteral("VL Gothic"));
-    font.setPixelSize(40);
-    font.setBold(true);
-    notice_->setFont(font);
+    PlaceNotice();
     // Opaque: over the OpenGL surface the notice is a native window of its own.
     notice_->setAutoFillBackground(true);
     notice_->setStyleSheet(QStringLiteral("QLabel { background: #1c2a6b; color: #ffffff; "
@@ -34,6 +32,22 @@ void FocusPause::MakeNotice() {
     // The upkeep belongs to the notice: it ends with the view.
     QObject::connect(&music_, &QTimer::timeout, notice_, musicUpkeep_);
     if (placed_) placed_(notice_);
+}
+
+void FocusPause::SetPlacement(std::function<QRect(QRect)> toView) {
+    toView_ = std::move(toView);
+    if (notice_) PlaceNotice();
+}
+
+// At the frame's size 40 pixels high text; scaled, as much larger as the notice is.
+void FocusPause::PlaceNotice() {
+    const QRect onFrame(NoticeLeft, NoticeTop, NoticeWidth, NoticeHeight);
+    const QRect at = toView_ ? toView_(onFrame) : onFrame;
+    notice_->setGeometry(at);
+    QFont font(QStringLiteral("VL Gothic"));
+    font.setPixelSize(std::max(1, 40 * at.height() / NoticeHeight));
+    font.setBold(true);
+    notice_->setFont(font);
 }
 
 void FocusPause::Hold() {

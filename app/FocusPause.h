@@ -32,18 +32,22 @@ public:
     bool Paused() const { return clock_.Paused(); }
     // The notice; null until the first pause.
     QLabel* Notice() { return notice_; }
+    // Where the notice's place on the game's frame lies in the view (the frame scaled).
+    void SetPlacement(std::function<QRect(QRect)> toView);
 
 private:
     void MakeNotice();
     void Hold();
     // Play goes on once neither the focus nor the key holds it.
     bool ReleaseUnlessHeld();
+    void PlaceNotice();
 
     QWidget* view_;
     PausableClock& clock_;
     std::function<bool()> playing_;
     std::function<void()> musicUpkeep_;
     std::function<void(QWidget*)> placed_;
+    std::function<QRect(QRect)> toView_;
     QLabel* notice_ = nullptr;
     QTimer music_;
     bool enabled_ = true;

@@ -1,6 +1,7 @@
 #include "app/GameView.h"
 
 #include "app/BenchHooks.h"
+#include "graphics/device/FrameScaler.h"
 
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -9,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -53,14 +55,16 @@ int MouseButtonIndex(Qt::MouseButton b) {
 // the mouse, so all of them do.
 class MouseFeed : public QObject {
 public:
-    MouseFeed(QWidget* view, MouseDevice& mouse) : QObject(view), view_(view), mouse_(mouse) {}
+    MouseFeed(QWidget* view, MouseDevice& mouse, std::function<QPoint(QPointF)> toFrame)
+        : QObject(view), view_(view), mouse_(mouse), toFrame_(std::move(toFrame)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::MouseMove: {
-            const QPoint at = static_cast<QWidget*>(watched)->mapTo(
-                view_, static_cast<QMouseEvent*>(event)->position().toPoint());
+            const QPointF in =
+                static_cast<QWidget*>(watched)->mapTo(view_, static_cast<QMouseEvent*>(event)->position());
+            const QPoint at = toFrame_ ? toFrame_(in) : in.toPoint();
             mouse_.MovedTo(at.x(), at.y());
             break;
         }
@@ -83,12 +87,32 @@ protected:
 private:
     QWidget* view_;
     MouseDevice& mouse_;
+    std::function<QPoint(QPointF)> toFrame_;
 };
 
 } // namespace
 
-QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse) {
-    auto* feed = new MouseFeed(view, mouse);
+TFramePlacement PlaceInView(QSize frameSize, QSize viewSize, qreal ratio, TScaleMode mode) {
+    return PlaceFrame(static_cast<uint32_t>(frameSize.width()), static_cast<uint32_t>(frameSize.height()),
+                      DevicePixels(viewSize.width(), ratio), DevicePixels(viewSize.height(), ratio), mode);
+}
+
+QRect FrameRectInView(const TFramePlacement& p, const QRect& r, qreal ratio) {
+    int32_t l = r.left(), t = r.top(), rr = r.left() + r.width(), b = r.top() + r.height();
+    FrameToWindow(p, l, t, rr, b);
+    const auto down = [ratio](int32_t v) { return static_cast<int>(std::floor(v / ratio + 1e-6)); };
+    const auto up = [ratio](int32_t v) { return static_cast<int>(std::ceil(v / ratio - 1e-6)); };
+    return QRect(QPoint(down(l), down(t)), QPoint(up(rr) - 1, up(b) - 1));
+}
+
+QPoint ViewPointInFrame(const TFramePlacement& p, QPointF at, qreal ratio) {
+    int32_t x = 0, y = 0;
+    WindowToFrame(p, at.x() * ratio, at.y() * ratio, x, y);
+    return QPoint(x, y);
+}
+
+QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse, std::function<QPoint(QPointF)> toFrame) {
+    auto* feed = new MouseFeed(view, mouse, std::move(toFrame));
     QList<QWidget*> widgets = view->findChildren<QWidget*>();
     widgets.prepend(view);
     for (QWidget* w : widgets) {
@@ -126,8 +150,8 @@ bool ProbeOpenGL(uint32_t& maxTextureSize, QString& reason, std::unique_ptr<QOpe
     return true;
 }
 
-GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
-    : source_(std::move(context)), config_(std::make_shared<TGLConfig>()) {
+GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context, QSize frameSize)
+    : frameSize_(frameSize), source_(std::move(context)), config_(std::make_shared<TGLConfig>()) {
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(CoreFormat());
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
@@ -139,9 +163,8 @@ GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context)
     };
     h.DefaultFramebuffer = [this] { return frame_.buffer; };
     h.FramebufferSize = [this](uint32_t& w, uint32_t& hh) {
-        const QSize size = FramebufferSize();
-        w = static_cast<uint32_t>(size.width());
-        hh = static_cast<uint32_t>(size.height());
+        w = static_cast<uint32_t>(frameSize_.width());
+        hh = static_cast<uint32_t>(frameSize_.height());
     };
     h.FrameReady = [this] {
         ShowFrame();
@@ -189,17 +212,43 @@ bool CreateKeptFrame(QOpenGLContext& context, QSize size, GlKeptFrame& frame) {
     return complete;
 }
 
-void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame) {
+namespace {
+
+// The target's parts outside the picture (rows counted from the top) in the border colour.
+void ClearBorder(QOpenGLExtraFunctions& f, const TFramePlacement& p, QSize target) {
+    const int w = target.width(), h = target.height();
+    const QRect parts[4] = {QRect(0, 0, w, p.Y), QRect(0, p.Y + p.Height, w, h - p.Y - p.Height),
+                            QRect(0, p.Y, p.X, p.Height),
+                            QRect(p.X + p.Width, p.Y, w - p.X - p.Width, p.Height)};
+    f.glClearColor(((BorderColour >> 16) & 0xFF) / 255.0f, ((BorderColour >> 8) & 0xFF) / 255.0f,
+                   (BorderColour & 0xFF) / 255.0f, 1.0f);
+    f.glEnable(GL_SCISSOR_TEST);
+    for (const QRect& r : parts) {
+        if (r.width() <= 0 || r.height() <= 0) continue;
+        f.glScissor(r.x(), h - r.y() - r.height(), r.width(), r.height());
+        f.glClear(GL_COLOR_BUFFER_BIT);
+    }
+    f.glDisable(GL_SCISSOR_TEST);
+}
+
+} // namespace
+
+void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame, const TFramePlacement* placement,
+                   QSize target) {
     QOpenGLExtraFunctions* f = context.extraFunctions();
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.buffer);
     f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, context.defaultFramebufferObject());
     const int w = frame.size.width(), h = frame.size.height();
-    f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-}
-
-QSize GlSurface::FramebufferSize() const {
-    const qreal dpr = devicePixelRatio();
-    return QSize(static_cast<int>(width() * dpr + 0.5), static_cast<int>(height() * dpr + 0.5));
+    if (!placement) {
+        f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        return;
+    }
+    const TFramePlacement& p = *placement;
+    ClearBorder(*f, p, target);
+    // The target's rows count from the bottom.
+    const int bottom = target.height() - p.Y - p.Height;
+    f->glBlitFramebuffer(0, 0, w, h, p.X, bottom, p.X + p.Width, bottom + p.Height, GL_COLOR_BUFFER_BIT,
+                         p.Factor == 0 ? GL_LINEAR : GL_NEAREST);
 }
 
 // The context and the frame's framebuffer are made with the first frame; a window not
@@ -216,7 +265,7 @@ bool GlSurface::MakeCurrent() {
         if (!context_->create()) return false;
     }
     if (!context_->makeCurrent(this)) return false;
-    const QSize size = FramebufferSize();
+    const QSize size = frameSize_;
     if (frame_.buffer == 0 || frame_.size != size) {
         if (frame_.buffer != 0) DeleteKeptFrame(*context_, frame_);
         if (!CreateKeptFrame(*context_, size, frame_)) {
@@ -229,21 +278,38 @@ bool GlSurface::MakeCurrent() {
 
 void GlSurface::ShowFrame() {
     if (frame_.buffer == 0 || !isExposed() || !context_->makeCurrent(this)) return;
-    CopyKeptFrame(*context_, frame_);
+    const qreal ratio = devicePixelRatio();
+    const TFramePlacement p = PlaceInView(frameSize_, size(), ratio, mode_);
+    const QSize target(static_cast<int>(DevicePixels(width(), ratio)),
+                       static_cast<int>(DevicePixels(height(), ratio)));
+    if (target == frameSize_ && p.Factor == 1)
+        CopyKeptFrame(*context_, frame_); // the frame's own size: the plain copy
+    else
+        CopyKeptFrame(*context_, frame_, &p, target);
     context_->swapBuffers(this);
     context_->doneCurrent();
+}
+
+void GlSurface::SetScaleMode(TScaleMode mode) {
+    mode_ = mode;
+    ShowFrame();
 }
 
 void GlSurface::exposeEvent(QExposeEvent*) {
     if (isExposed()) ShowFrame();
 }
 
+// The kept frame keeps its size: the copy places it in the new one.
+void GlSurface::resizeEvent(QResizeEvent*) {
+    ShowFrame();
+}
+
 std::shared_ptr<IRenderDriver> GlSurface::CreateDriver() {
     return std::make_shared<OpenGLDriver>(config_);
 }
 
-GlView::GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context)
-    : QWidget(parent), surface_(new GlSurface(maxTextureSize, std::move(context))),
+GlView::GlView(QWidget* parent, uint32_t maxTextureSize, QSize frameSize, GlContextSource context)
+    : GameViewBase(parent, frameSize), surface_(new GlSurface(maxTextureSize, std::move(context), frameSize)),
       container_(QWidget::createWindowContainer(surface_, this)) {
     // The view keeps the focus: keys are read where they arrive, never in the surface.
     container_->setFocusPolicy(Qt::NoFocus);
@@ -254,34 +320,100 @@ void GlView::Overlay(QWidget* child) {
     child->raise();
 }
 
+void GlView::SetScaleMode(TScaleMode mode) {
+    mode_ = mode;
+    surface_->SetScaleMode(mode);
+}
+
 void GlView::resizeEvent(QResizeEvent*) {
     container_->setGeometry(rect());
 }
 
-SoftwareView::SoftwareView(QWidget* parent) : QWidget(parent), config_(std::make_shared<TSoftwareConfig>()) {
+SoftwareView::SoftwareView(QWidget* parent, QSize frameSize)
+    : GameViewBase(parent, frameSize), config_(std::make_shared<TSoftwareConfig>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    config_->PresentSink = [this](const TSoftwareFrame& f) {
-        const QSize size(static_cast<int>(f.Width), static_cast<int>(f.Height));
-        QRect damage = QRect(f.Damage.Left, f.Damage.Top, f.Damage.Width(), f.Damage.Height()) &
-                       QRect(QPoint(0, 0), size);
-        // The frame is kept from one present to the next: only what changed is copied.
-        if (frame_.size() != size) {
-            frame_ = QImage(size, QImage::Format_RGB32);
-            damage = frame_.rect();
-        }
-        for (int y = damage.top(); y <= damage.bottom(); ++y)
-            std::memcpy(frame_.scanLine(y) + static_cast<qsizetype>(damage.left()) * 4,
-                        f.Pixels + static_cast<size_t>(y) * f.Pitch + static_cast<size_t>(damage.left()),
-                        static_cast<size_t>(damage.width()) * 4);
-        // At once, inside the tick, as the OpenGL view does; a frame shown unscaled repaints
-        // only its changed part.
-        if (size == this->size())
-            repaint(damage);
-        else
-            repaint();
-        BenchFramePresented();
-        if (presented_) presented_();
-    };
+    config_->PresentSink = [this](const TSoftwareFrame& f) { Present(f); };
+}
+
+void SoftwareView::Present(const TSoftwareFrame& f) {
+    const QSize size(static_cast<int>(f.Width), static_cast<int>(f.Height));
+    QRect damage =
+        QRect(f.Damage.Left, f.Damage.Top, f.Damage.Width(), f.Damage.Height()) & QRect(QPoint(0, 0), size);
+    // The frame is kept from one present to the next: only what changed is copied.
+    const bool newSize = frame_.size() != size;
+    if (newSize) {
+        frame_ = QImage(size, QImage::Format_RGB32);
+        damage = frame_.rect();
+    }
+    for (int y = damage.top(); y <= damage.bottom(); ++y)
+        std::memcpy(frame_.scanLine(y) + static_cast<qsizetype>(damage.left()) * 4,
+                    f.Pixels + static_cast<size_t>(y) * f.Pitch + static_cast<size_t>(damage.left()),
+                    static_cast<size_t>(damage.width()) * 4);
+    // At once, inside the tick, as the OpenGL view does; only the changed part.
+    if (Unscaled()) {
+        repaint(damage);
+    } else if (newSize || ratio_ != devicePixelRatioF() || scaled_.isNull()) {
+        Rescale();
+        repaint();
+    } else if (const QRect part = ScalePart(damage); !part.isEmpty()) {
+        repaint(part);
+    }
+    BenchFramePresented();
+    if (presented_) presented_();
+}
+
+bool SoftwareView::Unscaled() const {
+    return frame_.size() == size() && devicePixelRatioF() == 1.0;
+}
+
+void SoftwareView::Rescale() {
+    ratio_ = devicePixelRatioF();
+    placement_ = PlaceInView(frame_.isNull() ? frameSize_ : frame_.size(), size(), ratio_, mode_);
+    const QSize target(static_cast<int>(DevicePixels(width(), ratio_)),
+                       static_cast<int>(DevicePixels(height(), ratio_)));
+    if (target.isEmpty()) {
+        scaled_ = QImage();
+        return;
+    }
+    scaled_ = QImage(target, QImage::Format_RGB32);
+    scaled_.setDevicePixelRatio(ratio_);
+    const TScaleTarget t{reinterpret_cast<uint32_t*>(scaled_.bits()), static_cast<uint32_t>(target.width()),
+                         static_cast<uint32_t>(target.height()),
+                         static_cast<uint32_t>(scaled_.bytesPerLine() / 4)};
+    if (frame_.isNull()) {
+        scaled_.fill(Qt::black);
+        return;
+    }
+    FillBorder(placement_, t, BorderColour);
+    ScalePart(frame_.rect());
+}
+
+QRect SoftwareView::ScalePart(const QRect& part) {
+    if (scaled_.isNull() || frame_.isNull()) return QRect();
+    TSoftwareFrame f{static_cast<uint32_t>(frame_.width()), static_cast<uint32_t>(frame_.height()),
+                     static_cast<uint32_t>(frame_.bytesPerLine() / 4),
+                     reinterpret_cast<const uint32_t*>(frame_.constBits())};
+    f.Damage = Rect(part.left(), part.top(), part.left() + part.width(), part.top() + part.height());
+    const TScaleTarget t{reinterpret_cast<uint32_t*>(scaled_.bits()), static_cast<uint32_t>(scaled_.width()),
+                         static_cast<uint32_t>(scaled_.height()),
+                         static_cast<uint32_t>(scaled_.bytesPerLine() / 4)};
+    const TRect r = ScaleFrameDamage(f, placement_, t);
+    if (r.Left >= r.Right || r.Top >= r.Bottom) return QRect();
+    const auto down = [this](int32_t v) { return static_cast<int>(std::floor(v / ratio_)); };
+    const auto up = [this](int32_t v) { return static_cast<int>(std::ceil(v / ratio_)); };
+    return QRect(QPoint(down(r.Left), down(r.Top)), QPoint(up(r.Right) - 1, up(r.Bottom) - 1));
+}
+
+void SoftwareView::SetScaleMode(TScaleMode mode) {
+    mode_ = mode;
+    scaled_ = QImage();
+    if (!Unscaled()) Rescale();
+    update();
+}
+
+void SoftwareView::resizeEvent(QResizeEvent*) {
+    scaled_ = QImage();
+    if (!Unscaled()) Rescale();
 }
 
 std::shared_ptr<IRenderDriver> SoftwareView::CreateDriver() {
@@ -290,12 +422,20 @@ std::shared_ptr<IRenderDriver> SoftwareView::CreateDriver() {
 
 void SoftwareView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    if (frame_.isNull())
+    if (frame_.isNull()) {
         p.fillRect(rect(), Qt::black);
-    else if (frame_.size() == size())
+    } else if (Unscaled()) {
         p.drawImage(event->rect(), frame_, event->rect());
-    else
-        p.drawImage(rect(), frame_);
+    } else {
+        if (scaled_.isNull() || ratio_ != devicePixelRatioF()) Rescale();
+        // One to one in device pixels (the image carries the view's ratio), only the part
+        // asked for.
+        const QRect from =
+            QRectF(QPointF(event->rect().topLeft()) * ratio_, QSizeF(event->rect().size()) * ratio_)
+                .toAlignedRect() &
+            scaled_.rect();
+        p.drawImage(QPointF(from.topLeft()) / ratio_, scaled_, from);
+    }
 }
 
 TRect WindowOwner::WindowBounds() const {

@@ -4,6 +4,7 @@
 // device draws with and swaps at each present; without it, a plain widget shows the
 // software device's frames.
 #include "graphics/DODozuz9.h"
+#include "graphics/device/FramePlacement.h"
 #include "graphics/device/OpenGLDevice.h"
 #include "graphics/device/SoftwareDevice.h"
 #include "input/EventDevices.h"
@@ -20,6 +21,37 @@
 // is empty or answers null.
 using GlContextSource = std::function<std::unique_ptr<QOpenGLContext>()>;
 
+// The colour around the scaled picture.
+inline constexpr uint32_t BorderColour = 0xFF101010;
+
+// Where a view of the given logical size at a device pixel ratio shows a frame of
+// frameSize (device pixels), and the way between the frame's and the view's coordinates.
+TFramePlacement PlaceInView(QSize frameSize, QSize viewSize, qreal ratio, TScaleMode mode);
+// A frame rectangle as the view's logical rectangle it covers.
+QRect FrameRectInView(const TFramePlacement& placement, const QRect& frameRect, qreal ratio);
+// A view point (logical) as the frame pixel under it (outside the frame on the border).
+QPoint ViewPointInFrame(const TFramePlacement& placement, QPointF viewPoint, qreal ratio);
+
+// What both views share: the game's frame size, the scaling mode and the frame's place.
+class GameViewBase : public QWidget {
+public:
+    GameViewBase(QWidget* parent, QSize frameSize) : QWidget(parent), frameSize_(frameSize) {}
+    QSize FrameSize() const { return frameSize_; }
+    TScaleMode ScaleMode() const { return mode_; }
+    virtual void SetScaleMode(TScaleMode mode) = 0;
+    TFramePlacement Placement() const { return PlaceInView(frameSize_, size(), devicePixelRatioF(), mode_); }
+    QRect FrameRectInView(const QRect& frameRect) const {
+        return ::FrameRectInView(Placement(), frameRect, devicePixelRatioF());
+    }
+    QPoint ToFrame(QPointF viewPoint) const {
+        return ViewPointInFrame(Placement(), viewPoint, devicePixelRatioF());
+    }
+
+protected:
+    QSize frameSize_;
+    TScaleMode mode_ = TScaleMode::WholeNumber;
+};
+
 // Whether an OpenGL 3.3 core context can be made on this display; the largest texture
 // size it takes. Says why not in reason. With keep, a context that passed is handed over
 // there (not current) for the OpenGL view to draw with: the first context costs most.
@@ -32,9 +64,13 @@ struct GlKeptFrame {
     GLuint buffer = 0, texture = 0;
     QSize size;
 };
+// The copy scales the frame to the placement (sampled nearest for a whole factor, linearly
+// otherwise) in a target of targetSize device pixels and fills the border around it; by
+// default, unscaled into a target of the frame's size.
 bool CreateKeptFrame(QOpenGLContext& context, QSize size, GlKeptFrame& frame);
 void DeleteKeptFrame(QOpenGLContext& context, GlKeptFrame& frame);
-void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame);
+void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame,
+                   const TFramePlacement* placement = nullptr, QSize targetSize = {});
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
@@ -42,26 +78,31 @@ void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame);
 // which would push every tick back by its own cost (a whole frame's composition on a
 // software rasteriser). The device draws into a framebuffer object that keeps the last frame, so
 // that a part of the window uncovered between ticks (a dialog closed) is shown again at
-// once. Input passes through it to the view.
+// once. The kept frame has the game's frame size; the copy to the window scales it.
+// Input passes through it to the view.
 class GlSurface : public QWindow {
 public:
     // context: one made for this surface's format (ProbeOpenGL's), taken at the first
     // frame.
-    GlSurface(uint32_t maxTextureSize, GlContextSource context);
+    GlSurface(uint32_t maxTextureSize, GlContextSource context, QSize frameSize);
     ~GlSurface() override;
     std::shared_ptr<IRenderDriver> CreateDriver();
     // Called after each frame the device presents.
     void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
+    // Shows the kept frame again in the mode.
+    void SetScaleMode(TScaleMode mode);
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     bool MakeCurrent();
-    QSize FramebufferSize() const;
     // Copies the kept frame to the window and swaps.
     void ShowFrame();
 
+    QSize frameSize_;
+    TScaleMode mode_ = TScaleMode::WholeNumber;
     GlContextSource source_;
     std::unique_ptr<QOpenGLContext> context_; // from the first frame on
     GlKeptFrame frame_;
@@ -70,15 +111,17 @@ private:
 };
 
 // The view itself: it takes the focus and the mouse; the surface fills it.
-class GlView : public QWidget {
+class GlView : public GameViewBase {
 public:
-    GlView(QWidget* parent, uint32_t maxTextureSize, GlContextSource context = {});
+    // frameSize: the game's frame (the device's back buffer).
+    GlView(QWidget* parent, uint32_t maxTextureSize, QSize frameSize, GlContextSource context = {});
     std::shared_ptr<IRenderDriver> CreateDriver() { return surface_->CreateDriver(); }
     void OnFramePresented(std::function<void()> presented) {
         surface_->OnFramePresented(std::move(presented));
     }
     // Makes a child of the view show over the surface (as a native window above it).
     void Overlay(QWidget* child);
+    void SetScaleMode(TScaleMode mode) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -88,35 +131,52 @@ private:
     QWidget* container_;
 };
 
-class SoftwareView : public QWidget {
+// The software device's frames: kept as presented (frame_); at the frame's own size they
+// are painted from there, scaled only their damaged part goes into an image of the
+// view's size in device pixels (scaled_), painted one to one.
+class SoftwareView : public GameViewBase {
 public:
-    explicit SoftwareView(QWidget* parent);
+    SoftwareView(QWidget* parent, QSize frameSize);
     std::shared_ptr<IRenderDriver> CreateDriver();
     // Called after each frame the device presents.
     void OnFramePresented(std::function<void()> presented) { presented_ = std::move(presented); }
+    void SetScaleMode(TScaleMode mode) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Present(const TSoftwareFrame& f);
+    // Whether the frame is shown at its own size filling the view.
+    bool Unscaled() const;
+    // Makes the scaled image anew for the view's size and ratio, the whole frame in it.
+    void Rescale();
+    // Scales the frame's part into the scaled image; answers the view's logical rectangle.
+    QRect ScalePart(const QRect& part);
+
     std::shared_ptr<TSoftwareConfig> config_;
     QImage frame_;
+    QImage scaled_;
+    TFramePlacement placement_;
+    qreal ratio_ = 0;
     std::function<void()> presented_;
 };
 
 // Feeds the mouse device from the view: moves (with or without a button down, in the
-// view's coordinates), the buttons and the wheel, wherever in the view they happen,
-// over the widgets already on it too. Answers the feed, a child of the view: delete it
-// first when the mouse goes before the view.
-QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse);
+// view's coordinates, or the frame's that toFrame maps them to), the buttons and the
+// wheel, wherever in the view they happen, over the widgets already on it too. Answers
+// the feed, a child of the view: delete it first when the mouse goes before the view.
+QObject* FeedMouseFrom(QWidget* view, MouseDevice& mouse, std::function<QPoint(QPointF)> toFrame = {});
 
-// The window as the device component sees it: a fixed client area of the view's size.
+// The window as the device component sees it: a fixed client area of the game's frame
+// size, whatever the view's size (the views scale the frame to it).
 class WindowOwner : public IDGOwner {
 public:
-    WindowOwner(QWidget* view, std::function<std::shared_ptr<IRenderDriver>()> driver)
-        : view_(view), driver_(std::move(driver)) {}
-    int32_t ClientWidth() const override { return view_->width(); }
-    int32_t ClientHeight() const override { return view_->height(); }
+    WindowOwner(QWidget* view, QSize frameSize, std::function<std::shared_ptr<IRenderDriver>()> driver)
+        : view_(view), frameSize_(frameSize), driver_(std::move(driver)) {}
+    int32_t ClientWidth() const override { return frameSize_.width(); }
+    int32_t ClientHeight() const override { return frameSize_.height(); }
     TRect WindowBounds() const override;
     // Stands for the window (asking Qt for a native id would make the view a native
     // child, which the OpenGL widget does not take).
@@ -127,5 +187,6 @@ public:
 
 private:
     QWidget* view_;
+    QSize frameSize_;
     std::function<std::shared_ptr<IRenderDriver>()> driver_;
 };

@@ -23,6 +23,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <iostream>
 #include <thread>
 
 namespace {
@@ -30,32 +31,34 @@ namespace {
 // How long the start-up's later work waits for the first frame at most.
 constexpr int FirstFrameWaitMs = 1000;
 
+TScaleMode ModeOf(TWindowScale scale) {
+    return scale == TWindowScale::Fit ? TScaleMode::Fit : TScaleMode::WholeNumber;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
                        GlContextSource glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
     setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
-    // A single border: no resizing, no maximise box.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     std::function<std::shared_ptr<IRenderDriver>()> driver;
     GlView* gl = nullptr;
     if (useOpenGL) {
-        gl = new GlView(this, maxTextureSize, std::move(glContext));
+        gl = new GlView(this, maxTextureSize, ClientSize, std::move(glContext));
         driver = [gl] { return gl->CreateDriver(); };
         gl->OnFramePresented([this] { FramePresented(); });
         view_ = gl;
     } else {
-        auto* sw = new SoftwareView(this);
+        auto* sw = new SoftwareView(this, ClientSize);
         driver = [sw] { return sw->CreateDriver(); };
         sw->OnFramePresented([this] { FramePresented(); });
         view_ = sw;
     }
-    view_->setFixedSize(ClientSize);
+    // Resizable down to the frame's own size below the menu bar.
+    view_->setMinimumSize(ClientSize);
     view_->setFocusPolicy(Qt::StrongFocus);
     setCentralWidget(view_);
-    owner_ = std::make_unique<WindowOwner>(view_, std::move(driver));
+    owner_ = std::make_unique<WindowOwner>(view_, ClientSize, std::move(driver));
     host_ = std::make_unique<QtHost>(this, exeDir_);
     TFormPlatform platform;
     platform.Owner = owner_.get();
@@ -71,6 +74,8 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
         ReportDiagnostic("no home folder: the saved game and the settings are not kept");
     else
         MakeUserDataDir(form_->UserDir);
+    windowRead_ = window_ = ReadWindowSettings(form_->UserFileToRead("Settei.ini"), std::cerr);
+    view_->SetScaleMode(ModeOf(window_.Scale));
     screen_ = std::make_unique<TFormScreen>(*form_);
     form_->SetFrameDrawer(screen_.get());
 
@@ -83,11 +88,13 @@ MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTe
     lifeBar_->setTextVisible(false);
     lifeBar_->setFocusPolicy(Qt::NoFocus);
     SyncLifeBar();
-    mouseFeed_ = FeedMouseFrom(view_, input_.Mouse()); // the view and all on it
+    // The view and all on it, in the frame's coordinates.
+    mouseFeed_ = FeedMouseFrom(view_, input_.Mouse(), [this](QPointF at) { return view_->ToFrame(at); });
 
     MakePause(gl);
     BuildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    BuildViewMenu();
+    PlaceOverlays();
 
     idle_.setInterval(0);
     idle_.setTimerType(Qt::PreciseTimer); // a tick is due to the millisecond
@@ -224,13 +231,18 @@ void MainWindow::OpenSettings() {
 
 void MainWindow::ShowCentred() {
     adjustSize();
+    // The view at the size kept (the menu bar and the frame around it as they are), no
+    // larger than the screen it opens on (the size may come from a larger one).
+    resize(size() - view_->size() + QSize(window_.Width, window_.Height));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size() - (frameGeometry().size() - size())));
         QRect frame = frameGeometry();
         frame.moveCenter(area.center());
         move(frame.topLeft());
     }
     show();
+    if (window_.Fullscreen) SetFullscreen(true);
     view_->setFocus();
     if (created_) {
         idle_.start(0);
@@ -291,4 +303,62 @@ void MainWindow::RestartIdle() {
 
 void MainWindow::SyncLifeBar() {
     lifeBar_->setValue(form_->PBLife.Position());
+}
+
+void MainWindow::PlaceOverlays() {
+    const TProgressBar& bar = form_->PBLife;
+    lifeBar_->setGeometry(view_->FrameRectInView(QRect(bar.Left(), bar.Top(), bar.Width(), bar.Height())));
+    pause_->SetPlacement([this](QRect onFrame) { return view_->FrameRectInView(onFrame); });
+}
+
+void MainWindow::SetFullscreen(bool on) {
+    if (on != isFullScreen()) {
+        if (on) {
+            normalGeometry_ = geometry();
+            showFullScreen();
+        } else {
+            showNormal();
+            if (normalGeometry_.isValid()) setGeometry(normalGeometry_);
+        }
+    }
+    window_.Fullscreen = on;
+    if (fullscreenAction_) fullscreenAction_->setChecked(on);
+}
+
+void MainWindow::SetScaleMode(TWindowScale scale) {
+    window_.Scale = scale;
+    view_->SetScaleMode(ModeOf(scale));
+    PlaceOverlays();
+}
+
+// The window's keys are taken before the game's: F11 and Alt+Enter toggle fullscreen,
+// Esc leaves it (when no dialog is open; a dialog's keys do not reach the game's window).
+bool MainWindow::WindowKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    const bool toggle = (key == Qt::Key_F11 && mods == Qt::NoModifier) ||
+                        ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::AltModifier);
+    if (toggle) {
+        if (!event->isAutoRepeat()) SetFullscreen(!isFullScreen());
+        return true;
+    }
+    if (key == Qt::Key_Escape && mods == Qt::NoModifier && isFullScreen() &&
+        !QApplication::activeModalWidget()) {
+        SetFullscreen(false);
+        return true;
+    }
+    return false;
+}
+
+// The window's size and mode, written when they changed since the start (a window never
+// resized leaves the file as the game leaves it).
+void MainWindow::SaveWindowSettings() {
+    window_.Fullscreen = isFullScreen();
+    if (window_ == windowRead_) return;
+    try {
+        WriteWindowSettings(form_->UserDir + "Settei.ini", window_);
+        windowRead_ = window_;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "himawari: %s\n", e.Message().c_str());
+    }
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The main window: a fixed 764 x 500 drawing surface below a real menu bar, the life bar
-// lying over the surface, the idle driver, key events and focus for the game, and the
-// form TForm1 with everything it owns.
+// The main window: a drawing surface below a real menu bar that shows the game's 764 x 500
+// frame scaled to its size (at least that size), the life bar lying over the surface
+// where the frame puts it, fullscreen, the idle driver, key events and focus for the
+// game, and the form TForm1 with everything it owns.
 #include "app/FocusPause.h"
 #include "app/GameView.h"
 #include "app/GamepadFeed.h"
@@ -15,6 +16,7 @@
 #include "input/WindowInput.h"
 #include "music/MidiPlayer.h"
 #include "music/Mp3Library.h"
+#include "ui/WindowSettings.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -30,7 +32,7 @@
 
 class MainWindow : public QMainWindow {
 public:
-    // The drawing surface's fixed size.
+    // The game's frame size, the drawing surface's smallest.
     static constexpr QSize ClientSize{764, 500};
 
     // exeDir: the program's folder (with a trailing separator); useOpenGL: draw through
@@ -43,11 +45,18 @@ public:
     // The start-up of the form; an error is shown in a message box and the window stays
     // open without a game. Answers whether it succeeded.
     bool FormCreate();
-    // Places the window in the middle of the screen and shows it; the idle driver starts.
+    // Places the window in the middle of the screen at the size it was closed at and shows
+    // it (fullscreen when it was closed so); the idle driver starts.
     void ShowCentred();
+    // Fullscreen on or off; leaving it gives the window its size and place again.
+    void SetFullscreen(bool on);
+    void SetScaleMode(TWindowScale scale);
 
     TForm1& Form() { return *form_; }
     QProgressBar* LifeBar() { return lifeBar_; }
+    MouseDevice& Mouse() { return input_.Mouse(); }
+    GameViewBase* View() { return view_; }
+    const TWindowSettings& WindowSettings() const { return window_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,7 +64,13 @@ protected:
 
 private:
     void BuildMenus();
+    void BuildViewMenu();
     void SyncMenus();
+    // Places the widgets lying over the frame (the life bar, the pause notice) on it.
+    void PlaceOverlays();
+    // The keys of the window itself (fullscreen); true when the key was one of them.
+    bool WindowKey(QKeyEvent* event);
+    void SaveWindowSettings();
     void SyncLifeBar();
     void OnIdle();
     void RestartIdle();
@@ -79,7 +94,13 @@ private:
     // The game's clock: the system's, held still while play pauses (the music keeps the
     // system's own).
     PausableClock clock_{SystemClock::Instance()};
-    QWidget* view_ = nullptr;
+    GameViewBase* view_ = nullptr;
+    // The window settings as read at the start and as they stand (the size the view has
+    // outside fullscreen and maximised).
+    TWindowSettings windowRead_, window_;
+    QRect normalGeometry_; // the window's before fullscreen
+    QMenu* viewMenu_ = nullptr;
+    QAction* fullscreenAction_ = nullptr;
     std::unique_ptr<WindowOwner> owner_;
     std::unique_ptr<QtHost> host_;
     WindowInput input_;

@@ -3,10 +3,13 @@
 #include "app/MainWindow.h"
 #include "input/ScanCodes.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -74,11 +77,35 @@ void MainWindow::BuildMenus() {
     SyncMenus();
 }
 
+// The window's own menu, before the help menu: fullscreen and the scaling mode. Like the
+// game's menus it is closed in play (SyncMenus); its keys work all the time.
+void MainWindow::BuildViewMenu() {
+    auto* menu = viewMenu_ = new QMenu(QStringLiteral("表示(&V)"), this);
+    QAction* before = menus_.empty() ? nullptr : menus_.back().second->menuAction();
+    menuBar()->insertMenu(before, menu);
+    fullscreenAction_ = menu->addAction(QStringLiteral("全画面表示(&F)\tF11"));
+    fullscreenAction_->setCheckable(true);
+    connect(fullscreenAction_, &QAction::triggered, this, [this](bool on) { SetFullscreen(on); });
+    menu->addSeparator();
+    auto* modes = new QActionGroup(menu);
+    const std::pair<TWindowScale, QString> choices[] = {
+        {TWindowScale::WholeNumber, QStringLiteral("整数倍(&I)")},
+        {TWindowScale::Fit, QStringLiteral("画面に合わせる(&A)")}};
+    for (const auto& [scale, caption] : choices) {
+        QAction* action = menu->addAction(caption);
+        action->setCheckable(true);
+        action->setChecked(window_.Scale == scale);
+        modes->addAction(action);
+        connect(action, &QAction::triggered, this, [this, scale = scale] { SetScaleMode(scale); });
+    }
+}
+
 void MainWindow::SyncMenus() {
     for (auto& [item, menu] : menus_) {
         menu->setTitle(Caption(*item));
         menu->menuAction()->setEnabled(item->Enabled());
     }
+    if (viewMenu_) viewMenu_->menuAction()->setEnabled(form_->MainMenu1.H1.Enabled());
     for (auto& [item, action] : actions_) {
         action->setText(Caption(*item));
         action->setEnabled(item->Enabled());
@@ -98,10 +125,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if ((t == QEvent::KeyPress || t == QEvent::KeyRelease) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this && watched == (focus ? focus : this)) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (t == QEvent::KeyPress && WindowKey(key)) return true;
         if (t == QEvent::KeyPress)
             KeyPressed(key);
         else
             KeyReleased(key);
+    }
+    if (watched == view_ && t == QEvent::Resize) {
+        PlaceOverlays();
+        // The size kept is the window's own, not fullscreen's or maximised's.
+        if (!isFullScreen() && !isMaximized()) {
+            window_.Width = std::min(view_->width(), TWindowSettings::MaxSide);
+            window_.Height = std::min(view_->height(), TWindowSettings::MaxSide);
+        }
     }
     if (t == QEvent::ApplicationStateChange || t == QEvent::WindowActivate || t == QEvent::WindowDeactivate) {
         if (watched == this) {
@@ -180,6 +216,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Guarded([&] {
         if (commands_) commands_->FormClose();
     });
+    SaveWindowSettings();
     idle_.stop();
     if (gamepads_) gamepads_->Stop();
     event->accept();

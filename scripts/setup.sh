@@ -30,6 +30,9 @@ PACKAGES=(
   # screenshots of the real window in the end-to-end tests (import), reading them (libpng),
   # and the window's close request sent the way a window manager does (Xlib)
   imagemagick libpng-dev libx11-dev
+  # a window manager for the fullscreen tests (fullscreen is the window manager's to give),
+  # and xprop to see it is up
+  openbox x11-utils
   # checks of the desktop entry and the AppStream metainfo
   desktop-file-utils appstream
   # the time and peak memory of the soak (scripts/soak.sh)

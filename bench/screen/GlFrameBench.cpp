@@ -24,7 +24,7 @@ QApplication& App() {
 
 // The game's window: a 764 x 500 top level with the OpenGL view filling it, shown.
 struct GlWindow {
-    explicit GlWindow(uint32_t maxTexture) : view(new GlView(&top, maxTexture)) {
+    explicit GlWindow(uint32_t maxTexture) : view(new GlView(&top, maxTexture, QSize(764, 500))) {
         top.setFixedSize(764, 500);
         view->setGeometry(0, 0, 764, 500);
         top.show();
@@ -41,7 +41,8 @@ struct GlWindow {
 // The game drawing in it.
 struct GlGame : GlWindow, GameWith<WindowOwner> {
     GlGame(const std::string& exeDir, uint32_t maxTexture)
-        : GlWindow(maxTexture), GameWith(exeDir, view, [this] { return view->CreateDriver(); }) {}
+        : GlWindow(maxTexture),
+          GameWith(exeDir, view, QSize(764, 500), [this] { return view->CreateDriver(); }) {}
 };
 
 bool Skipped(benchmark::State& state, uint32_t& maxTexture) {

@@ -15,8 +15,13 @@ lock of the sound, with the music playing (SDL's dummy driver pulls at the real 
 Both run on the software device (Qt without OpenGL: QT_XCB_GL_INTEGRATION=none) and on
 OpenGL (Mesa's llvmpipe under Xvfb).
 
+With --fullscreen the window is put in fullscreen (F11) before each measurement, under a
+window manager (openbox) the script starts; --screen sets the size of the Xvfb screen it
+starts (1024x768 unless given), so that fullscreen shows the game scaled to that size.
+
   python3 bench/screen/window_bench.py [--exe build/himawari ...] [--rounds 1] [--runs 5]
-                                       [--seconds 60] [--idle-seconds 20] [first-frame|idle|play|all]
+                                       [--seconds 60] [--idle-seconds 20] [--screen 3840x2160]
+                                       [--fullscreen] [first-frame|idle|play|all]
 Without a display it starts itself under xvfb-run. The CPU shares are the process's user and
 system time over the wall time measured, in per cent of one core; one table for every program
 and device ends the output. Several --exe are measured in turn, round after round (--rounds),
@@ -35,6 +40,8 @@ DEVICES = {
     "software": {"QT_XCB_GL_INTEGRATION": "none"},
     "opengl": {},
 }
+# Set by --fullscreen: each measurement starts with the window in fullscreen.
+FULLSCREEN = [False]
 # The arrows held in turn during play, each for a while, with Enter pressed between.
 PATTERN = ["Right", "Down", "Right", "Down", "Left", "Up"]
 
@@ -65,6 +72,22 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def server_pid():
+    """The X server of DISPLAY (Xvfb), whose CPU time the frames sent to it cost too."""
+    display = os.environ.get("DISPLAY", "")
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                args = f.read().decode(errors="replace").split("\0")
+        except OSError:
+            continue
+        if args and os.path.basename(args[0]) == "Xvfb" and display in args:
+            return int(entry)
+    return None
+
+
 def xdo(*args):
     subprocess.run(["xdotool", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -77,6 +100,26 @@ def focus_window(pid):
                               "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()
         if out:
             xdo("windowfocus", "--sync", out[0])
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def window_size(window):
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
+                         text=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return values.get("WIDTH"), values.get("HEIGHT")
+
+
+def go_fullscreen(pid):
+    """F11 to the game's window, then waits until the window fills the screen."""
+    screen = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()
+    window = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name",
+                             "ひまわり畑の大脱走"], capture_output=True, text=True).stdout.split()[0]
+    xdo("key", "F11")
+    for _ in range(100):
+        if list(window_size(window)) == screen:
             return True
         time.sleep(0.1)
     return False
@@ -128,13 +171,18 @@ def measure(exe, device, seconds, drive):
                 errors.seek(0)
                 sys.exit(f"{device}: the game's window did not show (exit status {proc.poll()}):\n"
                          f"{errors.read()}")
+            if FULLSCREEN[0] and not go_fullscreen(proc.pid):
+                sys.exit(f"{device}: the window did not go fullscreen")
             time.sleep(2.5)  # Enter is taken 2 s after the start; the music has started
+            server = server_pid()
             start_wall, start_cpu = time.monotonic(), cpu_seconds(proc.pid)
+            start_server = cpu_seconds(server) if server else 0.0
             start_us = time.monotonic_ns() // 1000
             while time.monotonic() - start_wall < seconds:
                 drive(seconds - (time.monotonic() - start_wall))
             wall = time.monotonic() - start_wall
             cpu = cpu_seconds(proc.pid) - start_cpu
+            server_cpu = cpu_seconds(server) - start_server if server else None
         finally:
             proc.terminate()
             proc.wait(timeout=10)
@@ -142,7 +190,8 @@ def measure(exe, device, seconds, drive):
         r = gap_stats(gaps)
         r["gaps"] = gaps
         r["audio"] = audio_stats(audio)
-    r.update({"cpu": 100.0 * cpu / wall, "wall": wall})
+    r.update({"cpu": 100.0 * cpu / wall, "wall": wall,
+              "server": None if server_cpu is None else 100.0 * server_cpu / wall})
     return r
 
 
@@ -219,14 +268,33 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=60.0)
     parser.add_argument("--idle-seconds", type=float, default=20.0)
+    parser.add_argument("--screen", default="1024x768")
+    parser.add_argument("--fullscreen", action="store_true")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
-        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", sys.executable,
+        os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", f"-screen 0 {args.screen}x24", sys.executable,
                                os.path.abspath(__file__), *sys.argv[1:]])
+    manager = None
+    if args.fullscreen:
+        FULLSCREEN[0] = True
+        manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        time.sleep(1.0)
+    try:
+        run_all(args)
+    finally:
+        if manager:
+            manager.terminate()
+            manager.wait(timeout=10)
+
+
+def run_all(args):
     exes = [os.path.abspath(e) for e in (args.exe or ["build/himawari"])]
     names = {e: os.path.relpath(e) for e in exes}
     load = os.getloadavg()
-    print(f"load average at the start: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)
+    screen = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()
+    print(f"screen {'x'.join(screen)}, {'fullscreen' if args.fullscreen else 'the 764 x 500 window'}; "
+          f"load average at the start: {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}", flush=True)
     results = {(exe, device): {} for device in DEVICES for exe in exes}
     for round_ in range(args.rounds):
         for device in DEVICES:
@@ -245,7 +313,9 @@ def main():
                     r.setdefault(what, []).append(m)
                     print(f"{label} {what} over {m['wall']:.0f} s: {m['ticks']} ticks, interval p50 "
                           f"{m['p50']:.1f} ms, p99 {m['p99']:.1f} ms, max {m['max']:.1f} ms; "
-                          f"CPU {m['cpu']:.1f} % of one core", flush=True)
+                          f"CPU {m['cpu']:.1f} % of one core"
+                          + (f", the X server {m['server']:.1f} %" if m.get("server") is not None else ""),
+                          flush=True)
     print_table(results, names)
 
 

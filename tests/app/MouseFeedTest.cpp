@@ -50,3 +50,22 @@ TEST(MouseFeed, TheViewsMovesButtonsAndWheelReachTheMouseDevice) {
     EXPECT_EQ(s.rgbButtons[1], 0x80);
     EXPECT_EQ(s.rgbButtons[2], 0x80);
 }
+
+// In a view showing the frame scaled, the mouse device counts in the frame's pixels:
+// at 2 x (the picture at 36, 39 in a 1600 x 1079 view) two view pixels are one.
+TEST(MouseFeed, AScaledViewFeedsFrameCoordinates) {
+    SoftwareView view(nullptr, QSize(764, 500));
+    view.resize(1600, 1079);
+    auto* bar = new QProgressBar(&view);
+    bar->setGeometry(view.FrameRectInView(QRect(100, 400, 50, 10)));
+    EXPECT_EQ(bar->geometry(), QRect(36 + 200, 39 + 800, 100, 20));
+    MouseDevice mouse;
+    FeedMouseFrom(&view, mouse, [&view](QPointF at) { return view.ToFrame(at); });
+    EXPECT_EQ(view.ToFrame(QPointF(36 + 2 * 300 + 1, 39 + 2 * 200 + 1.5)), QPoint(300, 200));
+    Send(&view, QEvent::MouseMove, {36 + 2 * 300, 39 + 2 * 200}, Qt::NoButton, Qt::NoButton);
+    Send(&view, QEvent::MouseMove, {36 + 2 * 310 + 1, 39 + 2 * 195}, Qt::NoButton, Qt::NoButton);
+    Send(bar, QEvent::MouseMove, {4, 3}, Qt::NoButton, Qt::NoButton); // frame (102, 401)
+    TDIMouseState s = mouse.TakeState();
+    EXPECT_EQ(s.lX, 102 - 300);
+    EXPECT_EQ(s.lY, 401 - 200);
+}

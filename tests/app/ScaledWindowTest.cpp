@@ -1,0 +1,332 @@
+// The real main window under Xvfb with a window manager (openbox), on both devices: a
+// window resized to 1600 x 1100 shows the game's picture centred on the border as 2 x 2
+// blocks with the life bar on it at 2 x; F11, Alt+Enter and the menu item make it fill
+// the 1920 x 1080 screen and leaving (F11, Esc) gives back its size and place; a click
+// through the scaled picture reaches the mouse device in the frame's coordinates; the
+// size, mode and fullscreen state are kept in Settei.ini for the next start.
+#include "app/GlProbe.h"
+#include "app/MainWindow.h"
+#include "support/TempDir.h"
+#include "ui/WindowSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& pred, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (pred()) return true;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return pred();
+}
+
+void ProcessFor(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, p)) out += buffer;
+        pclose(p);
+    }
+    return out;
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// The window manager, for the whole program: fullscreen is the window manager's to give.
+class WindowManager {
+public:
+    WindowManager() {
+        char name[] = "openbox";
+        char flag[] = "--sm-disable";
+        char* argv[] = {name, flag, nullptr};
+        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+    }
+    ~WindowManager() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    // Whether it runs and has said so on the root window.
+    bool Ready() {
+        return pid_ > 0 && WaitFor([] {
+                   return Shell("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") !=
+                          std::string::npos;
+               });
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+QImage Grab(QWidget& w) {
+    return w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+const QRgb Border = qRgb((BorderColour >> 16) & 0xFF, (BorderColour >> 8) & 0xFF, BorderColour & 0xFF);
+
+class ScaledWindow : public ::testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite() { manager = new WindowManager; }
+    static void TearDownTestSuite() { delete manager; }
+
+    void SetUp() override {
+        ASSERT_TRUE(manager->Ready()) << "openbox did not start (scripts/setup.sh installs it)";
+        std::filesystem::copy(BuildDir() + "Data", dir.Path() / "Data",
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::remove(dir.Path() / "Data" / "record.dat");
+        std::filesystem::remove(dir.Path() / "Data" / "Settei.ini");
+        Open();
+    }
+    void TearDown() override {
+        window.reset();
+        probe.reset();
+    }
+    void Open() {
+        window.reset();
+        probe.reset();
+        uint32_t maxTexture = 0;
+        bool gl = false;
+        if (GetParam()) {
+            probe = std::make_unique<GlProbe>(MainWindow::ClientSize);
+            QString reason;
+            if (!probe->Usable(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
+            gl = true;
+        }
+        GlProbe* p = probe.get();
+        window = std::make_unique<MainWindow>(dir.Dir(), gl, maxTexture, [p] { return p->TakeContext(); });
+        ASSERT_TRUE(window->FormCreate());
+        window->ShowCentred();
+        window->activateWindow();
+        ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); })) << "the window has no focus";
+        ProcessFor(300);
+    }
+    int MenuHeight() { return window->menuBar()->height(); }
+    // Resizes the window and waits until the view has the size and frames were drawn.
+    void Resize(int w, int h) {
+        window->resize(w, h);
+        ASSERT_TRUE(WaitFor([&] { return window->View()->size() == QSize(w, h - MenuHeight()); }))
+            << "the window stayed " << window->width() << "x" << window->height();
+        ProcessFor(300);
+    }
+    void Key(const char* keys) {
+        Shell(std::string("xdotool key --clearmodifiers ") + keys);
+        ProcessFor(50);
+    }
+    // The picture is centred in the view, the border around it, its pixels n x n blocks
+    // (outside the life bar, a widget of its own lying over it at the same scale).
+    void ExpectBlocks(uint32_t n) {
+        GameViewBase* view = window->View();
+        const TFramePlacement p = view->Placement();
+        ASSERT_EQ(p.Factor, n);
+        EXPECT_EQ(p.X, (view->width() - 764 * int(n)) / 2);
+        EXPECT_EQ(p.Y, (view->height() - 500 * int(n)) / 2);
+        const QImage shot = Grab(*window);
+        const QPoint at = view->mapTo(window.get(), QPoint(0, 0));
+        const auto pixel = [&](int x, int y) { return shot.pixel(at.x() + x, at.y() + y); };
+        // A window taller than the screen reaches below it: only the rows on the screen.
+        const int shown = std::min(view->height(), window->screen()->geometry().bottom() + 1 -
+                                                       view->mapToGlobal(QPoint(0, 0)).y());
+        for (int y = 0; y < shown; y += 17) {
+            if (p.X > 0) {
+                EXPECT_EQ(pixel(p.X - 1, y), Border) << y;
+            }
+            if (p.X + p.Width < view->width()) {
+                EXPECT_EQ(pixel(p.X + p.Width, y), Border) << y;
+            }
+        }
+        for (int x = 0; x < view->width(); x += 23) {
+            if (p.Y > 0) {
+                EXPECT_EQ(pixel(x, p.Y - 1), Border) << x;
+            }
+            if (p.Y + p.Height < shown) {
+                EXPECT_EQ(pixel(x, p.Y + p.Height), Border) << x;
+            }
+        }
+        const TProgressBar& bar = window->Form().PBLife;
+        const QRect barRect = window->LifeBar()->geometry();
+        EXPECT_EQ(barRect, QRect(p.X + bar.Left() * int(n), p.Y + bar.Top() * int(n), bar.Width() * int(n),
+                                 bar.Height() * int(n)));
+        int bad = 0, blocks = 0, edges = 0;
+        for (int y = 0; y < 500; ++y) {
+            for (int x = 0; x < 764; ++x) {
+                const QPoint corner(p.X + x * int(n), p.Y + y * int(n));
+                if (barRect.adjusted(-1, -1, 1, 1).contains(corner)) continue;
+                const QRgb c = pixel(corner.x(), corner.y());
+                for (uint32_t d = 1; d < n * n; ++d)
+                    if (pixel(corner.x() + int(d % n), corner.y() + int(d / n)) != c) ++bad;
+                if (x > 0 && pixel(corner.x() - 1, corner.y()) != c) ++edges;
+                ++blocks;
+            }
+        }
+        EXPECT_EQ(bad, 0) << "pixels unlike their block's, of " << blocks << " blocks";
+        EXPECT_GT(edges, 10000) << "the picture is not drawn";
+    }
+
+    static WindowManager* manager;
+    TempDir dir;
+    std::unique_ptr<GlProbe> probe;
+    std::unique_ptr<MainWindow> window;
+};
+
+WindowManager* ScaledWindow::manager = nullptr;
+
+TEST_P(ScaledWindow, AResizedWindowShowsThePictureCentredInTwoByTwoBlocks) {
+    EXPECT_EQ(window->View()->size(), MainWindow::ClientSize) << "the window opens at 1 x";
+    EXPECT_EQ(window->View()->Placement().Factor, 1u);
+    Resize(1600, 1100);
+    ExpectBlocks(2);
+    // The window goes no smaller than the frame below the menu bar.
+    window->resize(400, 300);
+    ProcessFor(300);
+    EXPECT_EQ(window->View()->size(), MainWindow::ClientSize);
+}
+
+TEST_P(ScaledWindow, FullscreenFillsTheScreenAndLeavingRestoresSizeAndPlace) {
+    Resize(1000, 700);
+    window->move(100, 80);
+    ProcessFor(300);
+    const QRect before = window->geometry();
+    const QRect screen = window->screen()->geometry();
+    ASSERT_EQ(screen.size(), QSize(1920, 1080));
+    // Each change is let settle (the window manager's last configure handled) before the
+    // next one.
+    const auto settled = [&](const std::function<bool()>& state) {
+        if (!WaitFor(state, 10000)) return false;
+        ProcessFor(300);
+        return state();
+    };
+    const auto full = [&] {
+        return settled([&] { return window->isFullScreen() && window->geometry() == screen; });
+    };
+    const auto restored = [&] {
+        return settled([&] { return !window->isFullScreen() && window->geometry() == before; });
+    };
+    const auto where = [&] {
+        const QRect g = window->geometry();
+        return std::to_string(window->isFullScreen()) + " " + std::to_string(g.x()) + "," +
+               std::to_string(g.y()) + " " + std::to_string(g.width()) + "x" + std::to_string(g.height());
+    };
+    Key("F11");
+    ASSERT_TRUE(full()) << "F11: " << where();
+    EXPECT_TRUE(window->menuBar()->isVisible()) << "the menu bar stays in fullscreen";
+    ExpectBlocks(2);
+    Key("F11");
+    EXPECT_TRUE(restored()) << "F11 again: " << where();
+    Key("alt+Return");
+    EXPECT_TRUE(full()) << "Alt+Enter: " << where();
+    Key("Escape");
+    EXPECT_TRUE(restored()) << "Esc: " << where();
+    QAction* item = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text().startsWith(QStringLiteral("全画面表示"))) item = a;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_TRUE(full()) << "the menu item: " << where();
+    EXPECT_TRUE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(restored()) << "the menu item again: " << where();
+}
+
+TEST_P(ScaledWindow, AClickThroughTheScaledPictureReachesTheMouseDeviceInFrameCoordinates) {
+    Resize(1600, 1100);
+    GameViewBase* view = window->View();
+    const TFramePlacement p = view->Placement();
+    const auto move = [&](int fx, int fy) {
+        const QPoint g = view->mapToGlobal(QPoint(p.X + 2 * fx + 1, p.Y + 2 * fy + 1));
+        Shell("xdotool mousemove " + std::to_string(g.x()) + " " + std::to_string(g.y()));
+    };
+    move(300, 200);
+    ProcessFor(200);
+    window->Mouse().TakeState(); // the reference point
+    move(350, 260);
+    Shell("xdotool mousedown 1");
+    TDIMouseState s;
+    ASSERT_TRUE(WaitFor([&] {
+        const TDIMouseState now = window->Mouse().TakeState();
+        s.lX += now.lX, s.lY += now.lY;
+        s.rgbButtons[0] |= now.rgbButtons[0];
+        return s.rgbButtons[0] != 0 && s.lX == 50 && s.lY == 60;
+    })) << "motion "
+        << s.lX << "," << s.lY << " button " << int(s.rgbButtons[0]);
+    Shell("xdotool mouseup 1");
+}
+
+TEST_P(ScaledWindow, SizeModeAndFullscreenAreKeptForTheNextStart) {
+    const std::string settings = window->Form().UserDir + "Settei.ini";
+    window->close();
+    ProcessFor(100);
+    EXPECT_EQ(FileText(settings).find("Window"), std::string::npos)
+        << "a window left as it opened adds nothing";
+    Open();
+    Resize(1500, 900);
+    window->SetScaleMode(TWindowScale::Fit);
+    window->close();
+    std::ostringstream complaints;
+    const TWindowSettings kept = ReadWindowSettings(settings, complaints);
+    EXPECT_EQ(kept, (TWindowSettings{TWindowScale::Fit, 1500, 900 - MenuHeight(), false}));
+    Open();
+    EXPECT_EQ(window->View()->size(), QSize(1500, 900 - MenuHeight()));
+    EXPECT_EQ(window->View()->ScaleMode(), TScaleMode::Fit);
+    window->SetFullscreen(true);
+    ASSERT_TRUE(WaitFor([&] { return window->isFullScreen(); }));
+    window->close();
+    Open();
+    EXPECT_TRUE(
+        WaitFor([&] { return window->isFullScreen() && window->geometry().size() == QSize(1920, 1080); }));
+    window->SetFullscreen(false);
+    EXPECT_TRUE(WaitFor([&] { return window->View()->size() == QSize(1500, 900 - MenuHeight()); }))
+        << "leaving a fullscreen it opened in gives the size kept";
+    // A size kept from a larger screen opens no larger than this one (the window manager's
+    // frame, unknown before the window shows, aside).
+    window->close();
+    WriteWindowSettings(settings, TWindowSettings{TWindowScale::WholeNumber, 3000, 2000, false});
+    Open();
+    EXPECT_LE(window->width(), 1920);
+    EXPECT_LE(window->height(), 1080);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, ScaledWindow, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "OpenGL" : "Software");
+                         });
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
