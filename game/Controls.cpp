@@ -28,6 +28,7 @@ void TForm1::ContinueRestoredBoard() {
     CatMoveTime = now;
     FoodMoveTime = now;
     ResumeWaiting = false;
+    Scores.BoardStarted();
 }
 
 void TForm1::StartNextBoard() {
@@ -42,6 +43,8 @@ void TForm1::StartNextBoard() {
         Stage = 2;
     else if (FoodsCount < 30)
         Stage = 3;
+    // A game from its first board; one continued after a game over goes on counting.
+    if (FoodsCount == 0 && !GameOver) Scores.StartGame();
     if (GameOver) ContinueAfterGameOver();
     Hamster.Falling = false;
     if (NewRecord) {
@@ -58,6 +61,7 @@ void TForm1::StartNextBoard() {
     FoodMoveTime = now;
     CatMoveTime = now;
     BoardStartTime = now;
+    Scores.BoardStarted();
 }
 
 void TForm1::RestartAfterGameClear() {

@@ -30,6 +30,7 @@ bool TMenuCommands::Click(const std::string& itemName) {
     const std::map<std::string, std::function<void()>> commands = {
         {"Save", [this] { SaveClick(); }},
         {"E1", [this] { E1Click(); }},
+        {"HS1", [this] { Form.Scores.ShowTable(); }},
         {"Play", [this] { Bgm->PlayClick(); }},
         {"Stop", [this] { Bgm->StopClick(); }},
         {"Yuyake", [this] { Bgm->YuyakeClick(); }},

@@ -20,7 +20,8 @@ void TForm1::FormCreate() {
     ShowFoods();
     // A save cut short by a kill leaves its temporary file; only the next start removes
     // it. The settings file is written to the same folder.
-    RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini"});
+    RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini", "scores.ini", "scores.ini.bak"});
+    Scores.Load(UserDir + "scores.ini");
     if (FileExists(UserFileToRead("record.dat"))) ReadRecordFile();
     ShowHighScore();
     BoardLeft = 20;

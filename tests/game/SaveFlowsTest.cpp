@@ -186,7 +186,7 @@ TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
     EXPECT_TRUE(TopMenusEnabled());
     Enter();
     EXPECT_TRUE(TopMenusDisabled());
-    for (const char* item : {"Save", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
+    for (const char* item : {"Save", "HS1", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
         EXPECT_FALSE(commands.Click(item)) << item;
     EXPECT_TRUE(host.opened.empty());
     EXPECT_EQ(host.versionDialogs, 0);
@@ -201,6 +201,8 @@ TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
     EXPECT_TRUE(host.messages.empty()) << "a missing help file shows nothing";
     EXPECT_TRUE(commands.Click("V1"));
     EXPECT_EQ(host.versionDialogs, 1);
+    EXPECT_TRUE(commands.Click("HS1"));
+    EXPECT_EQ(host.scoreTables.size(), 1u);
     EXPECT_TRUE(commands.Click("E1"));
     EXPECT_EQ(host.closeCalls, 1);
     EXPECT_FALSE(commands.Click("N1")) << "a separator has no command";

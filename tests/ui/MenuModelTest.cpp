@@ -10,10 +10,12 @@ TEST(MainMenu, TreeCaptionsAndInitialStates) {
     EXPECT_EQ(m.G1.Caption(), "ゲーム(&G)");
     EXPECT_EQ(m.BGMB1.Caption(), "BGM(&B)");
     EXPECT_EQ(m.H1.Caption(), "ヘルプ(&H)");
-    ASSERT_EQ(m.G1.Items().size(), 3u);
+    ASSERT_EQ(m.G1.Items().size(), 4u);
     EXPECT_EQ(m.G1.Items()[0], &m.Save);
-    EXPECT_TRUE(m.G1.Items()[1]->IsSeparator());
-    EXPECT_EQ(m.G1.Items()[2]->Caption(), "終了(&E)");
+    EXPECT_EQ(m.G1.Items()[1]->Caption(), "ハイスコア(&H)");
+    EXPECT_TRUE(m.HS1.Enabled());
+    EXPECT_TRUE(m.G1.Items()[2]->IsSeparator());
+    EXPECT_EQ(m.G1.Items()[3]->Caption(), "終了(&E)");
     EXPECT_FALSE(m.Save.Enabled());
     ASSERT_EQ(m.BGMB1.Items().size(), 6u);
     EXPECT_TRUE(m.Play.Checked());
