@@ -85,7 +85,7 @@ bool RunScoreTableDialog(QWidget* parent, const TScoreTableView& table) {
         const std::string* cells[] = {&row.Rank, &row.Name, &row.Score, &row.Stage, &row.Time, &row.Date};
         for (int c = 0; c < 6; ++c) {
             auto* item = new QTableWidgetItem(Q(*cells[c]));
-            if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c != 1 && c != 5) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (r == table.Marked) {
                 QFont bold = item->font();
                 bold.setBold(true);
@@ -95,7 +95,7 @@ bool RunScoreTableDialog(QWidget* parent, const TScoreTableView& table) {
         }
     }
     grid->resizeColumnsToContents();
-    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch); // the name
     if (table.Marked >= 0) grid->selectRow(table.Marked);
     grid->setMinimumWidth(560);
     layout->addWidget(grid);
