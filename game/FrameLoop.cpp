@@ -35,8 +35,11 @@ void TForm1::ApplicationEvents1Idle(bool& Done) {
         SleepUntil(Clock, LastMoveTime, 15);
     }
     // A game that made the table asks for the name once its end picture is on screen
-    // (the game-clear picture when it has grown to its size).
-    if (RenderFrame() && Scores.EntryPending() && !(GameClear && ClearGrowing)) Scores.OfferEntry();
+    // (the game-clear picture when it has grown to its size), never over a board in play
+    // (Enter restarts a cleared game while its picture grows).
+    if (RenderFrame() && Scores.EntryPending() && !(GameClear && ClearGrowing) && !Hamster.Active &&
+        !Hamster.Falling)
+        Scores.OfferEntry();
     SleepUntil(Clock, LastFrameTime, kTickMs);
     Done = false;
 }

@@ -41,7 +41,7 @@ void THighScores::GameEnded(int32_t score, int32_t foods) {
     }
     if (!Table.Qualifies(score)) return;
     const int64_t now = WallClock ? WallClock() : static_cast<int64_t>(std::time(nullptr));
-    pending_ = TScoreEntry{score, foods, GameTime, now, {}};
+    pending_.push_back(TScoreEntry{score, foods, GameTime, now, {}});
 }
 
 std::string THighScores::PrefilledName() const {
@@ -51,10 +51,10 @@ std::string THighScores::PrefilledName() const {
 }
 
 void THighScores::OfferEntry() {
-    if (!pending_) return;
+    if (pending_.empty()) return;
     // Taken first: ticks go on while the dialogs are open.
-    TScoreEntry entry = *pending_;
-    pending_.reset();
+    TScoreEntry entry = pending_.front();
+    pending_.pop_front();
     const std::string prefilled = PrefilledName();
     std::string name = prefilled;
     if (!Host.AskScoreName(name) || !ValidScoreName(name)) name = prefilled;

@@ -8,8 +8,8 @@
 #include "ui/Host.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 
 class THighScores {
@@ -30,8 +30,9 @@ public:
     // per board.
     void GameEnded(int32_t score, int32_t foods);
     // True while an ended game waits for its name.
-    bool EntryPending() const { return pending_.has_value(); }
-    // Asks the name of the waiting entry, enters it, writes the file and shows the table
+    bool EntryPending() const { return !pending_.empty(); }
+    // Asks the name of the first waiting entry (a game cleared and restarted at once may
+    // end again before it was asked), enters it, writes the file and shows the table
     // with the entry marked.
     void OfferEntry();
     // The table from the menu, with its clear button behind a question.
@@ -56,6 +57,6 @@ private:
     void Save();
 
     THost& Host;
-    std::optional<TScoreEntry> pending_;
+    std::deque<TScoreEntry> pending_;
     bool endTaken_ = false;
 };

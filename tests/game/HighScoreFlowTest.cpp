@@ -163,6 +163,37 @@ TEST_F(HighScoreFlowTest, TheGameClearAsksOnceItsPictureHasGrown) {
     EXPECT_EQ(OnDisk().Entries()[0].Name, AccountPrefill()) << "no name typed: the pre-filled one";
 }
 
+// Enter restarts a cleared game while its picture grows: the name is asked once the new
+// game's board has ended, never over the board, and a game over then is asked after it.
+TEST_F(HighScoreFlowTest, AGameRestartedBeforeTheAskIsAskedWhenItsBoardEnds) {
+    EatFood(29);
+    const int32_t cleared = form.Score;
+    Frame();
+    ASSERT_TRUE(form.ClearGrowing);
+    Enter();
+    SmallBoard();
+    for (int i = 0; i < 40; ++i) Frame();
+    ASSERT_TRUE(form.Hamster.Active);
+    ASSERT_TRUE(host.namePrompts.empty()) << "asked over the board in play";
+    form.Score = 5000;
+    form.FoodsCount = 2;
+    form.Life = 0;
+    AddCat(1, 0);
+    Step({Right});
+    ASSERT_TRUE(form.GameOver);
+    host.nameAnswers = {"first", "second"};
+    Frame();
+    ASSERT_EQ(host.namePrompts.size(), 1u);
+    Frame();
+    ASSERT_EQ(host.namePrompts.size(), 2u);
+    const TScoreTable t = OnDisk();
+    ASSERT_EQ(t.Entries().size(), 2u);
+    // The cleared game was asked first; the later game over scored more.
+    EXPECT_EQ(t.Entries()[1], (TScoreEntry{cleared, 30, t.Entries()[1].TimeMs, Date, "first"}));
+    EXPECT_EQ(t.Entries()[0].Name, "second");
+    EXPECT_EQ(t.Entries()[0].Score, 5000);
+}
+
 // A resumed game is the same game: its time goes on from the boards before the save.
 TEST_F(HighScoreFlowTest, AResumedGameCountsWithItsEarlierBoardTimes) {
     Enter();
