@@ -1,5 +1,7 @@
 #include "app/QtHost.h"
 
+#include "app/ScoreDialogs.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -88,6 +90,14 @@ void QtHost::ProcessMessages() {
 
 void QtHost::ShowVersionDialog() {
     Form2().ShowModal();
+}
+
+bool QtHost::AskScoreName(std::string& name) {
+    return RunScoreNameDialog(window_, name);
+}
+
+bool QtHost::ShowScoreTable(const TScoreTableView& table) {
+    return RunScoreTableDialog(window_, table);
 }
 
 void QtHost::Close() {

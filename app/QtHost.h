@@ -26,6 +26,8 @@ public:
     void ProcessMessages() override;
     void ShowVersionDialog() override;
     void Close() override;
+    bool AskScoreName(std::string& name) override;
+    bool ShowScoreTable(const TScoreTableView& table) override;
 
     // True while ProcessMessages runs: the idle handler does not run inside it.
     bool ProcessingMessages() const { return depth_ > 0; }

@@ -29,6 +29,7 @@ void TForm1::ContinueRestoredBoard() {
     CatMoveTime = now;
     FoodMoveTime = now;
     ResumeWaiting = false;
+    Scores.BoardStarted();
 }
 
 void TForm1::StartNextBoard() {
@@ -43,6 +44,8 @@ void TForm1::StartNextBoard() {
         Stage = 2;
     else if (FoodsCount < 30)
         Stage = 3;
+    // A game from its first board; one continued after a game over goes on counting.
+    if (FoodsCount == 0 && !GameOver) Scores.StartGame();
     if (GameOver) ContinueAfterGameOver();
     Hamster.Falling = false;
     if (NewRecord) {
@@ -59,6 +62,7 @@ void TForm1::StartNextBoard() {
     FoodMoveTime = now;
     CatMoveTime = now;
     BoardStartTime = now;
+    Scores.BoardStarted();
 }
 
 void TForm1::RestartAfterGameClear() {

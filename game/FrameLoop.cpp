@@ -34,7 +34,12 @@ void TForm1::ApplicationEvents1Idle(bool& Done) {
         if (Hamster.Active && MoveStep()) return;
         SleepUntil(Clock, LastMoveTime, 15);
     }
-    RenderFrame();
+    // A game that made the table asks for the name once its end picture is on screen
+    // (the game-clear picture when it has grown to its size), never over a board in play
+    // (Enter restarts a cleared game while its picture grows).
+    if (RenderFrame() && Scores.EntryPending() && !(GameClear && ClearGrowing) && !Hamster.Active &&
+        !Hamster.Falling)
+        Scores.OfferEntry();
     SleepUntil(Clock, LastFrameTime, kTickMs);
     Done = false;
 }
@@ -44,13 +49,13 @@ uint32_t TForm1::MsUntilNextTick() {
     return since >= kTickMs ? 0 : kTickMs - since;
 }
 
-void TForm1::RenderFrame() {
+bool TForm1::RenderFrame() {
     switch (Components.TestCooperativeLevel()) {
     case TDeviceState::NotReset:
         Components.ResetDevice();
-        return;
+        return false;
     case TDeviceState::Lost:
-        return;
+        return false;
     case TDeviceState::Ok:
         break;
     }
@@ -59,6 +64,7 @@ void TForm1::RenderFrame() {
     if (Drawer) Drawer->RenderScene();
     Components.EndScene();
     Components.Present();
+    return true;
 }
 
 void TForm1::ComposeFrame() {

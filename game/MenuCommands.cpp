@@ -34,6 +34,7 @@ bool TMenuCommands::Click(const std::string& itemName) {
              if (SettingsHandler) SettingsHandler();
          }},
         {"E1", [this] { E1Click(); }},
+        {"HS1", [this] { Form.Scores.ShowTable(); }},
         {"Play", [this] { Bgm->PlayClick(); }},
         {"Stop", [this] { Bgm->StopClick(); }},
         {"Yuyake", [this] { Bgm->YuyakeClick(); }},

@@ -70,6 +70,7 @@ void TForm1::CheckFood() {
 
     const uint32_t now = Now();
     const int64_t t = static_cast<uint32_t>(now - BoardStartTime);
+    Scores.BoardEnded(static_cast<uint32_t>(t));
     if (Stage >= 1 && Stage <= 3) {
         int32_t& record = RecordTimes[static_cast<size_t>(Stage - 1)];
         if (record >= 0 && t < record) {
@@ -130,6 +131,7 @@ void TForm1::StartGameClear() {
     }
     ClearMessage = GameClearMessage;
     Texts.Set(TStatusText::Message, prefix + ClearMessage);
+    Scores.GameEnded(Score, FoodsCount);
     WriteGameClear();
 }
 
@@ -142,6 +144,7 @@ void TForm1::CheckCatBite() {
             ShowLife(0);
             GameOver = true;
             EndPlay();
+            Scores.GameEnded(Score, FoodsCount);
         } else {
             Components.PlaySound(2);
             ShowLife(Life);
@@ -228,6 +231,7 @@ void TForm1::StepCats() {
         Components.PlaySound(0);
         GameOver = true;
         EndPlay();
+        Scores.GameEnded(Score, FoodsCount); // once, however many cats caught it
     }
     CatMoveTime = Now();
 }
@@ -239,11 +243,13 @@ void TForm1::StepFall() {
         GameOver = true;
         Hamster.Falling = false;
         EnableTopMenus(true);
+        Scores.GameEnded(Score, FoodsCount);
     }
     FallStepTime = Now();
 }
 
 void TForm1::EndPlay() {
+    if (Hamster.Active) Scores.BoardEnded(Now() - BoardStartTime);
     Hamster.Active = false;
     EnableTopMenus(true);
 }

@@ -40,6 +40,7 @@ void TForm1::ReadRecordFile() {
 void TForm1::WriteSavedGame() {
     SaveImage.StoreFrom(*this);
     SaveImage.WriteToFile(RecordFilePath());
+    Scores.GameSaved();
 }
 
 void TForm1::WriteGameClear() {
@@ -60,6 +61,7 @@ bool TForm1::CanOfferResume() const {
 
 void TForm1::RestoreSavedGame() {
     if (!SaveImage.RestoreTo(*this)) return;
+    Scores.GameRestored();
     // The game never saves a board in play (closing stops it first); a hand-made file that
     // says so still waits for Enter like every interrupted board.
     Hamster.Active = false;

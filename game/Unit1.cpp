@@ -21,7 +21,10 @@ void TForm1::FormCreate() {
     ShowFoods();
     // A save cut short by a kill leaves its temporary file; only the next start removes
     // it. The settings file is written to the same folder.
-    if (!UserDir.empty()) RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini"});
+    if (!UserDir.empty()) {
+        RemoveStaleTemporaries(UserDir, {"record.dat", "Settei.ini", "scores.ini", "scores.ini.bak"});
+        Scores.Load(UserDir + "scores.ini");
+    }
     if (FileExists(UserFileToRead("record.dat"))) ReadRecordFile();
     ShowHighScore();
     BoardLeft = 20;

@@ -9,6 +9,7 @@
 #include "game/FrameState.h"
 #include "game/GameMusic.h"
 #include "game/GameState.h"
+#include "game/HighScores.h"
 #include "game/SaveImage.h"
 #include "game/StatusTexts.h"
 #include "input/VirtualKeys.h"
@@ -48,8 +49,9 @@ public:
     // The idle tick; Done is true on entry and set to false to be called again at once.
     // A failed game-clear write raises its EStreamError through it, for the window to show.
     void ApplicationEvents1Idle(bool& Done);
-    // Draws one frame if the device allows it; resets a device that asks for it.
-    void RenderFrame();
+    // Draws one frame if the device allows it; resets a device that asks for it. True
+    // when a frame was presented.
+    bool RenderFrame();
     // Between BeginScene and EndScene: handles pending window messages (Enter and Space
     // may run here), runs the state pass, then lets the drawer queue the frame.
     void ComposeFrame();
@@ -142,6 +144,8 @@ public:
     TProgressBar PBLife{64, 467, 169, 25, MaxLife, true};
     TStatusTexts Texts;
     TSaveImage SaveImage;
+    // The top ten, in UserDir (read by FormCreate).
+    THighScores Scores{Host};
     int32_t ClientWidth = 764;
     int32_t ClientHeight = 500;
 

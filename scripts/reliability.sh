@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The saves under fire: KILLS saves of "record.dat" and "Settei.ini" killed with SIGKILL
-# at random moments (each file must stay whole: the old or the new one), then a save
+# The saves under fire: KILLS saves of "record.dat" and "Settei.ini", then KILLS saves of
+# the top ten "scores.ini", killed with SIGKILL at random moments (each file must stay
+# whole: the old or the new one), then a save
 # onto a full file system (a 64 KiB tmpfs, mounted in a private mount namespace when
 # not root) that must fail with the reason and keep the old files byte for byte.
 # Usage: scripts/reliability.sh [BUILD] [KILLS]   (default build, 200 kills)

@@ -14,6 +14,15 @@ struct TOpenDialogOptions {
     std::string FileName;   // name proposed first
 };
 
+// The top-ten table as the window shows it: one row of texts per entry, best first.
+struct TScoreRow {
+    std::string Rank, Name, Score, Stage, Time, Date;
+};
+struct TScoreTableView {
+    std::vector<TScoreRow> Rows;
+    int Marked = -1; // the row just entered, or -1
+};
+
 class THost {
 public:
     virtual ~THost() = default;
@@ -33,4 +42,10 @@ public:
     virtual void ShowVersionDialog() = 0;
     // Closes the main window (the shutdown follows from the window's close).
     virtual void Close() = 0;
+    // The name entry of a game that made the table, opened with name pre-filled; true
+    // when the player confirmed a name (set in name), false when they left it as it was.
+    virtual bool AskScoreName(std::string& name) = 0;
+    // Shows the table modally; true when the player asked to clear it (the caller asks
+    // to confirm), false when they closed it.
+    virtual bool ShowScoreTable(const TScoreTableView& table) = 0;
 };

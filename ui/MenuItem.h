@@ -32,7 +32,7 @@ private:
     std::vector<TMenuItem*> items_;
 };
 
-// The main window's menu bar: game (save, exit), BGM (on/off and the track) and help.
+// The main window's menu bar: game (save, high scores, exit), BGM (on/off and the track) and help.
 class TMainMenu {
 public:
     TMainMenu();
@@ -46,6 +46,7 @@ public:
 
     TMenuItem G1;
     TMenuItem Save;
+    TMenuItem HS1; // the top ten; enabled whenever the game menu is, like exit
     TMenuItem N1;
     TMenuItem Settings; // the settings dialog, enabled whenever E1 is
     TMenuItem E1;

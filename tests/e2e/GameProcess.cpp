@@ -93,6 +93,8 @@ void GameProcess::Install() {
     // A game saved or settings written while playing from the build folder are not this test's.
     fs::remove(dir.Path() / "Data" / "record.dat");
     fs::remove(dir.Path() / "Data" / "Settei.ini");
+    fs::remove(dir.Path() / "Data" / "scores.ini");
+    fs::remove(dir.Path() / "Data" / "scores.ini.bak");
     // The desktop's opener (xdg-open, which Qt hands files and addresses to) stands in
     // as a script that notes what it was given.
     dir.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.File("opened.txt") + "'\n");

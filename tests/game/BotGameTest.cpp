@@ -5,6 +5,7 @@
 #include "GameFixture.h"
 
 #include "game/BoardReach.h"
+#include "game/ScoreFile.h"
 
 #include <cstdlib>
 
@@ -64,7 +65,8 @@ private:
 
 struct BotStats {
     int boardsStarted = 0, cleared = 0, lost = 0, falls = 0, bites = 0, apples = 0, gamesCleared = 0,
-        maxStage = 0;
+        maxStage = 0, aboveBound = 0;
+    uint64_t boardTimes = 0; // from each board's start to the instant its play ended
 };
 
 class BotTest : public GameTest {
@@ -117,7 +119,18 @@ protected:
             const bool wasFalling = form.Hamster.Falling;
             const auto alive =
                 std::count_if(form.Cats.begin(), form.Cats.end(), [](auto& c) { return c.Alive; });
+            // A board ends in the movement step (at the tick's start: food, bite) or in the
+            // frame's state pass (a catch), which follows the frame's message handling.
+            const bool wasActive = form.Hamster.Active;
+            const uint32_t tickStart = clock.Now();
+            std::optional<uint32_t> composed;
+            host.onProcessMessages = [&] { composed = clock.Now(); };
             Tick();
+            host.onProcessMessages = nullptr;
+            if (wasActive && !form.Hamster.Active)
+                st.boardTimes += composed.value_or(tickStart) - form.BoardStartTime;
+            // No play, however lucky, beats what the rules can give.
+            if (form.Score > ScoreBound(form.FoodsCount)) ++st.aboveBound;
             st.falls += !wasFalling && form.Hamster.Falling;
             st.bites += static_cast<int>(
                 alive - std::count_if(form.Cats.begin(), form.Cats.end(), [](auto& c) { return c.Alive; }));
@@ -156,6 +169,28 @@ TEST_F(BotTest, ABotPlaysAWholeGameOfThirtyBoards) {
     EXPECT_TRUE(onDisk.GameClear());
     EXPECT_EQ(onDisk.HighScore(), form.Score);
     for (int32_t record : form.RecordTimes) EXPECT_LT(record, 100000);
+    EXPECT_EQ(st.aboveBound, 0);
+
+    // The cleared game enters the table once its picture has grown: first, "3-10", the
+    // sum of its board times (each lost one included), under the name left pre-filled.
+    const size_t asked = host.namePrompts.size();
+    for (int tick = 0; tick < 200 && host.namePrompts.size() == asked; ++tick) {
+        clock.Advance(50);
+        Tick();
+    }
+    ASSERT_EQ(host.namePrompts.size(), asked + 1);
+    TScoreTable table;
+    ASSERT_EQ(LoadScoreTable(form.UserDir + "scores.ini", table), TScoreLoad::Read);
+    ASSERT_FALSE(table.Entries().empty());
+    const TScoreEntry& best = table.Entries()[0];
+    EXPECT_EQ(best.Score, form.Score);
+    EXPECT_EQ(StageText(best.Foods), "3-10");
+    EXPECT_EQ(best.Name, host.namePrompts.back());
+    EXPECT_EQ(best.TimeMs, st.boardTimes);
+    EXPECT_GE(best.TimeMs, 30u * 525u);
+    EXPECT_EQ(host.scoreTables.back().Marked, 0);
+    // Every lost board with a score made its own entry, each within its bound.
+    for (const TScoreEntry& e : table.Entries()) EXPECT_LE(e.Score, ScoreBound(e.Foods));
     std::printf("bot: %d boards started, %d cleared, %d lost\n", st.boardsStarted, st.cleared, st.lost);
 }
 

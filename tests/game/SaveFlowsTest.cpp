@@ -250,7 +250,7 @@ TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
     EXPECT_TRUE(TopMenusEnabled());
     Enter();
     EXPECT_TRUE(TopMenusDisabled());
-    for (const char* item : {"Save", "Settings", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
+    for (const char* item : {"Save", "Settings", "HS1", "E1", "Play", "Stop", "Yuyake", "Select", "R1", "H2", "V1"})
         EXPECT_FALSE(commands.Click(item)) << item;
     EXPECT_EQ(settingsOpened, 0);
     EXPECT_TRUE(host.opened.empty());
@@ -268,6 +268,8 @@ TEST_F(SaveFlowTest, MenusAreClosedDuringPlayAndOpenBetweenBoards) {
     EXPECT_EQ(host.versionDialogs, 1);
     EXPECT_TRUE(commands.Click("Settings"));
     EXPECT_EQ(settingsOpened, 1);
+    EXPECT_TRUE(commands.Click("HS1"));
+    EXPECT_EQ(host.scoreTables.size(), 1u);
     EXPECT_TRUE(commands.Click("E1"));
     EXPECT_EQ(host.closeCalls, 1);
     EXPECT_FALSE(commands.Click("N1")) << "a separator has no command";

@@ -4,6 +4,9 @@
 //                                 contents; the parent kills it with SIGKILL at random
 //                                 moments, KILLS times, and checks after every kill that
 //                                 each file is whole: byte for byte the old or the new one.
+//                                 Then the same for the top ten alone: "scores.ini" saved
+//                                 in a loop (each save keeps the old one as .bak), KILLS
+//                                 kills, each leaving a whole table, the old or the new.
 //   save_kill full FOLDER         FOLDER lies on a file system with no room left: a save
 //                                 must fail with the system's reason and keep the old file.
 // Both end with the start-up clean-up of temporaries. Exit status 0 when every check held.
@@ -11,6 +14,7 @@
 #include "base/SafeFile.h"
 #include "base/Stream.h"
 #include "game/SaveImage.h"
+#include "game/ScoreFile.h"
 #include "music/BgmSettings.h"
 
 #include <csignal>
@@ -26,7 +30,7 @@
 
 namespace {
 
-const std::vector<std::string> WrittenNames = {"record.dat", "Settei.ini"};
+const std::vector<std::string> WrittenNames = {"record.dat", "Settei.ini", "scores.ini", "scores.ini.bak"};
 
 TSaveImage Image(int32_t highScore, uint8_t fill) {
     TSaveImage image;
@@ -61,6 +65,51 @@ int Temporaries(const std::string& folder) {
         images[i % 2].WriteToFile(record);
         WriteBgmSettings(settings, ini[i % 2]);
     }
+}
+
+TScoreTable Scores(int32_t best) {
+    TScoreTable t;
+    for (int i = 0; i < 10; ++i)
+        t.Insert(TScoreEntry{best - i, 30, 600000u + i, 1796000000 + i, "はむ" + std::to_string(i)});
+    return t;
+}
+
+// The top ten saved over and over, old and new in turn, killed KILLS times: the table and
+// its .bak are each the old or the new one, whole, after every kill.
+int KillScores(const std::string& folder, int kills) {
+    const std::string path = folder + "/scores.ini";
+    const std::vector<TScoreTable> tables = {Scores(80000), Scores(90000)};
+    const std::vector<std::string> ok = {tables[0].Format(), tables[1].Format()};
+    SaveScoreTable(path, tables[0]);
+    std::mt19937 random(20261209);
+    int bad = 0, backupBad = 0, fresh = 0, leftBehind = 0;
+    for (int k = 0; k < kills; ++k) {
+        const pid_t child = fork();
+        if (child < 0) return std::perror("fork"), 2;
+        if (child == 0)
+            for (size_t i = 1;; ++i) SaveScoreTable(path, tables[i % 2]);
+        usleep(1000 + random() % 20000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const auto t = Contents(path), b = Contents(path + ".bak");
+        const std::string table(t.begin(), t.end()), backup(b.begin(), b.end());
+        TScoreTable read;
+        std::string why;
+        const bool tOk = (table == ok[0] || table == ok[1]) && ParseScoreFile(table, read, why);
+        const bool bOk = b.empty() || backup == ok[0] || backup == ok[1];
+        bad += !tOk;
+        backupBad += !bOk;
+        fresh += table == ok[1];
+        if (!tOk || !bOk)
+            std::printf("kill %d: scores.ini %s (%zu bytes), its .bak %s\n", k + 1, tOk ? "whole" : "DAMAGED",
+                        t.size(), bOk ? "whole" : "DAMAGED");
+        leftBehind += Temporaries(folder);
+        RemoveStaleTemporaries(folder, WrittenNames);
+    }
+    std::printf("%d kills: scores.ini whole after %d (%d the new table), scores.ini.bak whole after %d; %d "
+                "temporaries left behind, removed at start-up\n",
+                kills, kills - bad, fresh, kills - backupBad, leftBehind);
+    return bad == 0 && backupBad == 0 && Temporaries(folder) == 0 ? 0 : 1;
 }
 
 int Kill(const std::string& folder, int kills) {
@@ -156,7 +205,11 @@ int Full(const std::string& folder) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[1] : "";
-    if (mode == "kill" && argc == 4) return Kill(argv[2], std::atoi(argv[3]));
+    if (mode == "kill" && argc == 4) {
+        const int files = Kill(argv[2], std::atoi(argv[3]));
+        const int scores = KillScores(argv[2], std::atoi(argv[3]));
+        return files != 0 ? files : scores;
+    }
     if (mode == "full" && argc == 3) return Full(argv[2]);
     std::fprintf(stderr, "usage: save_kill kill FOLDER KILLS | save_kill full FOLDER\n");
     return 2;

@@ -48,10 +48,28 @@ public:
     }
     void ShowVersionDialog() override { ++versionDialogs; }
     void Close() override { ++closeCalls; }
+    // The name entry: each pre-filled name is recorded; a scripted answer is typed over
+    // it, an unscripted one leaves it (as Esc does).
+    bool AskScoreName(std::string& name) override {
+        namePrompts.push_back(name);
+        if (nameAnswers.empty()) return false;
+        name = nameAnswers.front();
+        nameAnswers.pop_front();
+        return true;
+    }
+    bool ShowScoreTable(const TScoreTableView& table) override {
+        scoreTables.push_back(table);
+        if (clearAnswers.empty()) return false;
+        const bool clear = clearAnswers.front();
+        clearAnswers.pop_front();
+        return clear;
+    }
 
     std::deque<bool> answers;            // Yes (true) / No (false), in order
     std::deque<std::string> fileAnswers; // "" cancels
     std::deque<std::string> folderAnswers;
+    std::deque<std::string> nameAnswers; // typed into the name entry, in order
+    std::deque<bool> clearAnswers;       // "clear" pressed in the table, in order
     bool shellSucceeds = true;
     std::function<void()> onProcessMessages; // runs once, at the next ProcessMessages
 
@@ -60,6 +78,8 @@ public:
     std::vector<TOpenDialogOptions> openDialogs;
     std::vector<std::string> folderTitles;
     std::vector<std::string> opened;
+    std::vector<std::string> namePrompts; // the pre-filled names
+    std::vector<TScoreTableView> scoreTables;
     int processCalls = 0;
     int closeCalls = 0;
     int versionDialogs = 0;
