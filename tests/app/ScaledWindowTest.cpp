@@ -119,7 +119,7 @@ protected:
         uint32_t maxTexture = 0;
         bool gl = false;
         if (GetParam()) {
-            probe = std::make_unique<GlProbe>(MainWindow::ClientSize);
+            probe = std::make_unique<GlProbe>();
             QString reason;
             if (!probe->Usable(maxTexture, reason)) GTEST_SKIP() << reason.toStdString();
             gl = true;
