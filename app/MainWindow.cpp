@@ -3,6 +3,7 @@
 #include "app/BenchHooks.h"
 #include "app/Desktop.h"
 #include "app/KeyCodes.h"
+#include "app/WindowPage.h"
 #include "base/Clock.h"
 #include "base/Exception.h"
 #include "base/Fatal.h"
@@ -21,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabWidget>
 
 #include <cstdio>
 #include <iostream>
@@ -211,12 +213,16 @@ void MainWindow::MakeMusicAndCommands() {
 }
 
 // The settings dialog edits a copy: OK applies it (the bindings at once, the sound as it
-// was heard while the sliders moved) and writes it; Cancel and Esc give back the sound
-// as it was and leave the file alone. Meanwhile a pad's buttons work the dialog.
+// was heard while the sliders moved, the window's scaling and fullscreen) and writes it;
+// Cancel and Esc give back the sound as it was and leave the file alone. Meanwhile a
+// pad's buttons work the dialog.
 void MainWindow::OpenSettings() {
     const TGameSettings before = form_->Settings;
     SettingsDialog dialog(
         before, [this](const TSoundOptions& sound) { form_->ApplySoundLevels(sound); }, this);
+    window_.Fullscreen = isFullScreen();
+    auto* windowPage = new WindowPage(window_);
+    dialog.Pages()->addTab(windowPage, QStringLiteral("画面(&W)"));
     if (gamepads_) gamepads_->SetButtonListener([&dialog](TPadButton b) { dialog.PadPressed(b); });
     const bool ok = dialog.exec() == QDialog::Accepted;
     if (gamepads_) gamepads_->SetButtonListener({});
@@ -227,6 +233,10 @@ void MainWindow::OpenSettings() {
     form_->ApplySettings(dialog.Result());
     if (gamepads_) gamepads_->SetBindings(form_->Settings.Keys);
     form_->WriteSettings();
+    const TWindowSettings chosen = windowPage->Result();
+    if (chosen.Scale != window_.Scale) SetScaleMode(chosen.Scale);
+    SetFullscreen(chosen.Fullscreen);
+    SaveWindowSettings();
 }
 
 void MainWindow::ShowCentred() {
@@ -329,6 +339,7 @@ void MainWindow::SetScaleMode(TWindowScale scale) {
     window_.Scale = scale;
     view_->SetScaleMode(ModeOf(scale));
     PlaceOverlays();
+    if (QAction* action = scaleActions_[scale == TWindowScale::Fit ? 1 : 0]) action->setChecked(true);
 }
 
 // The window's keys are taken before the game's: F11 and Alt+Enter toggle fullscreen,

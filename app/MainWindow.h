@@ -24,6 +24,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -101,6 +102,7 @@ private:
     QRect normalGeometry_; // the window's before fullscreen
     QMenu* viewMenu_ = nullptr;
     QAction* fullscreenAction_ = nullptr;
+    std::array<QAction*, 2> scaleActions_{}; // 整数倍, 画面に合わせる
     std::unique_ptr<WindowOwner> owner_;
     std::unique_ptr<QtHost> host_;
     WindowInput input_;

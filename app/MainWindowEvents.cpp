@@ -96,6 +96,7 @@ void MainWindow::BuildViewMenu() {
         action->setCheckable(true);
         action->setChecked(window_.Scale == scale);
         modes->addAction(action);
+        scaleActions_[scale == TWindowScale::Fit ? 1 : 0] = action;
         connect(action, &QAction::triggered, this, [this, scale = scale] { SetScaleMode(scale); });
     }
 }

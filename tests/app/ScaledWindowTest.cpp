@@ -6,15 +6,20 @@
 // size, mode and fullscreen state are kept in Settei.ini for the next start.
 #include "app/GlProbe.h"
 #include "app/MainWindow.h"
+#include "app/WindowPage.h"
 #include "support/TempDir.h"
 #include "ui/WindowSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
@@ -315,6 +320,55 @@ TEST_P(ScaledWindow, SizeModeAndFullscreenAreKeptForTheNextStart) {
     Open();
     EXPECT_LE(window->width(), 1920);
     EXPECT_LE(window->height(), 1080);
+}
+
+// The settings dialog's 画面 page chooses the scaling and fullscreen as the 表示 menu does,
+// and OK keeps them in the settings; Cancel changes nothing.
+TEST_P(ScaledWindow, TheSettingsDialogsWindowPageSetsScalingAndFullscreen) {
+    const std::string settings = window->Form().UserDir + "Settei.ini";
+    QAction* open = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text().startsWith(QStringLiteral("設定"))) open = a;
+    ASSERT_NE(open, nullptr);
+    const auto choose = [&](int scale, bool fullscreen, bool ok) {
+        bool seen = false;
+        QTimer::singleShot(200, window.get(), [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            WindowPage* page = nullptr;
+            if (dialog)
+                for (QWidget* w : dialog->findChildren<QWidget*>())
+                    if (auto* p = dynamic_cast<WindowPage*>(w)) page = p;
+            if (!page) {
+                if (dialog) dialog->reject();
+                return;
+            }
+            seen = true;
+            page->ScaleChoice()->setCurrentIndex(scale);
+            page->FullscreenBox()->setChecked(fullscreen);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        open->trigger();
+        return seen;
+    };
+    ASSERT_TRUE(choose(1, false, false)) << "the dialog has a 画面 page";
+    EXPECT_EQ(window->View()->ScaleMode(), TScaleMode::WholeNumber) << "Cancel changes nothing";
+    ASSERT_TRUE(choose(1, true, true));
+    EXPECT_EQ(window->View()->ScaleMode(), TScaleMode::Fit);
+    EXPECT_TRUE(WaitFor([&] { return window->isFullScreen(); }));
+    std::ostringstream complaints;
+    TWindowSettings kept = ReadWindowSettings(settings, complaints);
+    EXPECT_EQ(kept.Scale, TWindowScale::Fit);
+    EXPECT_TRUE(kept.Fullscreen);
+    ASSERT_TRUE(choose(0, false, true));
+    EXPECT_EQ(window->View()->ScaleMode(), TScaleMode::WholeNumber);
+    EXPECT_TRUE(WaitFor([&] { return !window->isFullScreen(); }));
+    kept = ReadWindowSettings(settings, complaints);
+    EXPECT_EQ(kept.Scale, TWindowScale::WholeNumber);
+    EXPECT_FALSE(kept.Fullscreen);
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text().startsWith(QStringLiteral("整数倍"))) {
+            EXPECT_TRUE(a->isChecked()) << "the 表示 menu agrees";
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, ScaledWindow, ::testing::Values(false, true),
