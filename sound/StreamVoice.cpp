@@ -52,9 +52,10 @@ void TStreamVoice::Start() {
 void TStreamVoice::StartFromBeginning() {
     {
         auto sourceLock = LockSource();
-        auto mixLock = Mixer().ControlLock();
-        Cut();
+        // Rewinding may read the file again: not while the mix waits for its lock.
         const bool rewound = source_ && source_->Rewind();
+        auto mixLock = Mixer().ControlLock();
+        Cut(); // from what the mix already has: the source is not read
         ResetMix();
         rampIn_.Cancel();
         cutInMiddle_ = false;

@@ -100,6 +100,23 @@ TEST(FluidMidiPlayer, AStoppedPieceIsStoppedAndPlaysOnToItsEndOnTime) {
     EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
 }
 
+// A looping player plays the piece (a second long, its notes in the first 0.75 s) again
+// as it ends, pass after pass, and never reports an end.
+TEST(FluidMidiPlayer, ALoopingPieceStartsAgainAsItEnds) {
+    Player p;
+    p.midi.SetLooping(true);
+    p.midi.SetFileName(Fixture("tune.mid"));
+    p.midi.Open();
+    p.midi.Play();
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_GT(p.Pull(0.5), 0.005) << pass;
+        p.Pull(0.5);
+        EXPECT_EQ(p.midi.Mode(), TMPModes::mpPlaying) << pass;
+    }
+    p.midi.Stop();
+    EXPECT_EQ(p.midi.Mode(), TMPModes::mpStopped);
+}
+
 TEST(FluidMidiPlayer, RefusesWhatItCannotPlayWithAReason) {
     Player p;
     ExpectNoDevice(p.midi);

@@ -6,10 +6,9 @@
 Reads Data/*.mp3 (decoded by libmpg123, as the game decodes them) and Data/*.wav,
 and measures:
 
-  gap     for each looping track: the silence between its end and its restart. The
-          game restarts an MP3 once its whole seconds of play time plus one second
-          have passed, so a track of L seconds is followed by floor(L) + 1 - L s of
-          silence (the game's 25 ms tick may add up to one tick more).
+  gap     for each looping track: the silence at its join. The mixer goes on from the
+          track's last decoded sample to its first, so the gap is the digital silence
+          (under -80 dBFS) the file itself ends and starts with.
   level   for each effect: its loudness against the built-in track's. An effect
           sounds mono on both channels at full level. Both are integrated loudness,
           K-weighted and gated as in EBU R 128 (an effect shorter than the 400 ms
@@ -19,6 +18,12 @@ and measures:
           the sum of track and effect goes beyond full scale somewhere.
   click   for every file: the step from silence to its first sample and from its
           last sample back to silence (the larger channel).
+  cut     for the built-in track: the step that stopping it makes (for a stage
+          jingle, a menu's Stop or a track switch), at every 25 ms moment of the loop.
+          The mixer fades a stopped voice out linearly over 20 ms at 48 kHz (960
+          frames, its gain falling by 1/961 a frame), so the step it adds to a frame is
+          that frame's level over 961; a cut without the fade would step by the level
+          itself, which the check reports beside it.
 
 The sum is formed at the track's rate, the effect brought to it by linear interpolation
 as the sound layer does (the game's mixer runs at 48 kHz, but linear interpolation
@@ -41,6 +46,7 @@ LEVEL_MIN, LEVEL_MAX = 3.0, 8.0  # LU above the built-in track
 CLIP_MAX = 0.05  # share of start moments
 CLICK_MAX = 0.01  # a step of 1 % of full scale (-40 dBFS)
 TICK = 0.025  # s, the game's frame tick: an effect starts on one
+FADE_FRAMES = 960  # the mixer's 20 ms fade of a stopped voice at 48 kHz
 
 
 def load_mpg123():
@@ -209,6 +215,23 @@ def clip_share(cycle, level, effect, rate):
     return float(np.mean(clipped))
 
 
+def silent_join(audio):
+    """Frames of digital silence at the end and the start of a track, which a loop joins."""
+    loud = np.nonzero(np.max(np.abs(audio), axis=1) >= 1e-4)[0]
+    return len(audio) if len(loud) == 0 else int(loud[0] + len(audio) - 1 - loud[-1])
+
+
+def cut_steps(audio, rate):
+    """At each tick-spaced moment of the track: the largest step a stop there makes
+    through the mixer's fade (the level of the frames it fades, over the fade's length
+    plus one), and the step a cut without the fade would make (the level at the cut)."""
+    level = np.max(np.abs(audio), axis=1)
+    fade = int(round(FADE_FRAMES * rate / 48000))
+    moments = np.round(np.arange(0, len(audio) - fade, TICK * rate)).astype(np.int64)
+    faded = np.array([np.max(level[m:m + fade]) / (FADE_FRAMES + 1) for m in moments])
+    return float(np.max(faded)), level[moments]
+
+
 def edge_steps(x):
     return float(np.max(np.abs(x[0]))), float(np.max(np.abs(x[-1])))
 
@@ -233,8 +256,8 @@ def main():
         tracks[name] = (audio, rate, desc)
         seconds = len(audio) / rate
         if desc["loop"]:
-            gap = math.floor(seconds) + 1 - seconds
-            row(f"{name}: gap before it starts again ({seconds:.3f} s long)", f"{gap * 1000:.0f} ms",
+            gap = silent_join(audio) / rate
+            row(f"{name}: silence at its loop join ({seconds:.3f} s long)", f"{gap * 1000:.0f} ms",
                 f"0-{GAP_MAX * 1000:.0f} ms", 0 <= gap <= GAP_MAX)
     effects = {}
     for path in sorted(glob.glob(os.path.join(root, "assets", "sounds", "*.json"))):
@@ -255,6 +278,10 @@ def main():
         share = clip_share(cycle, level, resample(pcm[:, 0], wav_rate, rate), rate)
         row(f"{name} over {builtin}: start moments that clip", f"{share * 100:.1f} %",
             f"under {CLIP_MAX * 100:.0f} %", share < CLIP_MAX)
+    faded, hard = cut_steps(music, rate)
+    row(f"{builtin}: step at a stop, at every 25 ms moment (without the fade: median / 90th percentile "
+        f"{np.median(hard):.3f} / {np.percentile(hard, 90):.3f})", f"{faded:.5f}", f"at most {CLICK_MAX}",
+        faded <= CLICK_MAX)
     for name, audio in [(n, t[0]) for n, t in tracks.items()] + [(n, e[0]) for n, e in effects.items()]:
         first, last = edge_steps(audio)
         worst = max(first, last)
