@@ -6,6 +6,7 @@
 #include "base/Clock.h"
 #include "base/Exception.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "input/Ddidex.h"
 #include "input/SdlControllers.h"
 #include "music/BgmSettings.h"
@@ -34,7 +35,7 @@ constexpr int FirstFrameWaitMs = 1000;
 MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
                        GlContextSource glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
-    setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
+    setWindowTitle(QString::fromUtf8(Tr("ひまわり畑の大脱走！")));
     // A single border: no resizing, no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);

@@ -3,6 +3,7 @@
 
 #include "base/Paths.h"
 #include "base/Sjis.h"
+#include "base/Translate.h"
 #include "game/JpegLoader.h"
 
 #include <cmath>
@@ -96,7 +97,7 @@ void TFormScreen::Loaded() {
     HighScoreLabelTex = label_("HIGH SCORE:");
     FoodsValueTex = NewTexture();
     FoodsLabelTex = label_("FOODS:");
-    HelpLineTex = label_("Enter:ゲームスタート Space:ハムスター回転");
+    HelpLineTex = label_(Tr("Enter:ゲームスタート Space:ハムスター回転"));
     MessageTex = NewTexture();
     MessageBackTex = NewTexture();
     TitleTex = ArchiveTexture("Title.bmp", Black);
