@@ -55,7 +55,8 @@ std::string LanguageOfLocale(const std::function<const char*(const char*)>& envi
         if (entry == SourceLanguage || IsTranslated(entry)) return entry;
         start = end + 1;
     }
-    return LanguageOf(messages) == SourceLanguage ? SourceLanguage : "en";
+    const std::string language = LanguageOf(messages);
+    return language == SourceLanguage || IsTranslated(language) ? language : "en";
 }
 
 } // namespace

@@ -30,7 +30,8 @@ const std::vector<std::string>& TranslatedLanguages();
 // of LANGUAGE's entries that is Japanese or translated, unless messages are in the C locale
 // (gettext then ignores LANGUAGE), else LC_ALL, LC_MESSAGES, LANG: Japanese for ja* and for
 // C/POSIX, English for any other locale. An unknown setting is taken as auto and described
-// in `warning`. `environment` reads a variable (nullptr when unset).
+// in `warning`. A locale of another translated language takes that one. `environment`
+// reads a variable (nullptr when unset).
 std::string ChooseLanguage(const std::string& setting,
                            const std::function<const char*(const char*)>& environment, std::string& warning);
 // The same over the process's environment.
