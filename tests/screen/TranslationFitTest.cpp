@@ -4,6 +4,7 @@
 // must fit; the pseudo-translation (accented Latin, about 30 % longer) must draw every
 // character with a glyph of its own, and the test prints where it would overflow.
 #include "base/Format.h"
+#include "base/Paths.h"
 #include "base/Sjis.h"
 #include "base/Translate.h"
 #include "graphics/FreeTypeRasteriser.h"
@@ -85,6 +86,28 @@ TEST_F(EnglishFitTest, DrawnTextsFitWhereTheJapaneseOnesDo) {
     }
     // The bottom line's texture is the English one, and it ends inside the frame.
     EXPECT_EQ(static_cast<int32_t>(graphics.HelpLineTex->Width()), Width(Texts()[0].text));
+}
+
+// The two pictures with words come from the English archive, at the Japanese ones' sizes
+// (the board's end grows them to their own size); every other picture from data.qda.
+TEST_F(EnglishFitTest, PicturesWithWordsComeFromTheEnglishArchive) {
+    Create();
+    const std::string english = DataPath(exeDir, "Data/data_en.qda");
+    const std::string japanese = form.Components.ArchivePath();
+    for (const char* entry : {"get.bmp", "GC.bmp"}) {
+        EXPECT_EQ(form.Components.PictureArchive(entry), english) << entry;
+        form.Components.LoadPicture(TPicture::Get, entry);
+        const TPictureSize size = form.Components.PictureSize(TPicture::Get);
+        UseLanguage(SourceLanguage, "");
+        EXPECT_EQ(form.Components.PictureArchive(entry), japanese) << entry;
+        form.Components.LoadPicture(TPicture::Get, entry);
+        EXPECT_EQ(form.Components.PictureSize(TPicture::Get).Width, size.Width) << entry;
+        EXPECT_EQ(form.Components.PictureSize(TPicture::Get).Height, size.Height) << entry;
+        EXPECT_EQ(form.Components.PictureEntry(TPicture::Get), entry) << "the saved game names it alike";
+        UseLanguage("en", BuildDir() + "locale");
+    }
+    for (const char* entry : {"10get.bmp", "20get.bmp", "Title.bmp", "gameover.bmp"})
+        EXPECT_EQ(form.Components.PictureArchive(entry), japanese) << entry;
 }
 
 TEST_F(PseudoFitTest, AccentedTextsDrawEveryGlyphAndShowWhereTheyOverflow) {
