@@ -96,6 +96,13 @@ bool ReadPauseOnFocusLoss(const std::string& path) {
     return ReadBool(ini, "PauseOnFocusLoss", true, "Options");
 }
 
+std::string ReadLanguageSetting(const std::string& path) {
+    std::string text;
+    CSimpleIniA ini;
+    if (!LoadText(path, text) || ini.LoadData(text) < 0) return "";
+    return Limited(ini.GetValue("Options", "Language", ""));
+}
+
 void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
