@@ -223,7 +223,7 @@ void MainWindow::OpenSettings() {
         before, [this](const TSoundOptions& sound) { form_->ApplySoundLevels(sound); }, this);
     window_.Fullscreen = isFullScreen();
     auto* windowPage = new WindowPage(window_);
-    dialog.Pages()->addTab(windowPage, QStringLiteral("画面(&W)"));
+    dialog.Pages()->addTab(windowPage, QString::fromUtf8(Tr("画面(&W)")));
     if (gamepads_) gamepads_->SetButtonListener([&dialog](TPadButton b) { dialog.PadPressed(b); });
     const bool ok = dialog.exec() == QDialog::Accepted;
     if (gamepads_) gamepads_->SetButtonListener({});

@@ -24,6 +24,8 @@ NOT_SHOWN = {
     "ＭＳ Ｐゴシック": "a font family name",
     "ＭＳ ゴシック": "a font family name",
     "\\r…": "the ellipsis closing a list of tracks: a sign, no word",
+    "日本語": "a language's own name in the settings, the same in every language, as English is",
+    "; ひまわり畑の大脱走！ high scores, best first\\n": "the first line of scores.ini, the same file in every language",
 }
 
 # The status panel's labels are English words read the same way in every language.
