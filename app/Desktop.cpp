@@ -1,5 +1,10 @@
 #include "app/Desktop.h"
 
+#include "base/Paths.h"
+#include "base/Stream.h"
+#include "base/Translate.h"
+#include "music/BgmSettings.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -8,12 +13,18 @@
 #include <cstdio>
 
 bool LoadJapaneseQtTranslations(QApplication& app) {
+    return LoadQtTranslations(app, SourceLanguage);
+}
+
+bool LoadQtTranslations(QApplication& app, const std::string& language) {
+    if (language == "en") return true;
     // Owned by the application: a translator must live as long as the texts are asked for.
     auto* translator = new QTranslator(&app);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QStringLiteral("qtbase_ja"), folder)) {
-        std::fprintf(stderr, "himawari: no Japanese texts for Qt's dialogs (qtbase_ja.qm in %s)\n",
-                     folder.toLocal8Bit().constData());
+    const QString file = QStringLiteral("qtbase_") + QString::fromStdString(language);
+    if (!translator->load(file, folder)) {
+        std::fprintf(stderr, "himawari: no %s texts for Qt's dialogs (%s.qm in %s)\n", language.c_str(),
+                     file.toLocal8Bit().constData(), folder.toLocal8Bit().constData());
         delete translator;
         return false;
     }
@@ -24,7 +35,16 @@ bool LoadJapaneseQtTranslations(QApplication& app) {
 void SetUpDesktopApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("himawari"));
     QApplication::setDesktopFileName(AppId);
-    LoadJapaneseQtTranslations(app);
+    LoadQtTranslations(app, CurrentLanguage());
+}
+
+void ChooseGameLanguage(const std::string& exeDir) {
+    const std::string user = UserDataDir(exeDir) + "Settei.ini";
+    const std::string settings = FileExists(user) ? user : DataPath(exeDir, "Data/Settei.ini");
+    std::string warning;
+    const std::string language = ChooseLanguage(ReadLanguageSetting(settings), warning);
+    if (!warning.empty()) std::fprintf(stderr, "himawari: %s\n", warning.c_str());
+    UseLanguage(language, exeDir + "locale");
 }
 
 void SetApplicationIcon() {

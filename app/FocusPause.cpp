@@ -1,5 +1,7 @@
 #include "app/FocusPause.h"
 
+#include "base/Translate.h"
+
 #include <QFont>
 
 #include <algorithm>
@@ -19,7 +21,7 @@ FocusPause::FocusPause(QWidget* view, PausableClock& clock, std::function<bool()
 }
 
 void FocusPause::MakeNotice() {
-    notice_ = new QLabel(QStringLiteral("一時停止中"), view_);
+    notice_ = new QLabel(QString::fromUtf8(Tr("一時停止中")), view_);
     notice_->setAlignment(Qt::AlignCenter);
     PlaceNotice();
     // Opaque: over the OpenGL surface the notice is a native window of its own.

@@ -8,6 +8,7 @@
 #include "base/Exception.h"
 #include "base/Fatal.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "input/Ddidex.h"
 #include "input/SdlControllers.h"
 #include "music/BgmSettings.h"
@@ -42,7 +43,7 @@ TScaleMode ModeOf(TWindowScale scale) {
 MainWindow::MainWindow(const std::string& exeDir, bool useOpenGL, uint32_t maxTextureSize,
                        GlContextSource glContext)
     : exeDir_(exeDir), input_(std::make_unique<SdlControllers>()) {
-    setWindowTitle(QStringLiteral("ひまわり畑の大脱走！"));
+    setWindowTitle(QString::fromUtf8(Tr("ひまわり畑の大脱走！")));
     std::function<std::shared_ptr<IRenderDriver>()> driver;
     GlView* gl = nullptr;
     if (useOpenGL) {
@@ -222,7 +223,7 @@ void MainWindow::OpenSettings() {
         before, [this](const TSoundOptions& sound) { form_->ApplySoundLevels(sound); }, this);
     window_.Fullscreen = isFullScreen();
     auto* windowPage = new WindowPage(window_);
-    dialog.Pages()->addTab(windowPage, QStringLiteral("画面(&W)"));
+    dialog.Pages()->addTab(windowPage, QString::fromUtf8(Tr("画面(&W)")));
     if (gamepads_) gamepads_->SetButtonListener([&dialog](TPadButton b) { dialog.PadPressed(b); });
     const bool ok = dialog.exec() == QDialog::Accepted;
     if (gamepads_) gamepads_->SetButtonListener({});

@@ -1,6 +1,7 @@
 // The main window's menus, key and focus events and closing.
 #include "app/KeyCodes.h"
 #include "app/MainWindow.h"
+#include "base/Translate.h"
 #include "input/ScanCodes.h"
 
 #include <QActionGroup>
@@ -80,17 +81,17 @@ void MainWindow::BuildMenus() {
 // The window's own menu, before the help menu: fullscreen and the scaling mode. Like the
 // game's menus it is closed in play (SyncMenus); its keys work all the time.
 void MainWindow::BuildViewMenu() {
-    auto* menu = viewMenu_ = new QMenu(QStringLiteral("表示(&V)"), this);
+    auto* menu = viewMenu_ = new QMenu(QString::fromUtf8(Tr("表示(&V)")), this);
     QAction* before = menus_.empty() ? nullptr : menus_.back().second->menuAction();
     menuBar()->insertMenu(before, menu);
-    fullscreenAction_ = menu->addAction(QStringLiteral("全画面表示(&F)\tF11"));
+    fullscreenAction_ = menu->addAction(QString::fromUtf8(Tr("全画面表示(&F)\tF11")));
     fullscreenAction_->setCheckable(true);
     connect(fullscreenAction_, &QAction::triggered, this, [this](bool on) { SetFullscreen(on); });
     menu->addSeparator();
     auto* modes = new QActionGroup(menu);
     const std::pair<TWindowScale, QString> choices[] = {
-        {TWindowScale::WholeNumber, QStringLiteral("整数倍(&I)")},
-        {TWindowScale::Fit, QStringLiteral("画面に合わせる(&A)")}};
+        {TWindowScale::WholeNumber, QString::fromUtf8(Tr("整数倍(&I)"))},
+        {TWindowScale::Fit, QString::fromUtf8(Tr("画面に合わせる(&A)"))}};
     for (const auto& [scale, caption] : choices) {
         QAction* action = menu->addAction(caption);
         action->setCheckable(true);

@@ -1,5 +1,7 @@
 #include "app/ScoreDialogs.h"
 
+#include "base/Translate.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -31,10 +33,10 @@ QValidator::State ScoreNameValidator::validate(QString& input, int&) const {
 bool RunScoreNameDialog(QWidget* parent, std::string& name) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("ScoreNameDialog"));
-    dialog.setWindowTitle(QString::fromUtf8(ScoreNameTitle));
+    dialog.setWindowTitle(QString::fromUtf8(Tr(ScoreNameTitle)));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* label =
-        new QLabel(QStringLiteral("ハイスコアに入りました。名前を入力してください（16文字まで）："), &dialog);
+    auto* label = new QLabel(
+        QString::fromUtf8(Tr("ハイスコアに入りました。名前を入力してください（16文字まで）：")), &dialog);
     auto* edit = new QLineEdit(Q(name), &dialog);
     edit->setValidator(new ScoreNameValidator(edit));
     edit->setMaxLength(2 * MaxNameChars); // UTF-16 units; the validator counts characters
@@ -58,9 +60,9 @@ bool RunScoreNameDialog(QWidget* parent, std::string& name) {
 }
 
 QString ScoreTableWindowTitle(const TScoreTableView& table) {
-    QString title = QString::fromUtf8(ScoreTableTitle);
+    QString title = QString::fromUtf8(Tr(ScoreTableTitle));
     if (table.Marked >= 0 && table.Marked < static_cast<int>(table.Rows.size()))
-        title += QStringLiteral(" - %1位に入りました").arg(table.Marked + 1);
+        title += QString::fromUtf8(Tr(" - %1位に入りました")).arg(table.Marked + 1);
     return title;
 }
 
@@ -69,9 +71,9 @@ bool RunScoreTableDialog(QWidget* parent, const TScoreTableView& table) {
     dialog.setObjectName(QStringLiteral("ScoreTableDialog"));
     dialog.setWindowTitle(ScoreTableWindowTitle(table));
     auto* layout = new QVBoxLayout(&dialog);
-    const QStringList headers = {QStringLiteral("順位"),   QStringLiteral("名前"),
-                                 QStringLiteral("スコア"), QStringLiteral("ステージ"),
-                                 QStringLiteral("タイム"), QStringLiteral("日付")};
+    const QStringList headers = {QString::fromUtf8(Tr("順位")),   QString::fromUtf8(Tr("名前")),
+                                 QString::fromUtf8(Tr("スコア")), QString::fromUtf8(Tr("ステージ")),
+                                 QString::fromUtf8(Tr("タイム")), QString::fromUtf8(Tr("日付"))};
     auto* grid =
         new QTableWidget(static_cast<int>(table.Rows.size()), static_cast<int>(headers.size()), &dialog);
     grid->setHorizontalHeaderLabels(headers);
@@ -99,11 +101,13 @@ bool RunScoreTableDialog(QWidget* parent, const TScoreTableView& table) {
     if (table.Marked >= 0) grid->selectRow(table.Marked);
     grid->setMinimumWidth(560);
     layout->addWidget(grid);
-    if (table.Rows.empty()) layout->addWidget(new QLabel(QStringLiteral("まだ記録がありません。"), &dialog));
+    if (table.Rows.empty())
+        layout->addWidget(new QLabel(QString::fromUtf8(Tr("まだ記録がありません。")), &dialog));
 
     auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* clear = buttons->addButton(QStringLiteral("記録を消去(&C)"), QDialogButtonBox::ResetRole);
-    QPushButton* close = buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+    QPushButton* clear =
+        buttons->addButton(QString::fromUtf8(Tr("記録を消去(&C)")), QDialogButtonBox::ResetRole);
+    QPushButton* close = buttons->addButton(QString::fromUtf8(Tr("閉じる")), QDialogButtonBox::RejectRole);
     clear->setEnabled(!table.Rows.empty());
     close->setDefault(true);
     bool clearAsked = false;

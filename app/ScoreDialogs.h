@@ -1,6 +1,7 @@
 #pragma once
 // The top ten's two dialogs: the name entry of a game that made the table and the
 // table itself, both usable with the keys alone.
+#include "base/Translate.h"
 #include "ui/Host.h"
 
 #include <QString>
@@ -17,8 +18,8 @@ public:
     State validate(QString& input, int& pos) const override;
 };
 
-constexpr const char* ScoreNameTitle = "ハイスコア - 名前の入力";
-constexpr const char* ScoreTableTitle = "ハイスコア";
+constexpr const char* ScoreNameTitle = TrNoop("ハイスコア - 名前の入力");
+constexpr const char* ScoreTableTitle = TrNoop("ハイスコア");
 
 // The name entry, opened with name: Enter confirms a valid name (true, name set), Esc
 // leaves it as it was (false).

@@ -1,6 +1,7 @@
 #include "app/SettingsDialog.h"
 
 #include "app/KeyCodes.h"
+#include "base/Translate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,9 +18,10 @@
 
 namespace {
 
-const char* const Waiting[2] = {"キーを押してください", "ボタンを押してください"};
-constexpr const char* Columns[4] = {"キー 1", "キー 2", "パッド 1", "パッド 2"};
-constexpr const char* VolumeNames[3] = {"全体", "BGM", "効果音"};
+const char* const Waiting[2] = {TrNoop("キーを押してください"), TrNoop("ボタンを押してください")};
+constexpr const char* Columns[4] = {TrNoop("キー 1"), TrNoop("キー 2"), TrNoop("パッド 1"),
+                                    TrNoop("パッド 2")};
+constexpr const char* VolumeNames[3] = {TrNoop("全体"), TrNoop("BGM"), TrNoop("効果音")};
 
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
@@ -34,16 +36,16 @@ bool IsPadColumn(int column) {
 SettingsDialog::SettingsDialog(const TGameSettings& settings,
                                std::function<void(const TSoundOptions&)> preview, QWidget* parent)
     : QDialog(parent), settings_(settings), preview_(std::move(preview)) {
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(QString::fromUtf8(Tr("設定")));
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
-    pages_->addTab(MakeKeysPage(), QStringLiteral("キー(&K)"));
-    pages_->addTab(MakeSoundPage(), QStringLiteral("サウンド(&S)"));
-    pages_->addTab(MakeLanguagePage(), QStringLiteral("言語(&L)"));
+    pages_->addTab(MakeKeysPage(), QString::fromUtf8(Tr("キー(&K)")));
+    pages_->addTab(MakeSoundPage(), QString::fromUtf8(Tr("サウンド(&S)")));
+    pages_->addTab(MakeLanguagePage(), QString::fromUtf8(Tr("言語(&L)")));
     layout->addWidget(pages_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(Tr("OK")));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(Tr("キャンセル")));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -63,16 +65,17 @@ QPushButton* SettingsDialog::Cell(TAction action, int column) const {
 QWidget* SettingsDialog::MakeKeysPage() {
     auto* page = new QWidget(this);
     auto* grid = new QGridLayout(page);
-    for (int c = 0; c < 4; ++c) grid->addWidget(new QLabel(QString::fromUtf8(Columns[c]), page), 0, c + 1);
+    for (int c = 0; c < 4; ++c)
+        grid->addWidget(new QLabel(QString::fromUtf8(Tr(Columns[c])), page), 0, c + 1);
     for (int a = 0; a < ActionCount; ++a) {
         const auto action = static_cast<TAction>(a);
-        grid->addWidget(new QLabel(QString::fromUtf8(ActionCaption(action)), page), a + 1, 0);
+        grid->addWidget(new QLabel(QString::fromUtf8(Tr(ActionCaption(action))), page), a + 1, 0);
         for (int c = 0; c < 4; ++c) {
             auto* cell = new QPushButton(page);
             cell->setMinimumWidth(110);
             // Space (or south on a pad) captures; Enter is the dialog's OK, as in every dialog.
             cell->setAutoDefault(false);
-            cell->setToolTip(QStringLiteral("Space で変更、Delete で消去"));
+            cell->setToolTip(QString::fromUtf8(Tr("Space で変更、Delete で消去")));
             cell->installEventFilter(this);
             connect(cell, &QPushButton::clicked, this, [this, action, c] { StartCapture(action, c); });
             cells_[static_cast<size_t>(a)][static_cast<size_t>(c)] = cell;
@@ -82,7 +85,7 @@ QWidget* SettingsDialog::MakeKeysPage() {
     message_ = new QLabel(page);
     message_->setWordWrap(true);
     grid->addWidget(message_, ActionCount + 1, 0, 1, 5);
-    auto* defaults = new QPushButton(QStringLiteral("初期設定に戻す(&D)"), page);
+    auto* defaults = new QPushButton(QString::fromUtf8(Tr("初期設定に戻す(&D)")), page);
     defaults->setAutoDefault(false);
     connect(defaults, &QPushButton::clicked, this, [this] {
         EndCapture();
@@ -99,7 +102,7 @@ QWidget* SettingsDialog::MakeSoundPage() {
     auto* grid = new QGridLayout(page);
     const int32_t values[3] = {settings_.Sound.Master, settings_.Sound.Music, settings_.Sound.Effects};
     for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(VolumeNames[i]), page);
+        auto* label = new QLabel(QString::fromUtf8(Tr(VolumeNames[i])), page);
         auto* slider = new QSlider(Qt::Horizontal, page);
         slider->setRange(0, 100);
         slider->setSingleStep(5);
@@ -114,7 +117,7 @@ QWidget* SettingsDialog::MakeSoundPage() {
         grid->addWidget(slider, i, 1);
         grid->addWidget(percents_[static_cast<size_t>(i)], i, 2);
     }
-    mute_ = new QCheckBox(QStringLiteral("消音(&M)"), page);
+    mute_ = new QCheckBox(QString::fromUtf8(Tr("消音(&M)")), page);
     mute_->setChecked(settings_.Sound.Muted);
     connect(mute_, &QCheckBox::toggled, this, [this] { SoundChanged(); });
     grid->addWidget(mute_, 3, 0, 1, 3);
@@ -127,11 +130,11 @@ QWidget* SettingsDialog::MakeLanguagePage() {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     language_ = new QComboBox(page);
-    language_->addItems({QStringLiteral("自動"), QStringLiteral("日本語"), QStringLiteral("English")});
+    language_->addItems({QString::fromUtf8(Tr("自動")), QStringLiteral("日本語"), QStringLiteral("English")});
     language_->setCurrentIndex(static_cast<int>(settings_.Language));
     connect(language_, &QComboBox::currentIndexChanged, this,
             [this](int index) { settings_.Language = static_cast<TLanguage>(index); });
-    auto* note = new QLabel(QStringLiteral("言語は次の起動から変わります。"), page);
+    auto* note = new QLabel(QString::fromUtf8(Tr("言語は次の起動から変わります。")), page);
     layout->addWidget(language_);
     layout->addWidget(note);
     layout->addStretch(1);
@@ -152,8 +155,8 @@ void SettingsDialog::ShowBindings() {
 void SettingsDialog::StartCapture(TAction action, int column) {
     EndCapture();
     capturing_ = std::make_pair(action, column);
-    Cell(action, column)->setText(QString::fromUtf8(Waiting[IsPadColumn(column) ? 1 : 0]));
-    message_->setText(QStringLiteral("Esc で取り消し"));
+    Cell(action, column)->setText(QString::fromUtf8(Tr(Waiting[IsPadColumn(column) ? 1 : 0])));
+    message_->setText(QString::fromUtf8(Tr("Esc で取り消し")));
     qApp->installEventFilter(this);
 }
 
@@ -172,8 +175,8 @@ void SettingsDialog::Take(TAction action, int column, uint8_t key, TPadButton bu
                                               : settings_.Keys.SetKey(action, column, key);
     EndCapture();
     if (holder)
-        message_->setText(
-            QStringLiteral("「%1」が使っています。").arg(QString::fromUtf8(ActionCaption(*holder))));
+        message_->setText(QString::fromUtf8(Tr("「%1」が使っています。"))
+                              .arg(QString::fromUtf8(Tr(ActionCaption(*holder)))));
     else
         message_->clear();
     ShowBindings();

@@ -47,7 +47,7 @@ QLabel* TextLabel(QWidget* parent, const QRect& place, const QString& text, cons
 } // namespace
 
 QUrl HelpTextUrl(const std::string& exeDir) {
-    return QUrl::fromLocalFile(QString::fromStdString(DataPath(exeDir, "作品について.txt")));
+    return QUrl::fromLocalFile(QString::fromStdString(HelpFile(exeDir)));
 }
 
 QPixmap FitProportionally(const QPixmap& picture, QSize box) {
@@ -63,7 +63,7 @@ QPixmap BlackTransparent(const QPixmap& picture) {
 TForm2::TForm2(const std::string& exeDir, QWidget* parent, UrlOpener open, NoticeShower notify)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-    setWindowTitle(Caption);
+    setWindowTitle(Caption());
     setFixedSize(ClientW, ClientH);
     setFont(DialogFont({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 11, false, false));
     QPalette palette = this->palette();

@@ -3,6 +3,7 @@
 // the link label that opens the notes on the game ("作品について.txt" beside the program).
 // Made hidden once the main window shows its first frame, shown modally from the help menu.
 #include "app/UrlLink.h"
+#include "base/Translate.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -16,7 +17,7 @@ public:
     static constexpr int ClientW = 385;
     static constexpr int ClientH = 258;
     static constexpr QRgb Olive = 0x808000;
-    static inline const QString Caption = QStringLiteral("ひまわり畑の大脱走！のバージョン情報");
+    static QString Caption() { return QString::fromUtf8(Tr("ひまわり畑の大脱走！のバージョン情報")); }
 
     // exeDir: the program's folder with its trailing separator; the link opens the help
     // text there. open and notify stand for the desktop's opener and the message box.

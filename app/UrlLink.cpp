@@ -61,7 +61,7 @@ void TUrlLink::FormMouseMove() {
 
 bool TUrlLink::LblURLMouseDown() {
     if (open_(address_)) return true;
-    notify_(form_, FailureText);
+    notify_(form_, FailureText());
     return false;
 }
 

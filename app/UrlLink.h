@@ -3,6 +3,8 @@
 // bold italic underlined purple with the hand pointer while it is over the label, and any
 // mouse button pressed on it opens the address. Opening and the failure notice are handed
 // in, so the behaviour can be driven without a desktop.
+#include "base/Translate.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -28,7 +30,7 @@ class TUrlLink : public QObject {
 public:
     static constexpr QRgb PlainColor = 0xFFFFFF;
     static constexpr QRgb HoverColor = 0x800080;
-    static inline const QString FailureText = QStringLiteral("作者サイトへの接続に失敗しました。");
+    static QString FailureText() { return QString::fromUtf8(Tr("作者サイトへの接続に失敗しました。")); }
 
     // label: the link label; form: the window around it (its mouse moves outside the label
     // restore the plain look). Installs itself as their event filter and shows the plain look.

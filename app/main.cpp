@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     // that nobody reads: the program could then not be stopped from outside.
     setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     QApplication app(argc, argv);
+    ChooseGameLanguage(ExeDir());
     SetUpDesktopApplication(app);
 
     // The window draws with the probe's context.

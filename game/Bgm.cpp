@@ -3,6 +3,7 @@
 
 #include "base/Paths.h"
 #include "base/Stream.h"
+#include "base/Translate.h"
 #include "game/Unit1.h"
 #include "music/BgmSettings.h"
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char* const NoPlayableTrack = "再生できる曲がないため、「夕焼けの帰り道」に切り替えます。";
+const char* const NoPlayableTrack = TrNoop("再生できる曲がないため、「夕焼けの帰り道」に切り替えます。");
 
 // A notice of what could not be played lists its first five tracks, then an ellipsis.
 constexpr size_t ReportedTracks = 5;
@@ -19,11 +20,11 @@ constexpr size_t ReportedTracks = 5;
 void AddReportLine(std::string& report, const std::string& line) {
     const size_t lines =
         report.empty() ? 0 : static_cast<size_t>(std::count(report.begin(), report.end(), '\r')) + 1;
-    if (lines == ReportedTracks && line != NoPlayableTrack) {
+    if (lines == ReportedTracks && line != Tr(NoPlayableTrack)) {
         report += "\r…";
         return;
     }
-    if (lines > ReportedTracks && line != NoPlayableTrack) return;
+    if (lines > ReportedTracks && line != Tr(NoPlayableTrack)) return;
     if (!report.empty()) report += "\r";
     report += line;
 }
@@ -179,7 +180,8 @@ bool TBgm::TryStart(std::string& failure) {
         }
     }
     if (PlayMp3() || !RandomMode) return true;
-    failure = BgmFile + " を再生できません";
+    // TRANSLATORS: follows the name of a music file.
+    failure = BgmFile + Tr(" を再生できません");
     return false;
 }
 
@@ -192,7 +194,7 @@ bool TBgm::LeaveFailedTrack(std::string& report) {
         SetCaptionsRandom();
         return true;
     }
-    if (pooled) AddReportLine(report, NoPlayableTrack);
+    if (pooled) AddReportLine(report, Tr(NoPlayableTrack));
     FallBackToBuiltIn();
     SetCaptionsBuiltIn();
     return false;

@@ -1,19 +1,22 @@
 // The BGM menu commands, their check marks and captions, and the music's part of closing.
 #include "base/Clock.h"
 #include "base/Exception.h"
+#include "base/Format.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "game/Bgm.h"
 #include "game/Unit1.h"
 #include "music/BgmSettings.h"
 
 namespace {
 
-const char* const RandomSettingUp = "ランダムＢＧＭの設定中...";
-const char* const FolderCaption = "midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。";
+const char* const RandomSettingUp = TrNoop("ランダムＢＧＭの設定中...");
+const char* const FolderCaption =
+    TrNoop("midiファイル・mp3ファイルが存在するフォルダかドライブを選んでください。");
 const char* const EmptyFolder =
-    "選択したフォルダには音楽ファイルがありません。\r他のフォルダを選んでください。";
-const char* const SelectCaption = "指定した曲(&M)";
-const char* const RandomCaption = "ランダムに(&R)";
+    TrNoop("選択したフォルダには音楽ファイルがありません。\r他のフォルダを選んでください。");
+const char* const SelectCaption = TrNoop("指定した曲(&M)");
+const char* const RandomCaption = TrNoop("ランダムに(&R)");
 
 } // namespace
 
@@ -83,8 +86,9 @@ void TBgm::YuyakeClick() {
 
 void TBgm::SelectClick() {
     TOpenDialogOptions options;
-    options.Title = "BGMの指定";
-    options.Filter = "mp3ファイル; midiファイル|*.mp3; *.mid";
+    options.Title = Tr("BGMの指定");
+    // TRANSLATORS: the file types a player reads, then after "|" the patterns (kept).
+    options.Filter = Tr("mp3ファイル; midiファイル|*.mp3; *.mid");
     std::string chosen;
     if (Scanning_ || !Form.Host.OpenFile(options, chosen)) return;
     Form.Host.ProcessMessages();
@@ -103,10 +107,10 @@ void TBgm::R1Click() {
     // Until the new track plays nothing the player presses acts: Enter would start a
     // board in the middle of the command, its track switched under it at the end.
     const TInputHold hold(Form);
-    ShowScreenMessage(RandomSettingUp);
+    ShowScreenMessage(Tr(RandomSettingUp));
     try {
         std::string folder;
-        if (Form.Host.BrowseFolder(FolderCaption, folder)) TakeRandomFolder(folder);
+        if (Form.Host.BrowseFolder(Tr(FolderCaption), folder)) TakeRandomFolder(folder);
     } catch (...) {
         ShowScreenMessage("");
         throw;
@@ -119,7 +123,7 @@ void TBgm::TakeRandomFolder(const std::string& folder) {
     Form.Host.ProcessMessages();
     if (!ScanFolder(folder, list, true)) return;
     if (list.empty()) {
-        Form.Host.ShowMessage(EmptyFolder);
+        Form.Host.ShowMessage(Tr(EmptyFolder));
         return;
     }
     MusicFolder = folder;
@@ -148,7 +152,8 @@ bool TBgm::ScanFolder(const std::string& folder, std::vector<std::string>& list,
     LastScanShown_ = Form.Clock.Now() - 100; // the first progress shows the count at once
     const bool complete = ScanMusicFolder(folder, list, [&](size_t, size_t found) {
         if (onScreen && Elapsed(Form.Clock.Now(), LastScanShown_, 100)) {
-            ShowScreenMessage(std::string(RandomSettingUp) + " " + std::to_string(found) + "曲");
+            // TRANSLATORS: the bottom line while a folder is searched; %zu counts the tracks found so far.
+            ShowScreenMessage(Format(Tr("ランダムＢＧＭの設定中... %zu曲"), found));
             LastScanShown_ = Form.Clock.Now();
         }
         Form.Host.ProcessMessages();
@@ -197,18 +202,18 @@ void TBgm::SetPlayChecks(bool on) {
 }
 
 void TBgm::SetCaptionsBuiltIn() {
-    Form.MainMenu1.Select.SetCaption(SelectCaption);
-    Form.MainMenu1.R1.SetCaption(RandomCaption);
+    Form.MainMenu1.Select.SetCaption(Tr(SelectCaption));
+    Form.MainMenu1.R1.SetCaption(Tr(RandomCaption));
 }
 
 void TBgm::SetCaptionsChosen() {
-    Form.MainMenu1.Select.SetCaption(std::string(SelectCaption) + ": " + ExtractFileName(BgmFile));
-    Form.MainMenu1.R1.SetCaption(RandomCaption);
+    Form.MainMenu1.Select.SetCaption(std::string(Tr(SelectCaption)) + ": " + ExtractFileName(BgmFile));
+    Form.MainMenu1.R1.SetCaption(Tr(RandomCaption));
 }
 
 void TBgm::SetCaptionsRandom() {
-    Form.MainMenu1.Select.SetCaption(SelectCaption);
-    Form.MainMenu1.R1.SetCaption(std::string(RandomCaption) + ": " + ExtractFileName(BgmFile));
+    Form.MainMenu1.Select.SetCaption(Tr(SelectCaption));
+    Form.MainMenu1.R1.SetCaption(std::string(Tr(RandomCaption)) + ": " + ExtractFileName(BgmFile));
 }
 
 // The one-line message on the game screen, shown by rendering one frame.

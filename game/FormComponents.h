@@ -91,6 +91,9 @@ public:
     void Present();
 
     std::string ArchivePath() const;
+    // The archive a picture of the board's end is read from: the chosen language's own
+    // (Data/data_en.qda) when it holds an entry of that name, else data.qda.
+    std::string PictureArchive(const std::string& entry) const;
 
     TOwned<TDODozuz> DG;
     TOwned<TDDSD> DDSD1;

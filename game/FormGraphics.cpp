@@ -2,7 +2,11 @@
 // rules use and the frame's device calls.
 #include "game/FormComponents.h"
 
+#include "archive/QDArc.h"
 #include "base/Exception.h"
+#include "base/Paths.h"
+#include "base/Stream.h"
+#include "base/Translate.h"
 #include "graphics/DGTexture.h"
 #include "graphics/DODozuz9.h"
 
@@ -66,10 +70,22 @@ TDGTexture& TFormComponents::Texture(TPicture picture) const {
     return *t;
 }
 
+std::string TFormComponents::PictureArchive(const std::string& entry) const {
+    if (CurrentLanguage() == SourceLanguage) return ArchivePath();
+    const std::string translated = DataPath(exeDir_, "Data/data_" + CurrentLanguage() + ".qda");
+    if (!FileExists(translated)) return ArchivePath();
+    try {
+        QDALoadFromFile(translated, entry);
+    } catch (const Exception&) {
+        return ArchivePath(); // not one of the pictures with words, or a broken archive
+    }
+    return translated;
+}
+
 void TFormComponents::LoadPicture(TPicture picture, const std::string& entry) {
     const auto load = [&](TDGTexture& t) {
         t.SetFillColor(0);
-        t.LoadFromFile(entry, ArchivePath());
+        t.LoadFromFile(entry, PictureArchive(entry));
         t.SetColorKey(WholeImage(t), 0xFF000000);
     };
     if (picture == TPicture::Food) {

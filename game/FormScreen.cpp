@@ -3,6 +3,7 @@
 
 #include "base/Paths.h"
 #include "base/Sjis.h"
+#include "base/Translate.h"
 #include "game/JpegLoader.h"
 
 #include <cmath>
@@ -107,7 +108,7 @@ void TFormScreen::Loaded() {
     HighScoreLabelTex = label_("HIGH SCORE:");
     FoodsValueTex = NewTexture();
     FoodsLabelTex = label_("FOODS:");
-    HelpLineTex = label_("Enter:ゲームスタート Space:ハムスター回転");
+    HelpLineTex = label_(Tr("Enter:ゲームスタート Space:ハムスター回転"));
     MessageTex = NewTexture();
     MessageBackTex = NewTexture();
     NoticeTex = NewTexture();
@@ -122,11 +123,15 @@ void TFormScreen::RenderScene() {
 void TFormScreen::TextToTexture(TDGTexture& Texture, TDGTexture* Backing, const std::string& Text,
                                 TSXTextWriter& Writer) {
     if (Text.empty()) return;
+    // Japanese and English go through Shift-JIS as they always have; a text Shift-JIS cannot
+    // carry (an "é" of a translation) is written from its UTF-8 as it is.
     const std::string sjis = Utf8ToSjis(Text);
+    const bool wide = SjisToUtf8(sjis) != Text;
     // An italic line leans out of its measured box: half an "a" more on the right.
     const int32_t extra = (Writer.Font().Style & fsItalic) ? Writer.TextWidth("a") / 2 : 0;
-    const auto w = static_cast<uint32_t>(Writer.TextWidth(sjis) + extra);
-    const auto h = static_cast<uint32_t>(Writer.TextHeight(sjis));
+    const auto w =
+        static_cast<uint32_t>((wide ? Writer.TextWidthUtf8(Text) : Writer.TextWidth(sjis)) + extra);
+    const auto h = static_cast<uint32_t>(wide ? Writer.TextHeightUtf8(Text) : Writer.TextHeight(sjis));
     // A text of the same size is drawn again into the texture it already has: every pixel
     // is filled below, so only a new size needs a new texture (the time text changes every
     // frame of play and would otherwise make one each frame).
@@ -143,5 +148,8 @@ void TFormScreen::TextToTexture(TDGTexture& Texture, TDGTexture* Backing, const 
     Texture.FillRect(Rect(0, 0, static_cast<int32_t>(Texture.TextureWidth()),
                           static_cast<int32_t>(Texture.TextureHeight())),
                      0x00FFFFFF, false);
-    Writer.TextOut(0, 0, sjis, Texture);
+    if (wide)
+        Writer.TextOutUtf8(0, 0, Text, Texture);
+    else
+        Writer.TextOut(0, 0, sjis, Texture);
 }

@@ -2,6 +2,7 @@
 
 #include "base/Account.h"
 #include "base/Exception.h"
+#include "base/Translate.h"
 #include "game/ScoreFile.h"
 
 #include <cstdio>
@@ -9,8 +10,8 @@
 
 namespace {
 
-const char* const ClearQuestion = "ハイスコアの記録をすべて消去しますか？";
-const char* const NoAccountName = "ハムスター";
+const char* const ClearQuestion = TrNoop("ハイスコアの記録をすべて消去しますか？");
+const char* const NoAccountName = TrNoop("ハムスター");
 
 std::string Thousands(int32_t score) {
     const std::string digits = std::to_string(score);
@@ -47,7 +48,7 @@ void THighScores::GameEnded(int32_t score, int32_t foods) {
 std::string THighScores::PrefilledName() const {
     if (!Table.LastName.empty()) return Table.LastName;
     const std::string account = CleanScoreName(AccountName());
-    return account.empty() ? NoAccountName : account;
+    return account.empty() ? std::string(Tr(NoAccountName)) : account;
 }
 
 void THighScores::OfferEntry() {
@@ -67,7 +68,7 @@ void THighScores::OfferEntry() {
 
 void THighScores::ShowTable(int marked) {
     while (Host.ShowScoreTable(View(marked))) {
-        if (!Host.AskYesNo(ClearQuestion)) continue;
+        if (!Host.AskYesNo(Tr(ClearQuestion))) continue;
         Table.Clear();
         Save();
         marked = -1;

@@ -3,6 +3,7 @@
 
 #include "base/Exception.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "game/Bgm.h"
 #include "game/Unit1.h"
 
@@ -12,8 +13,8 @@
 
 namespace {
 
-const char* const SaveQuestion = "ゲームを保存しますか？\r以前のデータは破棄されます。";
-const char* const ResumeQuestion = "前回の続きからゲームを始めますか？";
+const char* const SaveQuestion = TrNoop("ゲームを保存しますか？\r以前のデータは破棄されます。");
+const char* const ResumeQuestion = TrNoop("前回の続きからゲームを始めますか？");
 
 } // namespace
 
@@ -68,7 +69,7 @@ bool TMenuCommands::TrySave() {
 }
 
 void TMenuCommands::SaveClick() {
-    if (Form.GameSaved || !Form.Host.AskYesNo(SaveQuestion)) return;
+    if (Form.GameSaved || !Form.Host.AskYesNo(Tr(SaveQuestion))) return;
     if (!TrySave()) return;
     Form.GameSaved = true;
     Form.MainMenu1.Save.SetEnabled(false);
@@ -80,7 +81,7 @@ void TMenuCommands::E1Click() {
 
 void TMenuCommands::H2Click() {
     // A missing file or viewer shows nothing.
-    Form.Host.ShellOpen(DataPath(Form.ExeDir, "作品について.txt"));
+    Form.Host.ShellOpen(HelpFile(Form.ExeDir));
 }
 
 void TMenuCommands::V1Click() {
@@ -93,7 +94,7 @@ bool TMenuCommands::FormCloseQuery() {
         Form.StoreInterruptedTime();
         Form.Hamster.Active = false;
     }
-    if (Form.GameSaved || !Form.Host.AskYesNo(SaveQuestion)) return true;
+    if (Form.GameSaved || !Form.Host.AskYesNo(Tr(SaveQuestion))) return true;
     if (!TrySave()) {
         // The window stays open and the board goes on as it was.
         Form.Hamster.Active = playing;
@@ -108,5 +109,5 @@ void TMenuCommands::FormClose() {
 }
 
 void TMenuCommands::ResumeStep() {
-    if (Form.CanOfferResume() && Form.Host.AskYesNo(ResumeQuestion)) Form.RestoreSavedGame();
+    if (Form.CanOfferResume() && Form.Host.AskYesNo(Tr(ResumeQuestion))) Form.RestoreSavedGame();
 }

@@ -1,5 +1,6 @@
 // The play rules: the hamster's moves and the checks after each, the food's hops, the
 // cats' steps, the fall, and the food, life, score and record rules.
+#include "base/Translate.h"
 #include "game/Unit1.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ int32_t Wrap(int64_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(v));
 }
 
-const char* const GameClearMessage = "おめでとうございます。Enterキーを押すとゲームを再開します。";
+const char* const GameClearMessage = TrNoop("おめでとうございます。Enterキーを押すとゲームを再開します。");
 
 } // namespace
 
@@ -127,9 +128,10 @@ void TForm1::StartGameClear() {
         HighScore = Score;
         HighScoreUpdated = true;
         HighScoreBlinkTime = now;
-        prefix = "記録更新";
+        // TRANSLATORS: put before the game-clear message when the score beats the high score.
+        prefix = Tr("記録更新");
     }
-    ClearMessage = GameClearMessage;
+    ClearMessage = Tr(GameClearMessage);
     Texts.Set(TStatusText::Message, prefix + ClearMessage);
     Scores.GameEnded(Score, FoodsCount);
     WriteGameClear();

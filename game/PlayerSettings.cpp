@@ -1,6 +1,7 @@
 // The player's settings: the bindings of the actions, mute, and the notice that shows a
 // change for a second in the help line's place.
 #include "base/Exception.h"
+#include "base/Translate.h"
 #include "game/Unit1.h"
 
 namespace {
@@ -48,7 +49,7 @@ void TForm1::ActionDown(TAction action) {
 void TForm1::ToggleMute() {
     Settings.Sound.Muted = !Settings.Sound.Muted;
     ApplySoundLevels(Settings.Sound);
-    Texts.Set(TStatusText::Notice, Settings.Sound.Muted ? "消音" : "消音解除");
+    Texts.Set(TStatusText::Notice, Settings.Sound.Muted ? Tr("消音") : Tr("消音解除"));
     NoticeOn_ = true;
     NoticeStart_ = MusicClock().Now();
     try {

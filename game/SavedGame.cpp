@@ -1,8 +1,10 @@
 // The saved game and the high score in "Data\record.dat".
 #include "game/Unit1.h"
 
+#include "base/Format.h"
 #include "base/Paths.h"
 #include "base/Stream.h"
+#include "base/Translate.h"
 
 #include <filesystem>
 
@@ -11,7 +13,8 @@ std::string TForm1::RecordFilePath() const {
 }
 
 std::string TForm1::UserFileToWrite(const std::string& name) const {
-    if (UserDir.empty()) throw EFCreateError("ファイル " + name + " を保存するフォルダがありません。");
+    if (UserDir.empty())
+        throw EFCreateError(Format(Tr("ファイル %s を保存するフォルダがありません。"), name.c_str()));
     return UserDir + name;
 }
 

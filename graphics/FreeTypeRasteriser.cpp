@@ -120,6 +120,7 @@ struct TFreeTypeRasteriser::LoadedFont {
 };
 
 uint32_t SjisCodeToUnicode(uint32_t code) {
+    if (code & UnicodeCodeFlag) return code & ~UnicodeCodeFlag;
     char bytes[2];
     size_t n = 0;
     if (code > 0xFF) bytes[n++] = static_cast<char>((code >> 8) & 0xFF);
@@ -247,4 +248,16 @@ TTextExtent TFreeTypeRasteriser::TextExtent(std::string_view sjis) {
     e.Height = f.ascent + f.descent;
     for (size_t i = 0; i < sjis.size();) e.Width += Advance(f, NextSjisCode(sjis, i));
     return e;
+}
+
+TTextExtent TFreeTypeRasteriser::CodesExtent(const std::vector<uint32_t>& codes) {
+    LoadedFont& f = Current();
+    TTextExtent e;
+    e.Height = f.ascent + f.descent;
+    for (uint32_t code : codes) e.Width += Advance(f, code);
+    return e;
+}
+
+bool TFreeTypeRasteriser::HasGlyph(uint32_t code) {
+    return FT_Get_Char_Index(Current().face, SjisCodeToUnicode(code)) != 0;
 }

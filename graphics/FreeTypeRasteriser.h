@@ -30,6 +30,10 @@ public:
     uint32_t GlyphOutline(uint32_t code, TGlyphFormat format, TGlyphMetrics& metrics,
                           std::vector<uint8_t>& bitmap) override;
     TTextExtent TextExtent(std::string_view sjis) override;
+    TTextExtent CodesExtent(const std::vector<uint32_t>& codes) override;
+    // Whether the selected font has a glyph of its own for the character (else a box or
+    // nothing stands for it).
+    bool HasGlyph(uint32_t code);
 
     // What the selected font resolved to (for logs and tests).
     const std::string& FontFile() const;
@@ -53,6 +57,6 @@ private:
     LoadedFont* current_ = nullptr;
 };
 
-// Unicode code point of a Shift-JIS character code (see NextSjisCode); '?' when the
-// code has no counterpart.
+// Unicode code point of a Shift-JIS character code (see NextSjisCode), or of a code
+// marked with UnicodeCodeFlag; '?' when the code has no counterpart.
 uint32_t SjisCodeToUnicode(uint32_t code);

@@ -62,14 +62,53 @@ public:
     virtual int32_t Ascent() = 0;
     virtual int32_t Descent() = 0;
     // Renders the character (a single-byte code, or lead * 256 + trail of a double-byte
-    // Shift-JIS character) into bitmap and fills metrics. Returns the bitmap's size in
-    // bytes; 0 (and an empty bitmap) when the character has no ink or cannot be rendered.
+    // Shift-JIS character, or a code point marked with UnicodeCodeFlag) into bitmap and fills metrics.
+    // Returns the bitmap's size in bytes; 0 (and an empty bitmap) when the character has no ink or cannot be
+    // rendered.
     virtual uint32_t GlyphOutline(uint32_t code, TGlyphFormat format, TGlyphMetrics& metrics,
                                   std::vector<uint8_t>& bitmap) = 0;
     // Width (the sum of the characters' advances, as the writer moves its pen) and
     // height (Ascent + Descent) of one line of Shift-JIS text.
     virtual TTextExtent TextExtent(std::string_view sjis) = 0;
+    // The same for character codes as NextUtf8Code reads them. This one renders every
+    // character for its advance; a rasteriser that knows advances without rendering says so.
+    virtual TTextExtent CodesExtent(const std::vector<uint32_t>& codes) {
+        TTextExtent e;
+        e.Height = Ascent() + Descent();
+        TGlyphMetrics metrics;
+        std::vector<uint8_t> bitmap;
+        for (uint32_t code : codes) {
+            GlyphOutline(code, TGlyphFormat::Gray8, metrics, bitmap);
+            e.Width += metrics.CellIncX;
+        }
+        return e;
+    }
 };
+
+// A character of UTF-8 text is its Unicode code point with this bit set: it never meets
+// a Shift-JIS code of the same number in a cache or in a table of advances.
+inline constexpr uint32_t UnicodeCodeFlag = 0x80000000u;
+
+// Reads the character at text[i] of UTF-8 text and moves i past it; a byte that does not
+// start a well-formed character is U+FFFD on its own (the text is never read past its end).
+inline uint32_t NextUtf8Code(std::string_view text, size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) return UnicodeCodeFlag | lead;
+    const int more = lead >= 0xF0 && lead <= 0xF4  ? 3
+                     : lead >= 0xE0                ? 2
+                     : lead >= 0xC2 && lead < 0xE0 ? 1
+                                                   : -1;
+    if (more < 0 || (lead >= 0xF0 && more != 3)) return UnicodeCodeFlag | 0xFFFD;
+    uint32_t cp = lead & (0x3Fu >> more);
+    for (int k = 0; k < more; ++k) {
+        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return UnicodeCodeFlag | 0xFFFD;
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    }
+    const uint32_t least = more == 1 ? 0x80 : more == 2 ? 0x800 : 0x10000;
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return UnicodeCodeFlag | 0xFFFD;
+    return UnicodeCodeFlag | cp;
+}
 
 // Reads the character code at text[i] and moves i past it: a byte below $81, a
 // half-width katakana byte ($A0-$DF) or the string's last byte is a character on its

@@ -40,6 +40,43 @@ void TSXTextWriter::TextOut(int32_t x, int32_t y, std::string_view sjis, TDGText
     }
 }
 
+std::vector<uint32_t> TSXTextWriter::Utf8Codes(std::string_view utf8) {
+    std::vector<uint32_t> codes;
+    codes.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) codes.push_back(NextUtf8Code(utf8, i));
+    return codes;
+}
+
+int32_t TSXTextWriter::TextWidthUtf8(std::string_view utf8) {
+    rasteriser_->SelectFont(font_);
+    return rasteriser_->CodesExtent(Utf8Codes(utf8)).Width;
+}
+
+int32_t TSXTextWriter::TextHeightUtf8(std::string_view) {
+    rasteriser_->SelectFont(font_);
+    return rasteriser_->CodesExtent({}).Height;
+}
+
+void TSXTextWriter::TextOutUtf8(int32_t x, int32_t y, std::string_view utf8, TDGTexture& texture) {
+    WriteCodes(x, y, Utf8Codes(utf8), texture);
+}
+
+// The UTF-8 twin of TextOut's loop: the same clipping and the same stop at the width.
+void TSXTextWriter::WriteCodes(int32_t x, int32_t y, const std::vector<uint32_t>& codes,
+                               TDGTexture& texture) {
+    const auto imageWidth = static_cast<int64_t>(texture.Width());
+    if (x >= imageWidth || y >= static_cast<int64_t>(texture.Height())) return;
+    const auto limitX = static_cast<int64_t>(texture.TextureWidth());
+    const auto limitY = static_cast<int64_t>(texture.TextureHeight());
+    int64_t penX = x;
+    for (uint32_t code : codes) {
+        const TSXFontCacheData& glyph = cache_->GetGlyph(code, font_);
+        CopyGlyph(glyph, penX, y, texture, limitX, limitY);
+        penX += glyph.AdvanceX;
+        if (penX >= imageWidth) break;
+    }
+}
+
 // Copies the visible part of a glyph's ink box into the texture; glyph pixels replace
 // the texture's, the clear ones inside the box included.
 void TSXTextWriter::CopyGlyph(const TSXFontCacheData& glyph, int64_t penX, int64_t penY, TDGTexture& texture,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 class TDODozuz;
 class TDGTexture;
@@ -37,12 +38,21 @@ public:
     // image's width.
     void TextOut(int32_t x, int32_t y, std::string_view sjis, TDGTexture& texture);
 
+    // The same for UTF-8 text, any character the font has (a translation's "é" or "ß" has
+    // no Shift-JIS code); a malformed byte is U+FFFD.
+    int32_t TextWidthUtf8(std::string_view utf8);
+    int32_t TextHeightUtf8(std::string_view utf8);
+    void TextOutUtf8(int32_t x, int32_t y, std::string_view utf8, TDGTexture& texture);
+    // The characters of UTF-8 text as the writer draws them.
+    static std::vector<uint32_t> Utf8Codes(std::string_view utf8);
+
     TSXFontCache& FontCache() { return *cache_; }
     IGlyphRasteriser& Rasteriser() { return *rasteriser_; }
     uint32_t PixelFormat() const { return pixelFormat_; }
     TDODozuz& DG() const { return dg_; }
 
 private:
+    void WriteCodes(int32_t x, int32_t y, const std::vector<uint32_t>& codes, TDGTexture& texture);
     void CopyGlyph(const TSXFontCacheData& glyph, int64_t penX, int64_t penY, TDGTexture& texture,
                    int64_t limitX, int64_t limitY);
 

@@ -1,5 +1,6 @@
 #include "input/KeyBindings.h"
 
+#include "base/Translate.h"
 #include "input/DikCodes.h"
 
 #include <algorithm>
@@ -138,8 +139,14 @@ struct TActionNames {
     const char* Caption;
 };
 constexpr TActionNames ActionNames[ActionCount] = {
-    {"Up", "上"},      {"Down", "下"},        {"Left", "左"},   {"Right", "右"}, {"Turn", "ハムスター回転"},
-    {"Enter", "決定"}, {"Pause", "一時停止"}, {"Mute", "消音"},
+    {"Up", TrNoop("上")},
+    {"Down", TrNoop("下")},
+    {"Left", TrNoop("左")},
+    {"Right", TrNoop("右")},
+    {"Turn", TrNoop("ハムスター回転")},
+    {"Enter", TrNoop("決定")},
+    {"Pause", TrNoop("一時停止")},
+    {"Mute", TrNoop("消音")},
 };
 
 template <class T> bool Holds(const std::array<T, 2>& slots, T value) {

@@ -1,7 +1,9 @@
 #include "music/BgmSettings.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
 #include "base/SafeFile.h"
+#include "base/Translate.h"
 
 // The system package builds SimpleIni with ICU; the char interface keeps bytes as they are.
 #define SI_CONVERT_ICU
@@ -96,6 +98,13 @@ bool ReadPauseOnFocusLoss(const std::string& path) {
     return ReadBool(ini, "PauseOnFocusLoss", true, "Options");
 }
 
+std::string ReadLanguageSetting(const std::string& path) {
+    std::string text;
+    CSimpleIniA ini;
+    if (!LoadText(path, text) || ini.LoadData(text) < 0) return "";
+    return Limited(ini.GetValue("Options", "Language", ""));
+}
+
 void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
@@ -105,10 +114,10 @@ void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, con
     ini.SetValue(Section, "MusicName", settings.MusicName.c_str());
     ini.SetValue(Section, "MusicFolda", settings.MusicFolda.c_str());
     std::string out;
-    if (ini.Save(out) < 0) throw Exception(path + " に書き込めません");
+    if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
     try {
         WriteFileSafely(path, out.data(), out.size());
     } catch (const EStreamError&) {
-        throw Exception(path + " に書き込めません");
+        throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
     }
 }

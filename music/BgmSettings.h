@@ -31,6 +31,10 @@ inline void WriteBgmSettings(const std::string& path, const TBgmSettings& settin
 // writes of the BGM settings keep it.
 bool ReadPauseOnFocusLoss(const std::string& path);
 
+// [Options] Language of the same file as written ("auto", "ja", "en", ...); "" when the
+// file or the key is missing. What it names is decided by ChooseLanguage (base/Translate.h).
+std::string ReadLanguageSetting(const std::string& path);
+
 // An INI integer: optional sign, decimal or "0x" hexadecimal; false for anything else
 // or a value beyond 32 bits.
 bool ParseIniInteger(const std::string& text, int32_t& value);

@@ -2,7 +2,9 @@
 
 #include "base/Exception.h"
 #include "base/Fatal.h"
+#include "base/Format.h"
 #include "base/SafeFile.h"
+#include "base/Translate.h"
 #include "music/BgmSettings.h"
 
 // The system package builds SimpleIni with ICU; the char interface keeps bytes as they are.
@@ -154,10 +156,10 @@ void WriteGameSettings(const std::string& path, const TGameSettings& settings, c
     ini.SetValue(OptionsSection, "Mute", settings.Sound.Muted ? "1" : "0");
     ini.SetValue(OptionsSection, "Language", LanguageName(settings.Language));
     std::string out;
-    if (ini.Save(out) < 0) throw Exception(path + " に書き込めません");
+    if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
     try {
         WriteFileSafely(path, out.data(), out.size());
     } catch (const EStreamError&) {
-        throw Exception(path + " に書き込めません");
+        throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
     }
 }

@@ -37,7 +37,20 @@ PACKAGES=(
   desktop-file-utils appstream
   # the time and peak memory of the soak (scripts/soak.sh)
   time
+  # the game's texts in other languages: xgettext, msgmerge and msgfmt at build time, and
+  # the locales the end-to-end tests run the game under
+  gettext locales
 )
 
 source "$(dirname "$0")/apt-ensure.sh"
 ensure_packages setup "${PACKAGES[@]}"
+
+# An English and a Japanese desktop for the end-to-end tests; generated once, kept after.
+as_root=""
+if [ "$(id -u)" -ne 0 ]; then as_root="sudo"; fi
+for loc in en_US ja_JP; do
+  if ! locale -a 2>/dev/null | grep -qix "${loc}.utf-\?8"; then
+    echo "setup: generating the ${loc}.UTF-8 locale" >&2
+    $as_root localedef -i "$loc" -c -f UTF-8 -A /usr/share/locale/locale.alias "${loc}.UTF-8"
+  fi
+done

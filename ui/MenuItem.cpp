@@ -1,12 +1,14 @@
 #include "ui/MenuItem.h"
 
+#include "base/Translate.h"
+
 TMainMenu::TMainMenu()
-    : G1("G1", "ゲーム(&G)"), Save("Save", "保存(&S)", false), HS1("HS1", "ハイスコア(&H)"), N1("N1", "-"),
-      Settings("Settings", "設定(&O)..."), E1("E1", "終了(&E)"), BGMB1("BGMB1", "BGM(&B)"),
-      Play("Play", "再生(&P)", true, true), Stop("Stop", "停止(&S)"), N2("N2", "-"),
-      Yuyake("Yuyake", "「夕焼けの帰り道」(&H)", true, true), Select("Select", "指定した曲(&M)"),
-      R1("R1", "ランダムに(&R)"), H1("H1", "ヘルプ(&H)"), H2("H2", "ヘルプ(&H)"), N4("N4", "-"),
-      V1("V1", "バージョン情報(&V)") {
+    : G1("G1", Tr("ゲーム(&G)")), Save("Save", Tr("保存(&S)"), false), HS1("HS1", Tr("ハイスコア(&H)")),
+      N1("N1", "-"), Settings("Settings", Tr("設定(&O)...")), E1("E1", Tr("終了(&E)")),
+      BGMB1("BGMB1", Tr("BGM(&B)")), Play("Play", Tr("再生(&P)"), true, true), Stop("Stop", Tr("停止(&S)")),
+      N2("N2", "-"), Yuyake("Yuyake", Tr("「夕焼けの帰り道」(&H)"), true, true),
+      Select("Select", Tr("指定した曲(&M)")), R1("R1", Tr("ランダムに(&R)")), H1("H1", Tr("ヘルプ(&H)")),
+      H2("H2", Tr("ヘルプ(&H)")), N4("N4", "-"), V1("V1", Tr("バージョン情報(&V)")) {
     G1.Add(Save);
     G1.Add(HS1);
     G1.Add(N1);

@@ -1,4 +1,4 @@
-// Any bytes as Shift-JIS text, written at any pen position into textures of any
+// Any bytes as Shift-JIS text and as UTF-8 text, written at any pen position into textures of any
 // small size, in either glyph form and into a texture whose format may differ from
 // the writer's: every clipping path of TextOut and every code the rasteriser meets.
 // Input: x, y (int16 little-endian), texture width and height (1..64), a flags byte
@@ -46,5 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data + 7), size - 7);
     world.writer->TextOut(x, y, text, texture);
     world.writer->TextWidth(text);
+    // The same bytes as UTF-8: malformed and cut-off characters included.
+    world.writer->TextOutUtf8(x, y, text, texture);
+    world.writer->TextWidthUtf8(text);
     return 0;
 }

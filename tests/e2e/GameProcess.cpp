@@ -37,7 +37,7 @@ std::vector<unsigned long> WindowsNamed(const std::string& pattern) {
 }
 
 std::vector<unsigned long> GameWindows() {
-    return WindowsNamed("ひまわり畑の大脱走");
+    return WindowsNamed("ひまわり畑の大脱走|Himawari Escape");
 }
 
 Geometry WindowGeometry(unsigned long id) {
@@ -90,6 +90,8 @@ void GameProcess::Install() {
     fs::copy_file(build + "himawari", dir.Path() / "himawari");
     fs::copy(build + "Data", dir.Path() / "Data", fs::copy_options::recursive);
     fs::copy_file(build + "作品について.txt", dir.Path() / "作品について.txt");
+    fs::copy_file(build + "About the game.txt", dir.Path() / "About the game.txt");
+    fs::copy(build + "locale", dir.Path() / "locale", fs::copy_options::recursive);
     // A game saved or settings written while playing from the build folder are not this test's.
     fs::remove(dir.Path() / "Data" / "record.dat");
     fs::remove(dir.Path() / "Data" / "Settei.ini");
@@ -100,6 +102,11 @@ void GameProcess::Install() {
     dir.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.File("opened.txt") + "'\n");
     fs::permissions(dir.Path() / "bin" / "xdg-open", fs::perms::owner_all);
     env["SDL_AUDIODRIVER"] = "dummy";
+    // The game's own language whatever the desktop running the tests speaks (the C locale,
+    // in UTF-8 so that the window's title can be searched for); a test of another language
+    // sets LANG.
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) env[name] = "";
+    env["LANG"] = "C.UTF-8";
 }
 
 void GameProcess::Launch() {

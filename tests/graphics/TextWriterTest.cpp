@@ -162,3 +162,39 @@ TEST_F(TextWriterTest, SixteenBitWriterFillsSixteenBitTextures) {
     t->UnlockRect();
     EXPECT_TRUE(opaque);
 }
+
+// A translation's text is read as UTF-8 into code points of their own: the same glyphs as
+// Shift-JIS gives for what both can carry, any other character of the font besides, and a
+// malformed or cut-off character as U+FFFD without reading past the text.
+TEST_F(TextWriterTest, Utf8TextKeepsEveryCharacterAndSurvivesBrokenBytes) {
+    const auto codes = [](std::string_view text) {
+        std::vector<uint32_t> points;
+        for (uint32_t c : TSXTextWriter::Utf8Codes(text)) points.push_back(c & ~UnicodeCodeFlag);
+        return points;
+    };
+    EXPECT_EQ(codes("Aé€ひ😀"), (std::vector<uint32_t>{'A', 0xE9, 0x20AC, 0x3072, 0x1F600}));
+    EXPECT_EQ(codes("\xC3"), std::vector<uint32_t>{0xFFFD}); // cut off
+    EXPECT_EQ(codes("\xC3"
+                    "A"),
+              (std::vector<uint32_t>{0xFFFD, 'A'}));                       // no continuation
+    EXPECT_EQ(codes("\xC0\xAF"), (std::vector<uint32_t>{0xFFFD, 0xFFFD})); // overlong
+    EXPECT_EQ(codes("\xED\xA0\x80"), std::vector<uint32_t>{0xFFFD});       // surrogate
+    EXPECT_EQ(codes("\xF4\x90\x80\x80"), std::vector<uint32_t>{0xFFFD});   // beyond U+10FFFF
+    EXPECT_EQ(codes("\xF8\x88\x80\x80\x80").size(), 5u);
+    for (uint32_t c : TSXTextWriter::Utf8Codes("ひ")) EXPECT_NE(c, 0x82D0u) << "never a Shift-JIS code";
+
+    // What both carry is drawn alike; an accent is its own glyph, not a '?'.
+    auto sjis = TextToTexture(*writer, "Aひ");
+    auto utf8 = NewTexture(sjis->Width(), sjis->Height(), 0x00FFFFFF);
+    EXPECT_EQ(writer->TextWidthUtf8("Aひ"), writer->TextWidth(Utf8ToSjis("Aひ")));
+    EXPECT_EQ(writer->TextHeightUtf8("Aひ"), writer->TextHeight(Utf8ToSjis("Aひ")));
+    writer->TextOutUtf8(0, 0, "Aひ", *utf8);
+    EXPECT_EQ(Pixels(*utf8), Pixels(*sjis));
+    auto accent = NewTexture(40, 30, 0x00FFFFFF);
+    auto question = NewTexture(40, 30, 0x00FFFFFF);
+    writer->TextOutUtf8(0, 0, "é", *accent);
+    writer->TextOut(0, 0, Utf8ToSjis("é"), *question);
+    EXPECT_NE(Pixels(*accent), Pixels(*question));
+    const std::vector<uint32_t> ink = Pixels(*accent);
+    EXPECT_GT(std::count_if(ink.begin(), ink.end(), [](uint32_t p) { return p >> 24; }), 0);
+}

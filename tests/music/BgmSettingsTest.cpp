@@ -115,6 +115,17 @@ TEST(BgmSettings, RoundTripKeepsOtherKeysAndWritesOneAndZero) {
     EXPECT_FALSE(ReadPauseOnFocusLoss(path)) << "the option is kept by the write";
 }
 
+TEST(BgmSettings, LanguageIsReadAsWrittenFromOptions) {
+    TempDir dir;
+    EXPECT_EQ(ReadLanguageSetting(dir.File("missing.ini")), "");
+    EXPECT_EQ(ReadLanguageSetting(dir.Write("a.ini", "[BGM]\nLanguage=en\n")), "");
+    EXPECT_EQ(ReadLanguageSetting(dir.Write("b.ini", "[Options]\nPauseOnFocusLoss=0\nLanguage = en\n")),
+              "en");
+    const std::string path = dir.Write("c.ini", "[Options]\nLanguage=ja\n");
+    WriteBgmSettings(path, TBgmSettings{});
+    EXPECT_EQ(ReadLanguageSetting(path), "ja") << "the language is kept by the music's write";
+}
+
 TEST(BgmSettings, PauseOnFocusLossIsOnUnlessZero) {
     TempDir dir;
     EXPECT_TRUE(ReadPauseOnFocusLoss(dir.File("missing.ini")));

@@ -11,7 +11,7 @@
 inline std::string PreparedProgramFolder(const TempDir& dir) {
     std::filesystem::create_directories(dir.Path() / "Data");
     for (const char* name :
-         {"data.qda", "haikei.jpg", "cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
+         {"data.qda", "data_en.qda", "haikei.jpg", "cat.wav", "Fall.wav", "HitCat.wav", "get.wav", "apple.wav"})
         std::filesystem::copy_file(SourceDir() + "Data/" + name, dir.Path() / "Data" / name);
     TDDSD::SetLogFolder(dir.Dir());
     TDDIDEX::SetDebugLogFolder(dir.Dir());

@@ -35,4 +35,13 @@ rm -f Data/data.qda
 # Sorted by name so that the directory order never depends on the file system.
 mapfile -t pictures < <(find "$WORK/bmp" -name '*.bmp' | LC_ALL=C sort)
 "$QDAPACK" Data/data.qda "${pictures[@]}"
+# The pictures with words in each other language, under the same names, in an archive of
+# their own (Data/data_<language>.qda): data.qda keeps its entries as they are.
+for folder in "$WORK"/bmp-*; do
+    [ -d "$folder" ] || continue
+    language=${folder##*/bmp-}
+    mapfile -t translated < <(find "$folder" -name '*.bmp' | LC_ALL=C sort)
+    rm -f "Data/data_${language}.qda"
+    "$QDAPACK" "Data/data_${language}.qda" "${translated[@]}"
+done
 echo "assets: done"

@@ -162,6 +162,24 @@ def banner_svg(desc, font, src_dir):
             f'<defs>{"".join(defs)}</defs>{"".join(body)}</svg>')
 
 
+def translated_banners(banners, src, work):
+    """The banners with words once more for each language of banners["languages"], their
+    Japanese lines replaced, each language's BMPs in <work>/bmp-<language>/ under the same
+    entry names (they are packed into the language's own archive beside data.qda)."""
+    for language, spec in sorted(banners.get("languages", {}).items()):
+        out_dir = os.path.join(work, "bmp-" + language)
+        os.makedirs(out_dir, exist_ok=True)
+        for b in banners["banners"]:
+            if not any(line["text"] in spec["texts"] for line in b["lines"]):
+                continue
+            translated = dict(b, lines=[dict(line, text=spec["texts"].get(line["text"], line["text"]))
+                                        for line in b["lines"]])
+            w, h = b["size"]
+            rgb = fill_holes(key_composite(rsvg(banner_svg(translated, banners["font"], src), w, h), "black"),
+                             "black")
+            write_bmp(os.path.join(out_dir, b["out"]), rgb)
+
+
 def board_line(desc, vertical):
     t = desc["thickness"]
     length = (desc["vertical"] if vertical else desc["horizontal"])["length"] + t
@@ -350,6 +368,7 @@ def main():
         rgb = fill_holes(key_composite(rsvg(banner_svg(b, banners["font"], src), w, h), "black"), "black")
         write_bmp(os.path.join(bmp_dir, b["out"]), rgb)
         sheet.append((b["out"], keyed_rgba(rgb, "black")))
+    translated_banners(banners, src, work)
     for p in banners["pngs"]:
         w, h = p["size"]
         rgba = rsvg(banner_svg(p, banners["font"], src), w, h)

@@ -1,0 +1,6 @@
+# The languages the game is translated into besides Japanese: po/LINGUAS, one code a line,
+# each with its catalogue po/<code>.po.
+file(STRINGS ${CMAKE_SOURCE_DIR}/po/LINGUAS HIMAWARI_LINGUAS REGEX "^[a-zA-Z_@]+$")
+list(JOIN HIMAWARI_LINGUAS " " HIMAWARI_LANGUAGES)
+# The catalogues are placed beside the program, like the Data folder.
+set(HIMAWARI_LOCALE_DIR ${CMAKE_BINARY_DIR}/locale)
