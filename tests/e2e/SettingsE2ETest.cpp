@@ -84,7 +84,9 @@ TEST_F(SettingsGame, TheDialogRebindsRightToDAndTheBoardPlaysWithD) {
     RebindRight("d");
     Key("Return"); // OK
     ASSERT_TRUE(WaitUntil([] { return WindowsNamed(DialogTitle).empty(); }, 5s)) << "the dialog stays";
-    EXPECT_NE(Settings().find("Right = D"), std::string::npos) << Settings();
+    // The window writes the file once the dialog is gone: waited for, not assumed.
+    EXPECT_TRUE(WaitUntil([&] { return Settings().find("Right = D") != std::string::npos; }, 10s))
+        << Settings();
     FocusGame();
     ASSERT_TRUE(StartBoard());
     const auto [startX, startCount] = StartCell(Client());
@@ -103,7 +105,7 @@ TEST_F(SettingsGame, TheDialogRebindsRightToDAndTheBoardPlaysWithD) {
             const auto [x, count] = StartCell(Client(false));
             return count < 100 || x > startX + 10;
         },
-        3s);
+        12s);
     Shell("xdotool keyup d");
     EXPECT_TRUE(moved) << "D did not walk";
 }
@@ -113,8 +115,9 @@ TEST_F(SettingsGame, EscOnAChangedPageLeavesTheFileAsItWas) {
     RebindRight("d");
     Key("Return");
     ASSERT_TRUE(WaitUntil([] { return WindowsNamed(DialogTitle).empty(); }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return Settings().find("Right = D") != std::string::npos; }, 10s))
+        << "OK wrote no settings";
     const std::string before = Settings();
-    ASSERT_FALSE(before.empty());
     FocusGame();
     ASSERT_NE(OpenDialog(), 0u);
     RebindRight("a");
