@@ -166,13 +166,13 @@ def translated_banners(banners, src, work):
     """The banners with words once more for each language of banners["languages"], their
     Japanese lines replaced, each language's BMPs in <work>/bmp-<language>/ under the same
     entry names (they are packed into the language's own archive beside data.qda)."""
-    for language, spec in sorted(banners.get("languages", {}).items()):
+    for language, wording in sorted(banners.get("languages", {}).items()):
         out_dir = os.path.join(work, "bmp-" + language)
         os.makedirs(out_dir, exist_ok=True)
         for b in banners["banners"]:
-            if not any(line["text"] in spec["texts"] for line in b["lines"]):
+            if not any(line["text"] in wording["texts"] for line in b["lines"]):
                 continue
-            translated = dict(b, lines=[dict(line, text=spec["texts"].get(line["text"], line["text"]))
+            translated = dict(b, lines=[dict(line, text=wording["texts"].get(line["text"], line["text"]))
                                         for line in b["lines"]])
             w, h = b["size"]
             rgb = fill_holes(key_composite(rsvg(banner_svg(translated, banners["font"], src), w, h), "black"),
