@@ -368,7 +368,7 @@ void MainWindow::SaveWindowSettings() {
     window_.Fullscreen = isFullScreen();
     if (window_ == windowRead_) return;
     try {
-        WriteWindowSettings(form_->UserDir + "Settei.ini", window_);
+        WriteWindowSettings(form_->UserDir + "Settei.ini", window_, form_->UserFileToRead("Settei.ini"));
         windowRead_ = window_;
     } catch (const Exception& e) {
         std::fprintf(stderr, "himawari: %s\n", e.Message().c_str());

@@ -13,6 +13,10 @@ inline void WriteFileSafely(const std::string& path, const std::vector<uint8_t>&
     WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
+// The whole of a file as it is, into text: false (text untouched) when it cannot be
+// opened. The readers of the settings file start from it.
+bool ReadWholeFile(const std::string& path, std::string& text);
+
 // The temporary file of a write of "<folder>/<name>" is "<folder>/.himawari-<name>.XXXXXX"
 // (six letters or digits): whether file (a name, no folder) is one of name's.
 bool IsTemporaryOf(const std::string& file, const std::string& name);

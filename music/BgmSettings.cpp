@@ -39,15 +39,6 @@ std::string ReadString(const CSimpleIniA& ini, const char* key, const std::strin
     return value ? Limited(value) : fallback;
 }
 
-bool LoadText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
-}
-
 } // namespace
 
 bool ParseIniInteger(const std::string& text, int32_t& value) {
@@ -82,7 +73,7 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
 TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaults) {
     std::string text;
     CSimpleIniA ini;
-    if (!LoadText(path, text) || ini.LoadData(text) < 0) return defaults;
+    if (!ReadWholeFile(path, text) || ini.LoadData(text) < 0) return defaults;
     TBgmSettings settings;
     settings.Music = ReadBool(ini, "Music", defaults.Music);
     settings.Random = ReadBool(ini, "Random", defaults.Random);
@@ -94,21 +85,21 @@ TBgmSettings ReadBgmSettings(const std::string& path, const TBgmSettings& defaul
 bool ReadPauseOnFocusLoss(const std::string& path) {
     std::string text;
     CSimpleIniA ini;
-    if (!LoadText(path, text) || ini.LoadData(text) < 0) return true;
+    if (!ReadWholeFile(path, text) || ini.LoadData(text) < 0) return true;
     return ReadBool(ini, "PauseOnFocusLoss", true, "Options");
 }
 
 std::string ReadLanguageSetting(const std::string& path) {
     std::string text;
     CSimpleIniA ini;
-    if (!LoadText(path, text) || ini.LoadData(text) < 0) return "";
+    if (!ReadWholeFile(path, text) || ini.LoadData(text) < 0) return "";
     return Limited(ini.GetValue("Options", "Language", ""));
 }
 
 void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
-    if (LoadText(keptFrom, text)) ini.LoadData(text);
+    if (ReadWholeFile(keptFrom, text)) ini.LoadData(text);
     ini.SetValue(Section, "Music", settings.Music ? "1" : "0");
     ini.SetValue(Section, "Random", settings.Random ? "1" : "0");
     ini.SetValue(Section, "MusicName", settings.MusicName.c_str());

@@ -21,15 +21,6 @@ constexpr const char* OptionsSection = "Options";
 constexpr const char* VolumeKeys[3] = {"MasterVolume", "MusicVolume", "EffectsVolume"};
 constexpr const char* LanguageNames[3] = {"auto", "ja", "en"};
 
-bool LoadText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
-}
-
 // A value as the report quotes it: cut short and without control characters, so that
 // a hostile file gives one short line.
 std::string Quoted(const char* value) {
@@ -127,7 +118,7 @@ TGameSettings ReadGameSettings(const std::string& path, const TSettingsReport& r
     TGameSettings settings;
     std::string text;
     CSimpleIniA ini;
-    if (!LoadText(path, text) || ini.LoadData(text) < 0) return settings;
+    if (!ReadWholeFile(path, text) || ini.LoadData(text) < 0) return settings;
     const TReader read(ini, path, report);
     settings.Keys = read.Keys();
     settings.Sound.Master = read.Percent(VolumeKeys[0], settings.Sound.Master);
@@ -145,7 +136,7 @@ TGameSettings ReadGameSettings(const std::string& path) {
 void WriteGameSettings(const std::string& path, const TGameSettings& settings, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
-    if (LoadText(keptFrom, text)) ini.LoadData(text);
+    if (ReadWholeFile(keptFrom, text)) ini.LoadData(text);
     for (int a = 0; a < ActionCount; ++a) {
         const auto action = static_cast<TAction>(a);
         ini.SetValue(KeysSection, ActionName(action), FormatBinding(settings.Keys.Of(action)).c_str());

@@ -71,22 +71,13 @@ void ReadFullscreen(const CSimpleIniA& ini, bool& fullscreen, std::ostream& comp
         Complain(complaints, "Fullscreen", value, fullscreen ? "1" : "0");
 }
 
-bool LoadText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
-}
-
 } // namespace
 
 TWindowSettings ReadWindowSettings(const std::string& path, std::ostream& complaints) {
     TWindowSettings s;
     std::string text;
     CSimpleIniA ini;
-    if (!LoadText(path, text) || ini.LoadData(text) < 0) return s;
+    if (!ReadWholeFile(path, text) || ini.LoadData(text) < 0) return s;
     ReadScale(ini, s.Scale, complaints);
     ReadSide(ini, "WindowWidth", TWindowSettings::MinWidth, s.Width, complaints);
     ReadSide(ini, "WindowHeight", TWindowSettings::MinHeight, s.Height, complaints);
@@ -94,10 +85,10 @@ TWindowSettings ReadWindowSettings(const std::string& path, std::ostream& compla
     return s;
 }
 
-void WriteWindowSettings(const std::string& path, const TWindowSettings& s) {
+void WriteWindowSettings(const std::string& path, const TWindowSettings& s, const std::string& keptFrom) {
     CSimpleIniA ini;
     std::string text;
-    if (LoadText(path, text)) ini.LoadData(text);
+    if (ReadWholeFile(keptFrom, text)) ini.LoadData(text);
     ini.SetValue(Section, "Scale", s.Scale == TWindowScale::Fit ? "Fit" : "WholeNumber");
     ini.SetValue(Section, "WindowWidth", std::to_string(s.Width).c_str());
     ini.SetValue(Section, "WindowHeight", std::to_string(s.Height).c_str());

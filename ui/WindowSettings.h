@@ -23,6 +23,9 @@ struct TWindowSettings {
 // A file that cannot be read or parsed gives every default without a complaint.
 TWindowSettings ReadWindowSettings(const std::string& path, std::ostream& complaints);
 
-// Writes the four keys safely; raises Exception("<path> に書き込めません") when the file
+// Writes the four keys safely into path, keeping every other section and key of keptFrom
+// (the file that was read: the first write into the user's folder starts from the
+// program folder's copy); raises Exception("<path> に書き込めません") when the file
 // cannot be written, leaving it as it was.
-void WriteWindowSettings(const std::string& path, const TWindowSettings& settings);
+void WriteWindowSettings(const std::string& path, const TWindowSettings& settings,
+                         const std::string& keptFrom);

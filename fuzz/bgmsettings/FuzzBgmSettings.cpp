@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(std::count(said.begin(), said.end(), '\n') <= 4 && said.size() <= 4 * 200);
 
     WriteBgmSettings(path, read);
-    WriteWindowSettings(path, window);
+    WriteWindowSettings(path, window, path);
     const TBgmSettings again = ReadBgmSettings(path, defaults);
     Check(again.Music == read.Music && again.Random == read.Random);
     Check(again.MusicName == read.MusicName && again.MusicFolda == read.MusicFolda);

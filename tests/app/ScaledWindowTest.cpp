@@ -316,7 +316,7 @@ TEST_P(ScaledWindow, SizeModeAndFullscreenAreKeptForTheNextStart) {
     // A size kept from a larger screen opens no larger than this one (the window manager's
     // frame, unknown before the window shows, aside).
     window->close();
-    WriteWindowSettings(settings, TWindowSettings{TWindowScale::WholeNumber, 3000, 2000, false});
+    WriteWindowSettings(settings, TWindowSettings{TWindowScale::WholeNumber, 3000, 2000, false}, settings);
     Open();
     EXPECT_LE(window->width(), 1920);
     EXPECT_LE(window->height(), 1080);

@@ -46,18 +46,26 @@ TEST(WindowSettings, RoundTripKeepsEverySectionAndKeyItDoesNotOwn) {
         dir.Write("Settei.ini",
                   "[BGM]\nMusic=0\nMusicName=/音楽/曲.mid\n[Options]\nPauseOnFocusLoss=0\n[Keys]\nLeft=37\n");
     const TWindowSettings s{TWindowScale::Fit, 1600, 1079, true};
-    WriteWindowSettings(path, s);
+    WriteWindowSettings(path, s, path);
     std::ostringstream complaints;
     EXPECT_EQ(ReadWindowSettings(path, complaints), s);
     const std::string text = ReadAll(path);
     for (const char* kept : {"Music = 0", "MusicName = /音楽/曲.mid", "PauseOnFocusLoss = 0", "Left = 37"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " in\n" << text;
     // Written again with other values: each key once.
-    WriteWindowSettings(path, TWindowSettings{});
+    WriteWindowSettings(path, TWindowSettings{}, path);
     EXPECT_EQ(ReadWindowSettings(path, complaints), TWindowSettings{});
     const std::string again = ReadAll(path);
     EXPECT_EQ(again.find("WindowWidth"), again.rfind("WindowWidth"));
     EXPECT_NE(again.find("Scale = WholeNumber"), std::string::npos);
+    // The first write into the user's folder starts from the copy that was read (the
+    // program folder's), so nothing it held is lost.
+    const std::string user = dir.File("user-Settei.ini");
+    WriteWindowSettings(user, s, path);
+    EXPECT_EQ(ReadWindowSettings(user, complaints), s);
+    const std::string first = ReadAll(user);
+    for (const char* kept : {"Music = 0", "MusicName = /音楽/曲.mid", "PauseOnFocusLoss = 0", "Left = 37"})
+        EXPECT_NE(first.find(kept), std::string::npos) << kept << " in\n" << first;
     EXPECT_EQ(complaints.str(), "");
 }
 
@@ -112,7 +120,7 @@ TEST(WindowSettings, UnwritableFileNamesThePath) {
     dir.Write("Data/Settei.ini/keep.txt", "kept");
     const std::string path = dir.File("Data/Settei.ini");
     try {
-        WriteWindowSettings(path, TWindowSettings{});
+        WriteWindowSettings(path, TWindowSettings{}, path);
         ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), path + " に書き込めません");
