@@ -2,6 +2,8 @@
 
 #include "XClose.h"
 
+#include "game/SaveImage.h"
+
 #include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -77,6 +79,49 @@ std::string FileText(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void Put32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
+    for (size_t k = 0; k < 4; ++k)
+        bytes.at(at + k) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * k));
+}
+
+std::vector<uint8_t> HandMadeBoard(const std::vector<int32_t>& xs, const std::vector<int32_t>& ys,
+                                   std::pair<int32_t, int32_t> food,
+                                   const std::vector<std::pair<int32_t, int32_t>>& cats) {
+    using S = TSaveImage;
+    constexpr size_t ObjectSize = 28;
+    std::vector<uint8_t> b(S::Size, 0);
+    Put32(b, S::OffXLineCount, static_cast<int32_t>(xs.size()));
+    Put32(b, S::OffYLineCount, static_cast<int32_t>(ys.size()));
+    for (size_t i = 0; i < xs.size(); ++i) Put32(b, S::OffXLines + 4 * i, xs[i]);
+    for (size_t i = 0; i < ys.size(); ++i) Put32(b, S::OffYLines + 4 * i, ys[i]);
+    Put32(b, S::OffCatCount, static_cast<int32_t>(cats.size()));
+    for (size_t i = 0; i < cats.size(); ++i) {
+        const auto [col, row] = cats[i];
+        Put32(b, S::OffCats + ObjectSize * i, col);
+        Put32(b, S::OffCats + ObjectSize * i + 4, row);
+        b[S::OffCats + ObjectSize * i + 12] = 1; // alive
+        b[S::OffCellGrid + S::GridStride * static_cast<size_t>(col) + static_cast<size_t>(row)] = 1;
+    }
+    Put32(b, S::OffFood, food.first);
+    Put32(b, S::OffFood + 4, food.second);
+    Put32(b, S::OffLife, 30);
+    for (size_t i = 0; i < 3; ++i) Put32(b, S::OffRecordTimes + 4 * i, 100000);
+    Put32(b, S::OffStage, 1);
+    Put32(b, S::OffCheckpointLife, 30);
+    return b;
+}
+
+std::vector<uint8_t> QuietBoard() {
+    const std::vector<int32_t> xs = {20, 70, 120, 170, 220, 270, 320, 370, 420, 470, 520, 570, 620};
+    std::vector<uint8_t> b = HandMadeBoard(xs, {20, 70, 120, 200, 300, 420}, {11, 4});
+    // The food wanders a cell a second, never into a cell a cat holds: the second row's
+    // cells are marked held (with no cat in them), so that it never reaches the top row
+    // and the hamster walking there cannot eat it and start a new board.
+    for (size_t col = 0; col + 1 < xs.size(); ++col)
+        b[TSaveImage::OffCellGrid + TSaveImage::GridStride * col + 1] = 1;
+    return b;
 }
 
 void GameProcess::SetUp() {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The output of a shell command.
@@ -37,6 +38,22 @@ std::string PercentDecoded(const std::string& text);
 
 // The whole text of a file; empty when it cannot be read.
 std::string FileText(const std::string& path);
+
+// A saved game (the 3416 bytes of record.dat) of a board of the first stage on the
+// given grid lines: the hamster in the top-left cell facing right, waiting for Enter,
+// the food in the cell `food` (column, row), a cat alive in each of the cells `cats`,
+// full life and no score. A test changes what else it needs.
+std::vector<uint8_t> HandMadeBoard(const std::vector<int32_t>& xs, const std::vector<int32_t>& ys,
+                                   std::pair<int32_t, int32_t> food,
+                                   const std::vector<std::pair<int32_t, int32_t>>& cats = {});
+// A saved board with no cat, so that nothing but a test's keys can happen to the hamster
+// however slowly a busy machine lets the test look. The top row's cells are 50 x 50,
+// which hold the 54 x 28 hamster facing either way, so that it can turn in its first cell
+// and walk the whole row; the food is far off in the bottom-right cell and never comes
+// into the top row.
+std::vector<uint8_t> QuietBoard();
+// Writes a 32-bit little-endian value into a saved game.
+void Put32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
 
 class GameProcess : public ::testing::Test {
 protected:

@@ -16,29 +16,13 @@ namespace {
 
 const char* const NameTitle = "ハイスコア - 名前の入力";
 
-void Put32(std::vector<uint8_t>& b, size_t at, int32_t v) {
-    for (size_t k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k));
-}
-
 // A board of the second stage in play, 15 foods eaten, no life left and a cat beside the
 // hamster: continued, the cat catches it within a second (or a move right bites it).
 std::vector<uint8_t> LastMomentsOfAGame() {
     using S = TSaveImage;
-    std::vector<uint8_t> b(S::Size, 0);
-    const std::vector<int32_t> xs = {20, 80, 140, 200, 260, 320, 380, 440, 500, 620};
-    const std::vector<int32_t> ys = {20, 80, 140, 200, 260, 320, 420};
-    Put32(b, S::OffXLineCount, static_cast<int32_t>(xs.size()));
-    Put32(b, S::OffYLineCount, static_cast<int32_t>(ys.size()));
-    for (size_t i = 0; i < xs.size(); ++i) Put32(b, S::OffXLines + 4 * i, xs[i]);
-    for (size_t i = 0; i < ys.size(); ++i) Put32(b, S::OffYLines + 4 * i, ys[i]);
-    Put32(b, S::OffCatCount, 1);
-    Put32(b, S::OffCats, 1); // column 1, row 0, facing right
-    b[S::OffCats + 12] = 1;  // alive
-    b[S::OffCellGrid + S::GridStride * 1 + 0] = 1;
-    Put32(b, S::OffFood, 8);
-    Put32(b, S::OffFood + 4, 5);
+    std::vector<uint8_t> b = HandMadeBoard({20, 80, 140, 200, 260, 320, 380, 440, 500, 620},
+                                           {20, 80, 140, 200, 260, 320, 420}, {8, 5}, {{1, 0}});
     Put32(b, S::OffLife, 0);
-    for (size_t i = 0; i < 3; ++i) Put32(b, S::OffRecordTimes + 4 * i, 100000);
     Put32(b, S::OffInterruptedElapsed, 20000);
     Put32(b, S::OffScore, 25000);
     Put32(b, S::OffHighScore, 30000);
