@@ -118,9 +118,9 @@ def widen_gapless(mp3_path, frames):
     renews the header's CRC), so that a gapless decoder drops that many more frames at
     each end."""
     data = bytearray(open(mp3_path, "rb").read())
-    info = data.find(b"Info")
-    if info < 0 or data[info + 120:info + 124] != b"LAME":
-        raise SystemExit(f"{mp3_path}: no LAME header")
+    info = data.find(b"Info")  # in the first frame, which starts the file (no ID3 tag)
+    if data[0] != 0xFF or info < 0 or data[info + 120:info + 124] != b"LAME":
+        raise SystemExit(f"{mp3_path}: no LAME header in a first frame at the file's start")
     tag = info + 120
     delay = (data[tag + 21] << 4) | (data[tag + 22] >> 4)
     padding = ((data[tag + 22] & 0x0F) << 8) | data[tag + 23]
@@ -128,7 +128,7 @@ def widen_gapless(mp3_path, frames):
     if max(delay, padding) > 0xFFF:
         raise SystemExit(f"{mp3_path}: encoder delay {delay} or padding {padding} does not fit")
     data[tag + 21:tag + 24] = bytes([delay >> 4, ((delay & 0x0F) << 4) | (padding >> 8), padding & 0xFF])
-    data[tag + 34:tag + 36] = crc16(data[:tag + 34]).to_bytes(2, "big")
+    data[tag + 34:tag + 36] = crc16(data[:tag + 34]).to_bytes(2, "big")  # over the frame up to it
     with open(mp3_path, "wb") as f:
         f.write(data)
 

@@ -210,8 +210,13 @@ def parse(text):
         if song[word] and sum(s[1] for s in song[word]) != song_ticks(song):
             raise NoteError(f"the {word} do not add up to the song's {song_ticks(song) // song['bar']} bars")
     for t in song["tracks"].values():
+        t.notes = [(start, ln, p, clamp(shaped(song, start, vel))) for start, ln, p, vel in t.notes]
         expand_chords(song, t)
     return song
+
+
+def clamp(velocity):
+    return max(1, min(127, round(velocity)))
 
 
 def spans(lengths, bar):
@@ -234,7 +239,10 @@ def shaped(song, start, velocity):
     for first, ticks, peak in song["arcs"]:
         if first <= start < first + ticks:
             t = start - first
-            rise = math.sin(0.5 * math.pi * t / peak) if t < peak else math.cos(0.5 * math.pi * (t - peak) / (ticks - peak))
+            if t < peak:
+                rise = math.sin(0.5 * math.pi * t / peak)
+            else:
+                rise = math.cos(0.5 * math.pi * (t - peak) / (ticks - peak))
             velocity *= 0.92 + 0.14 * rise
             break
     if song["phrases"] and start % bar == 0:
@@ -246,8 +254,7 @@ def expand_chords(song, track):
     for k, (start, ticks, symbol, style, velocity, octave) in enumerate(track.chords):
         following = track.chords[k + 1][2] if k + 1 < len(track.chords) else track.chords[0][2]
         for begin, ln, p, scale in expand_style(style, symbol, ticks, octave, start, following):
-            vel = shaped(song, begin, velocity * scale)
-            track.notes.append((begin, ln, p, max(1, min(127, round(vel)))))
+            track.notes.append((begin, ln, p, clamp(shaped(song, begin, velocity * scale))))
 
 
 def parse_line(song, line):
@@ -319,9 +326,8 @@ def add_token(song, track, token):
     if body != "r":
         names = body[1:-1].split() if body.startswith("[") else [body]
         sound = ticks if legato else max(1, round(ticks * track.gate))
-        vel = max(1, min(127, round(shaped(song, track.time, track.velocity))))
-        for n in names:
-            track.notes.append((track.time, sound, pitch(n), vel))
+        for n in names:  # the velocity is shaped once the song's phrases and arcs are known
+            track.notes.append((track.time, sound, pitch(n), track.velocity))
     track.time += ticks
 
 
