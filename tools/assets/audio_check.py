@@ -9,15 +9,25 @@ and measures:
   gap     for each looping track: the silence at its join. The mixer goes on from the
           track's last decoded sample to its first, so the gap is the digital silence
           (under -80 dBFS) the file itself ends and starts with.
-  level   for each effect: its loudness against the built-in track's. An effect
-          sounds mono on both channels at full level. Both are integrated loudness,
-          K-weighted and gated as in EBU R 128 (an effect shorter than the 400 ms
-          block is measured as one block), the difference in LU.
+  join    for each looping track: the deepest dip across its join, the level of a 5 ms
+          window against the 100 ms around it (mean square of both channels), for every
+          window within 50 ms of the join, measured on the track's end followed by its
+          start; and the step from its last sample to its first beside the track's own
+          steps (their 99.9th percentile).
+  blocks  for the built-in track: the loudness of every 4 bars (bars from its note file)
+          against the whole track's; the last 8 bars (the tutti) against the whole
+          track and against the 8 bars before them, and whether any other 8 bars in a row
+          are louder.
+  level   for each effect and jingle: its loudness against the built-in track's. An
+          effect sounds mono on both channels at full level. Both are integrated
+          loudness, K-weighted and gated as in EBU R 128 (an effect shorter than the
+          400 ms block is measured as one block), the difference in LU.
   clip    for each effect: the share of the moments it can start (every 25 ms tick
-          over a whole loop of the track, the track followed by its gap) at which
-          the sum of track and effect goes beyond full scale somewhere.
+          over a whole loop of the track) at which the sum of track and effect goes
+          beyond full scale somewhere.
   click   for every file: the step from silence to its first sample and from its
-          last sample back to silence (the larger channel).
+          last sample back to silence (the larger channel); for a looping track only
+          the first, as its end goes on into its start.
   cut     for the built-in track: the step that stopping it makes (for a stage
           jingle, a menu's Stop or a track switch), at every 25 ms moment of the loop.
           The mixer fades a stopped voice out linearly over 20 ms at 48 kHz (960
@@ -41,9 +51,17 @@ import wave
 
 import numpy as np
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import notes  # noqa: E402  (the bars of the built-in track)
+
 GAP_MAX = 0.030  # s
+DIP_MAX = 6.0  # dB: a 5 ms window at the loop join under the 100 ms around it
 LEVEL_MIN, LEVEL_MAX = 3.0, 8.0  # LU above the built-in track
-CLIP_MAX = 0.05  # share of start moments
+JINGLE_MIN, JINGLE_MAX = 1.5, 3.5  # LU above the built-in track, for the stage jingle
+JINGLE = "Clear.mp3"
+BLOCK_MIN = -2.5  # LU: the quietest 4 bars against the whole track
+TUTTI_MIN, TUTTI_OVER_BEFORE = 1.5, 1.0  # LU: the last 8 bars over the track and the 8 before
+CLIP_MAX = 0.005  # share of start moments
 CLICK_MAX = 0.01  # a step of 1 % of full scale (-40 dBFS)
 TICK = 0.025  # s, the game's frame tick: an effect starts on one
 FADE_FRAMES = 960  # the mixer's 20 ms fade of a stopped voice at 48 kHz
@@ -170,19 +188,57 @@ def lufs(power):
 
 
 def integrated_loudness(x, rate):
-    p = block_powers(x, rate)
+    return gated(block_powers(x, rate))
+
+
+def gated(p):
     p = p[lufs(p) > -70.0]
     p = p[lufs(p) > lufs(np.mean(p)) - 10.0]
     return float(lufs(np.mean(p)))
+
+
+def stretch_loudness(loop, rate, stretches):
+    """Integrated loudness of each (start, end) stretch of frames of a looping track,
+    K-weighted as the loop plays it (the filters run in from the loop's end)."""
+    warm = int(rate)
+    z = k_weight(np.concatenate([loop[-warm:], loop]), rate)[warm:]
+    energy = np.concatenate([[0.0], np.cumsum(np.sum(z * z, axis=1))])
+    size, hop = int(round(0.4 * rate)), int(round(0.1 * rate))
+    out = []
+    for a, b in stretches:
+        starts = np.arange(a, b - size + 1, hop)
+        out.append(gated((energy[starts + size] - energy[starts]) / size))
+    return out
+
+
+def bar_frames(notes_path, rate):
+    """Frames per bar and bars of a note file."""
+    song = notes.parse(open(notes_path, encoding="utf-8").read())
+    seconds = song["bar"] / notes.PPQ * notes.quarter_micros(song) / 1e6
+    return seconds * rate, notes.song_ticks(song) // song["bar"]
+
+
+def join_dip(loop, rate):
+    """The deepest dip (dB) of a 5 ms window under the 100 ms around it, over the windows
+    within 50 ms of the join, with the track's end before its start."""
+    around, short = int(round(0.1 * rate)), int(round(0.005 * rate))
+    half = around // 2
+    x = np.concatenate([loop[-2 * around:], loop[:2 * around]])
+    power = np.concatenate([[0.0], np.cumsum(np.sum(x * x, axis=1))])
+    join = 2 * around
+    worst = 0.0
+    for a in range(join - half - short, join + half + 1):
+        centre = a + short // 2
+        inner = (power[a + short] - power[a]) / short
+        outer = (power[centre + half] - power[centre - half]) / (2 * half)
+        worst = max(worst, 10 * math.log10(max(outer, 1e-20) / max(inner, 1e-20)))
+    return worst
 
 
 def effect_loudness(mono, rate):
     """Integrated loudness of an effect played on both channels; one shorter than a
     block is measured as one block."""
-    p = block_powers(np.repeat(mono, 2, axis=1), rate, pad=True)
-    p = p[lufs(p) > -70.0]
-    p = p[lufs(p) > lufs(np.mean(p)) - 10.0]
-    return float(lufs(np.mean(p)))
+    return gated(block_powers(np.repeat(mono, 2, axis=1), rate, pad=True))
 
 
 def resample(mono, rate, out_rate):
@@ -259,6 +315,13 @@ def main():
             gap = silent_join(audio) / rate
             row(f"{name}: silence at its loop join ({seconds:.3f} s long)", f"{gap * 1000:.0f} ms",
                 f"0-{GAP_MAX * 1000:.0f} ms", 0 <= gap <= GAP_MAX)
+            dip = join_dip(audio, rate)
+            row(f"{name}: deepest 5 ms window across its loop join, under the 100 ms around it",
+                f"{dip:.1f} dB", f"at most {DIP_MAX:.0f} dB", dip <= DIP_MAX)
+            step = float(np.max(np.abs(audio[0] - audio[-1])))
+            own = float(np.percentile(np.max(np.abs(np.diff(audio, axis=0)), axis=1), 99.9))
+            row(f"{name}: step from its last sample to its first (its own steps' 99.9th percentile "
+                f"{own:.4f})", f"{step:.4f}", "at most its own", step <= own)
     effects = {}
     for path in sorted(glob.glob(os.path.join(root, "assets", "sounds", "*.json"))):
         name = os.path.splitext(os.path.basename(path))[0] + ".wav"
@@ -267,26 +330,55 @@ def main():
     builtin = os.path.basename(cfg["builtin"])
     music, rate, desc = tracks[builtin]
     music_lufs = integrated_loudness(music, rate)
-    cycle = np.concatenate([music, np.zeros((int(round((math.floor(len(music) / rate) + 1) * rate)) - len(music), 2))])
+    per_bar, bars = bar_frames(os.path.join(root, "assets", "music", desc["notes"]), rate)
+    row(f"{builtin}: length against its {bars} bars ({len(music) / rate:.3f} s)",
+        f"{(len(music) - per_bar * bars) / rate * 1000:+.1f} ms", "within 1 ms",
+        abs(len(music) - per_bar * bars) <= rate / 1000)
+
+    def bars_at(first, count):  # frames of bars first.. (from 1), count of them
+        return int(round((first - 1) * per_bar)), int(round((first - 1 + count) * per_bar))
+
+    blocks = stretch_loudness(music, rate, [bars_at(b, 4) for b in range(1, bars + 1, 4)])
+    for k, value in enumerate(blocks):
+        row(f"{builtin}: bars {4 * k + 1}-{4 * k + 4} against the whole", f"{value - music_lufs:+.1f} LU",
+            f"at least {BLOCK_MIN:+.1f} LU", value - music_lufs >= BLOCK_MIN)
+    # The tutti, and every other 8 bars in a row that do not reach into it.
+    eights = stretch_loudness(music, rate, [bars_at(b, 8) for b in range(1, bars - 14)] + [bars_at(bars - 7, 8)])
+    tutti, before = eights[-1], eights[-2]
+    loudest = int(np.argmax(eights[:-1])) + 1
+    row(f"{builtin}: bars {bars - 7}-{bars} (the tutti) against the whole / bars {bars - 15}-{bars - 8}",
+        f"{tutti - music_lufs:+.1f} / {tutti - before:+.1f} LU",
+        f"at least +{TUTTI_MIN} / +{TUTTI_OVER_BEFORE} LU",
+        tutti - music_lufs >= TUTTI_MIN and tutti - before >= TUTTI_OVER_BEFORE)
+    row(f"{builtin}: the tutti against the loudest other 8 bars (bars {loudest}-{loudest + 7})",
+        f"{tutti - eights[loudest - 1]:+.1f} LU", "above them", tutti > eights[loudest - 1])
+
     for name, (pcm, wav_rate) in effects.items():
         mono = pcm[:, :1]
         diff = effect_loudness(mono, wav_rate) - music_lufs
         row(f"{name}: loudness above {builtin} ({music_lufs:.1f} LUFS)", f"{diff:+.1f} LU",
             f"+{LEVEL_MIN:.0f} to +{LEVEL_MAX:.0f} LU", LEVEL_MIN <= diff <= LEVEL_MAX)
-    level = np.maximum(np.abs(cycle[:, 0]), np.abs(cycle[:, 1]))
+    if JINGLE in tracks:
+        jingle, jingle_rate, _ = tracks[JINGLE]
+        diff = integrated_loudness(jingle, jingle_rate) - music_lufs
+        row(f"{JINGLE} (the stage jingle): loudness above {builtin}", f"{diff:+.1f} LU",
+            f"+{JINGLE_MIN} to +{JINGLE_MAX} LU", JINGLE_MIN <= diff <= JINGLE_MAX)
+    level = np.maximum(np.abs(music[:, 0]), np.abs(music[:, 1]))
     for name, (pcm, wav_rate) in effects.items():
-        share = clip_share(cycle, level, resample(pcm[:, 0], wav_rate, rate), rate)
-        row(f"{name} over {builtin}: start moments that clip", f"{share * 100:.1f} %",
-            f"under {CLIP_MAX * 100:.0f} %", share < CLIP_MAX)
+        share = clip_share(music, level, resample(pcm[:, 0], wav_rate, rate), rate)
+        row(f"{name} over {builtin}: start moments that clip", f"{share * 100:.2f} %",
+            f"at most {CLIP_MAX * 100:.1f} %", share <= CLIP_MAX)
     faded, hard = cut_steps(music, rate)
     row(f"{builtin}: step at a stop, at every 25 ms moment (without the fade: median / 90th percentile "
         f"{np.median(hard):.3f} / {np.percentile(hard, 90):.3f})", f"{faded:.5f}", f"at most {CLICK_MAX}",
         faded <= CLICK_MAX)
     for name, audio in [(n, t[0]) for n, t in tracks.items()] + [(n, e[0]) for n, e in effects.items()]:
         first, last = edge_steps(audio)
-        worst = max(first, last)
+        if name in tracks and tracks[name][2]["loop"]:
+            row(f"{name}: step at its start", f"{first:.4f}", f"at most {CLICK_MAX}", first <= CLICK_MAX)
+            continue
         row(f"{name}: step at its start / end", f"{first:.4f} / {last:.4f}", f"at most {CLICK_MAX}",
-            worst <= CLICK_MAX)
+            max(first, last) <= CLICK_MAX)
 
     if markdown:
         print("| measured | value | goal | result |\n|---|---|---|---|")

@@ -4,23 +4,26 @@
 The note format, one statement per line ('#' at the start or after a space starts a comment):
 
   title TEXT                 the track name stored in the MIDI file
-  tempo BPM                  quarter notes per minute (a looping track may have it nudged,
-                             see --loop-gap below)
+  tempo BPM                  quarter notes per minute
   meter N/D                  the bar, checked at every '|'
   tail BEATS                 silence added after the song (room for the last notes to ring out)
+  phrases BARS...            the song's phrases, bar counts in order: velocities swell and ebb
+                             over each (softer at a phrase's start and end, strongest a little
+                             past its middle), with a light accent on each downbeat
+  arcs BARS[:PEAK]...        the song's larger arcs, bar counts in order: velocities rise to the
+                             arc's PEAK-th bar (by default three quarters of the way) and fall
+                             from there to its end, on top of the phrases' swells
   track NAME program=P channel=C volume=V pan=P [reverb=R] [velocity=V] [style=S] [octave=O]
-        [phrase=BARS] [gate=G]
-                             phrase: velocities swell and ebb over phrases of BARS bars
-                             (softer at a phrase's start and end, strongest a little past its
-                             middle), with a light accent on each downbeat;
+        [gate=G]
                              gate: each note sounds for this fraction of its length, so that a
                              wind lead breathes between notes (1 = full length)
   NAME: TOKENS...            notes of a track; several lines of one track are joined
 
 Tokens of a plain track (style=notes, the default):
   C5:4  F#4:8.  Bb3:2        a note: name, octave, ':' and length (1 whole, 2 half, 4 quarter,
-                             8 eighth, 16 sixteenth; a trailing '.' adds half; '3' after the
-                             number makes a triplet, e.g. 8t)
+                             8 eighth, 16 sixteenth; a trailing '.' adds half; 't' after the
+                             number makes a triplet, e.g. 8t; a last '~' plays it legato, for
+                             its whole length whatever the track's gate)
   [F4 A4 C5]:2               a chord
   r:4                        a rest
   v90                        velocity from here on
@@ -36,12 +39,9 @@ notes, 'walk' walks in quarter notes (root, third, fifth, then a step into the n
 root), 'long' holds the bass note for the whole chord. 'style:NAME' switches the style from
 there on, so that one instrument changes its pattern from section to section.
 
-  notes.py NOTES MIDI [--loop-gap SECONDS]
+  notes.py NOTES MIDI
 
-writes the MIDI file and prints the song's length in seconds (without its tail). With
---loop-gap the tempo is slowed by the least amount that makes the song end SECONDS before a
-whole second: the game restarts an MP3 once its whole seconds of play time plus one second
-have passed, so a looping track then starts again after only that much silence.
+writes the MIDI file and prints the song's length in seconds (without its tail).
 """
 import math
 import re
@@ -186,7 +186,6 @@ class Track:
         if self.style != "notes" and self.style not in STYLES:
             raise NoteError(f"unknown style '{self.style}'")
         self.octave = int(opts.get("octave", 3))
-        self.phrase = int(opts.get("phrase", 0))
         self.gate = float(opts.get("gate", 1.0))
         self.chords = []  # (start, ticks, symbol, style, velocity, octave): expanded after parsing
         self.notes = []  # (start tick, length, pitch, velocity)
@@ -195,7 +194,7 @@ class Track:
 
 
 def parse(text):
-    song = {"title": "", "tempo": 120.0, "bar": PPQ * 4, "tail": 0, "tracks": {}}
+    song = {"title": "", "tempo": 120.0, "bar": PPQ * 4, "tail": 0, "tracks": {}, "phrases": [], "arcs": []}
     for lineno, raw in enumerate(text.splitlines(), start=1):
         line = re.split(r"(?:^|\s)#", raw, maxsplit=1)[0].strip()
         if not line:
@@ -207,27 +206,55 @@ def parse(text):
     for t in song["tracks"].values():
         if t.time != t.bar_start:
             raise NoteError(f"track {t.name} ends in the middle of a bar")
+    for word in ("phrases", "arcs"):
+        if song[word] and sum(s[1] for s in song[word]) != song_ticks(song):
+            raise NoteError(f"the {word} do not add up to the song's {song_ticks(song) // song['bar']} bars")
+    for t in song["tracks"].values():
+        t.notes = [(start, ln, p, clamp(shaped(song, start, vel))) for start, ln, p, vel in t.notes]
         expand_chords(song, t)
     return song
 
 
-def shaped(song, track, start, velocity):
-    """The velocity of a note at this tick, after the track's phrase shaping."""
-    if not track.phrase:
-        return velocity
+def clamp(velocity):
+    return max(1, min(127, round(velocity)))
+
+
+def spans(lengths, bar):
+    """(first tick, ticks, peak tick) of spans of the given (bars, peak bar) in order."""
+    out, at = [], 0
+    for bars, peak in lengths:
+        out.append((at, bars * bar, (peak - 1) * bar if peak else bars * bar * 3 // 4))
+        at += bars * bar
+    return out
+
+
+def shaped(song, start, velocity):
+    """The velocity of a note at this tick, after the song's phrases and arcs."""
     bar = song["bar"]
-    pos = (start / bar % track.phrase) / track.phrase
-    swell = 0.84 + 0.22 * math.sin(math.pi * min(1.0, pos * 1.15))
-    accent = 1.05 if start % bar == 0 else 1.0
-    return velocity * swell * accent
+    for first, ticks, _ in song["phrases"]:
+        if first <= start < first + ticks:
+            pos = (start - first) / ticks
+            velocity *= 0.86 + 0.2 * math.sin(math.pi * min(1.0, pos * 1.15))
+            break
+    for first, ticks, peak in song["arcs"]:
+        if first <= start < first + ticks:
+            t = start - first
+            if t < peak:
+                rise = math.sin(0.5 * math.pi * t / peak)
+            else:
+                rise = math.cos(0.5 * math.pi * (t - peak) / (ticks - peak))
+            velocity *= 0.92 + 0.14 * rise
+            break
+    if song["phrases"] and start % bar == 0:
+        velocity *= 1.05
+    return velocity
 
 
 def expand_chords(song, track):
     for k, (start, ticks, symbol, style, velocity, octave) in enumerate(track.chords):
         following = track.chords[k + 1][2] if k + 1 < len(track.chords) else track.chords[0][2]
         for begin, ln, p, scale in expand_style(style, symbol, ticks, octave, start, following):
-            vel = shaped(song, track, begin, velocity * scale)
-            track.notes.append((begin, ln, p, max(1, min(127, round(vel)))))
+            track.notes.append((begin, ln, p, clamp(shaped(song, begin, velocity * scale))))
 
 
 def parse_line(song, line):
@@ -239,6 +266,14 @@ def parse_line(song, line):
     elif word == "meter":
         n, d = rest.split("/")
         song["bar"] = PPQ * 4 * int(n) // int(d)
+    elif word in ("phrases", "arcs"):
+        lengths = []
+        for item in rest.split():
+            bars, _, peak = item.partition(":")
+            if int(bars) < 1 or (peak and not 1 <= int(peak) <= int(bars)):
+                raise NoteError(f"bad {word[:-1]} '{item}'")
+            lengths.append((int(bars), int(peak) if peak else 0))
+        song[word] = spans(lengths, song["bar"])
     elif word == "tail":
         song["tail"] = int(float(rest) * PPQ)
     elif word == "track":
@@ -286,13 +321,13 @@ def add_token(song, track, token):
     body, _, len_text = token.rpartition(":")
     if not body:
         raise NoteError(f"note without length '{token}'")
-    ticks = length(len_text)
+    legato = len_text.endswith("~")
+    ticks = length(len_text.removesuffix("~"))
     if body != "r":
         names = body[1:-1].split() if body.startswith("[") else [body]
-        sound = max(1, round(ticks * track.gate))
-        vel = max(1, min(127, round(shaped(song, track, track.time, track.velocity))))
-        for n in names:
-            track.notes.append((track.time, sound, pitch(n), vel))
+        sound = ticks if legato else max(1, round(ticks * track.gate))
+        for n in names:  # the velocity is shaped once the song's phrases and arcs are known
+            track.notes.append((track.time, sound, pitch(n), track.velocity))
     track.time += ticks
 
 
@@ -319,15 +354,9 @@ def song_ticks(song):
     return max((t.time for t in song["tracks"].values()), default=0)
 
 
-def quarter_micros(song, loop_gap=None):
-    """Microseconds per quarter note: the song's tempo, or for a looping track the
-    nearest slower one that makes the song end loop_gap seconds before a whole second."""
-    if loop_gap is None:
-        return round(60_000_000 / song["tempo"])
-    beats = song_ticks(song) / PPQ
-    seconds = beats * 60.0 / song["tempo"]
-    target = math.ceil(seconds + loop_gap) - loop_gap
-    return round(target * 1_000_000 / beats)
+def quarter_micros(song):
+    """Microseconds per quarter note."""
+    return round(60_000_000 / song["tempo"])
 
 
 def to_midi(song, tempo):
@@ -355,9 +384,8 @@ def to_midi(song, tempo):
 
 def main():
     src, out = sys.argv[1], sys.argv[2]
-    loop_gap = float(sys.argv[sys.argv.index("--loop-gap") + 1]) if "--loop-gap" in sys.argv else None
     song = parse(open(src, encoding="utf-8").read())
-    tempo = quarter_micros(song, loop_gap)
+    tempo = quarter_micros(song)
     with open(out, "wb") as f:
         f.write(to_midi(song, tempo))
     # The loop length in seconds, for the renderer.
