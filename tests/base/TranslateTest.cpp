@@ -1,10 +1,14 @@
 #include "base/Translate.h"
 
+#include "base/Exception.h"
+#include "base/Stream.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -35,6 +39,16 @@ struct InLanguage {
     explicit InLanguage(const std::string& language) { UseLanguage(language, BuiltLocales()); }
     ~InLanguage() { UseLanguage(SourceLanguage, BuiltLocales()); }
 };
+
+// Why a file cannot be opened, as the game says it.
+std::string OpenError(const std::string& path) {
+    try {
+        TFileStream file(path, FileMode::OpenRead);
+    } catch (const EFOpenError& e) {
+        return e.Message();
+    }
+    return "opened";
+}
 
 } // namespace
 
@@ -84,6 +98,7 @@ TEST(Language, AutoReadsTheLocaleAsGettextDoes) {
 
 TEST(Language, TrTranslatesOnlyAwayFromJapanese) {
     EXPECT_EQ(CurrentLanguage(), "ja");
+    const std::string missing = "/nonexistent-himawari/Settei.ini";
     const char* caption = "保存(&S)";
     // In Japanese the text itself comes back, the very same bytes.
     EXPECT_EQ(Tr(caption), caption);
@@ -96,8 +111,12 @@ TEST(Language, TrTranslatesOnlyAwayFromJapanese) {
         EXPECT_STREQ(Tr("カタログにない文"), "カタログにない文");
         EXPECT_STREQ(Tr(""), "");
         EXPECT_EQ(Tr(static_cast<const char*>(nullptr)), nullptr);
+        // A failure's message from below the game: the path and the system's reason go
+        // into the translated pattern.
+        EXPECT_EQ(OpenError(missing), "Can't open the file " + missing + ": " + std::strerror(ENOENT));
     }
     EXPECT_EQ(Tr(caption), caption);
+    EXPECT_EQ(OpenError(missing), "ファイル " + missing + " を開けません。" + std::strerror(ENOENT));
 }
 
 TEST(Language, TheHelpTextOfTheLanguageWhenItIsThere) {
