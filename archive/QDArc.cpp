@@ -1,6 +1,7 @@
 #include "archive/QDArc.h"
 
 #include "base/Format.h"
+#include "base/Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,10 +20,10 @@ constexpr int64_t EntrySize = 268;
 constexpr int NameSize = 256;
 constexpr int StackSize = 256;
 
-const char* const BadHeaderMessage = "Rozuduvoz O Archiveの扱えるデータではありません";
+const char* const BadHeaderMessage = TrNoop("Rozuduvoz O Archiveの扱えるデータではありません");
 // The ID is shown exactly as the caller spelled it.
 std::string MissingIdMessage(const std::string& ID) {
-    return "アーカイブ内には指定されたID '" + ID + "' を持つデータが見つかりません";
+    return Format(Tr("アーカイブ内には指定されたID '%s' を持つデータが見つかりません"), ID.c_str());
 }
 
 uint32_t ReadU32(const uint8_t* p) {
@@ -36,10 +37,15 @@ struct DirectoryEntry {
     uint32_t DecodedSize = 0;
 };
 
-void CheckEntrySize(uint32_t DecodedSize, const std::string& what) {
-    if (DecodedSize > QDAMaxEntrySize)
-        throw EQDAError(Format("%sの大きさ %u バイトは扱える上限 %u バイトを越えています", what.c_str(),
+// ID: the entry's, or empty for coded data of no named entry.
+void CheckEntrySize(uint32_t DecodedSize, const std::string& ID) {
+    if (DecodedSize <= QDAMaxEntrySize) return;
+    if (ID.empty())
+        throw EQDAError(Format(Tr("圧縮データの大きさ %u バイトは扱える上限 %u バイトを越えています"),
                                DecodedSize, QDAMaxEntrySize));
+    throw EQDAError(
+        Format(Tr("アーカイブ内のデータ '%s' の大きさ %u バイトは扱える上限 %u バイトを越えています"),
+               ID.c_str(), DecodedSize, QDAMaxEntrySize));
 }
 
 // Walks the directory in file order; the first record whose name (up to its first
@@ -63,11 +69,11 @@ bool FindEntry(const std::vector<uint8_t>& directory, const std::string& ID, Dir
 std::vector<uint8_t> ReadDataArea(TStream& Stream, const DirectoryEntry& entry, uint32_t count,
                                   const std::string& ID) {
     if (static_cast<int64_t>(entry.Offset) + count > Stream.Size())
-        throw EQDAError(Format("アーカイブ内のデータ '%s' がファイルの終わりを越えています", ID.c_str()));
+        throw EQDAError(Format(Tr("アーカイブ内のデータ '%s' がファイルの終わりを越えています"), ID.c_str()));
     std::vector<uint8_t> bytes(count);
     Stream.SetPosition(entry.Offset);
     if (count != 0 && Stream.Read(bytes.data(), count) != count)
-        throw EQDAError(Format("アーカイブ内のデータ '%s' を読めません", ID.c_str()));
+        throw EQDAError(Format(Tr("アーカイブ内のデータ '%s' を読めません"), ID.c_str()));
     return bytes;
 }
 
@@ -84,15 +90,17 @@ public:
     std::vector<uint8_t> Run() {
         while (in_ < end_) DecodeBlock();
         if (used_ != limit_)
-            throw EQDAError(Format(
-                "圧縮データが壊れています（展開後の長さ %zu バイトが %u バイトと違います）", used_, limit_));
+            throw EQDAError(
+                Format(Tr("圧縮データが壊れています（展開後の長さ %zu バイトが %u バイトと違います）"), used_,
+                       limit_));
         out_.resize(used_);
         return std::move(out_);
     }
 
 private:
     uint8_t Next() {
-        if (in_ >= end_) throw EQDAError("圧縮データが壊れています（ブロックが入力の終わりを越えています）");
+        if (in_ >= end_)
+            throw EQDAError(Tr("圧縮データが壊れています（ブロックが入力の終わりを越えています）"));
         return *in_++;
     }
 
@@ -106,9 +114,9 @@ private:
                 count = 0;
             }
             if (k == 256) return;
-            if (k > 256) throw EQDAError("圧縮データが壊れています（ペア表が255を越えています）");
+            if (k > 256) throw EQDAError(Tr("圧縮データが壊れています（ペア表が255を越えています）"));
             for (int i = 0; i <= count; ++i) {
-                if (k == 256) throw EQDAError("圧縮データが壊れています（ペア表が255を越えています）");
+                if (k == 256) throw EQDAError(Tr("圧縮データが壊れています（ペア表が255を越えています）"));
                 left_[k] = Next();
                 if (left_[k] != k) right_[k] = Next();
                 ++k;
@@ -124,7 +132,7 @@ private:
         for (uint8_t& b : size) b = Next();
         const uint32_t n = ReadU32(size);
         if (n > static_cast<size_t>(end_ - in_))
-            throw EQDAError("圧縮データが壊れています（ブロックが入力の終わりを越えています）");
+            throw EQDAError(Tr("圧縮データが壊れています（ブロックが入力の終わりを越えています）"));
         const uint8_t* const blockEnd = in_ + n;
         while (in_ < blockEnd) Expand(*in_++);
     }
@@ -137,7 +145,7 @@ private:
     void Grow() {
         if (used_ == limit_)
             throw EQDAError(
-                Format("圧縮データが壊れています（展開後の長さが %u バイトを越えています）", limit_));
+                Format(Tr("圧縮データが壊れています（展開後の長さが %u バイトを越えています）"), limit_));
         out_.resize(std::min<size_t>(limit_, std::max<size_t>(out_.size() * 2, 4096)));
     }
 
@@ -153,7 +161,7 @@ private:
                 continue;
             }
             if (top + 2 > StackSize)
-                throw EQDAError("圧縮データが壊れています（展開用スタックが256バイトを越えています）");
+                throw EQDAError(Tr("圧縮データが壊れています（展開用スタックが256バイトを越えています）"));
             stack_[top++] = right_[b];
             b = left_[b];
         }
@@ -176,10 +184,11 @@ bool QDACheckHeader(const uint8_t* Header) {
 }
 
 std::unique_ptr<TMemoryStream> QDADecode(TStream& Input, uint32_t DecodedSize) {
-    CheckEntrySize(DecodedSize, "圧縮データ");
+    CheckEntrySize(DecodedSize, "");
     const int64_t left = Input.Size() - Input.Position();
     std::vector<uint8_t> coded(static_cast<size_t>(left > 0 ? left : 0));
-    if (!coded.empty() && Input.Read(coded.data(), left) != left) throw EQDAError("圧縮データを読めません");
+    if (!coded.empty() && Input.Read(coded.data(), left) != left)
+        throw EQDAError(Tr("圧縮データを読めません"));
     auto out = std::make_unique<TMemoryStream>(PairDecoder(coded.data(), coded.size(), DecodedSize).Run());
     out->SetPosition(0);
     return out;
@@ -190,22 +199,23 @@ namespace {
 std::unique_ptr<TMemoryStream> LoadEntry(TStream& Stream, const std::string& ID) {
     uint8_t header[HeaderSize];
     if (Stream.Read(header, HeaderSize) != HeaderSize || !QDACheckHeader(header))
-        throw EQDAError(BadHeaderMessage);
+        throw EQDAError(Tr(BadHeaderMessage));
     const uint32_t compressed = ReadU32(header);
     const int32_t entryCount = static_cast<int32_t>(ReadU32(header + 8));
-    if (entryCount < 0) throw EQDAError(Format("アーカイブのエントリ数 %d が正しくありません", entryCount));
+    if (entryCount < 0)
+        throw EQDAError(Format(Tr("アーカイブのエントリ数 %d が正しくありません"), entryCount));
     const int64_t directorySize = entryCount * EntrySize;
     if (directorySize > Stream.Size() - Stream.Position())
-        throw EQDAError(Format("アーカイブの目録（%d 件）がファイルの終わりを越えています", entryCount));
+        throw EQDAError(Format(Tr("アーカイブの目録（%d 件）がファイルの終わりを越えています"), entryCount));
     std::vector<uint8_t> directory(static_cast<size_t>(directorySize));
     if (directorySize != 0 && Stream.Read(directory.data(), directorySize) != directorySize)
-        throw EQDAError("アーカイブの目録を読めません");
+        throw EQDAError(Tr("アーカイブの目録を読めません"));
     Stream.SetPosition(0);
 
     // A matching record whose Offset is 0 counts as no record at all.
     DirectoryEntry entry;
     if (!FindEntry(directory, ID, entry) || entry.Offset == 0) throw EQDAError(MissingIdMessage(ID));
-    CheckEntrySize(entry.DecodedSize, "アーカイブ内のデータ '" + ID + "' ");
+    CheckEntrySize(entry.DecodedSize, ID);
 
     if (compressed == 1) {
         TMemoryStream coded(ReadDataArea(Stream, entry, entry.StoredSize, ID));
@@ -223,7 +233,7 @@ std::unique_ptr<TMemoryStream> QDALoadFromStream(TStream& Stream, const std::str
         return LoadEntry(Stream, ID);
     } catch (const std::bad_alloc&) {
         // Even an entry within the bound may not fit a machine short of memory.
-        throw EQDAError(Format("アーカイブ内のデータ '%s' を読むためのメモリが足りません", ID.c_str()));
+        throw EQDAError(Format(Tr("アーカイブ内のデータ '%s' を読むためのメモリが足りません"), ID.c_str()));
     }
 }
 

@@ -1,7 +1,9 @@
 #include "base/SafeFile.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 
 #include <cctype>
 #include <cerrno>
@@ -72,12 +74,15 @@ int RemoveStaleTemporaries(const std::string& folder, const std::vector<std::str
 void WriteFileSafely(const std::string& path, const void* data, size_t size) {
     std::string tmpl = TemporaryTemplate(path);
     const int fd = mkstemp(tmpl.data());
-    if (fd < 0) throw EFCreateError("ファイル " + path + " を作成できません。" + std::strerror(errno));
+    if (fd < 0)
+        throw EFCreateError(
+            Format(Tr("ファイル %s を作成できません。%s"), path.c_str(), std::strerror(errno)));
     FdGuard guard(fd);
+    // what: a pattern with the file's path, then the system's reason.
     const auto fail = [&](const char* what) {
         const std::string reason = std::strerror(errno);
         ::unlink(tmpl.c_str());
-        throw EWriteError("ファイル " + path + what + reason);
+        throw EWriteError(Format(what, path.c_str(), reason.c_str()));
     };
     const auto* p = static_cast<const uint8_t*>(data);
     size_t left = size;
@@ -85,16 +90,17 @@ void WriteFileSafely(const std::string& path, const void* data, size_t size) {
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(" に書き込めません。");
+            // TRANSLATORS: the file's path, then the system's reason, as in the three texts below.
+            fail(Tr("ファイル %s に書き込めません。%s"));
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
     // The file is readable by others like any file the game writes.
     ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0) fail(" を保存できません。");
-    if (::close(guard.release()) != 0) fail(" を保存できません。");
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) fail(" を置き換えられません。");
+    if (::fsync(fd) != 0) fail(Tr("ファイル %s を保存できません。%s"));
+    if (::close(guard.release()) != 0) fail(Tr("ファイル %s を保存できません。%s"));
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) fail(Tr("ファイル %s を置き換えられません。%s"));
     // Make the rename itself durable.
     const std::string dir = ExtractFilePath(path).empty() ? "." : ExtractFilePath(path);
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);

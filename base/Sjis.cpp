@@ -1,6 +1,8 @@
 #include "base/Sjis.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
+#include "base/Translate.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -13,7 +15,7 @@ namespace {
 std::string Convert(std::string_view in, const char* to, const char* from, size_t badLength) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        throw Exception(std::string("iconv: ") + from + " -> " + to + " がありません");
+        throw Exception(Format(Tr("iconv: %s -> %s がありません"), from, to));
     std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
     std::string out;
     out.resize(in.size() * 4 + 16);

@@ -1,6 +1,8 @@
 #include "base/Stream.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
+#include "base/Translate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,17 +12,19 @@
 #include <unistd.h>
 
 namespace {
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason() {
+    return std::strerror(errno);
+}
 } // namespace
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
-    if (count < 0) throw EReadError("ストリームの読み込みエラー（負の長さ）");
-    if (count != 0 && Read(buffer, count) != count) throw EReadError("ストリームの読み込みエラー");
+    if (count < 0) throw EReadError(Tr("ストリームの読み込みエラー（負の長さ）"));
+    if (count != 0 && Read(buffer, count) != count) throw EReadError(Tr("ストリームの読み込みエラー"));
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
-    if (count < 0) throw EWriteError("ストリームの書き込みエラー（負の長さ）");
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError("ストリームの書き込みエラー");
+    if (count < 0) throw EWriteError(Tr("ストリームの書き込みエラー（負の長さ）"));
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(Tr("ストリームの書き込みエラー"));
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
@@ -99,7 +103,9 @@ void TMemoryStream::SaveToFile(const std::string& path) const {
     SaveToStream(f);
 }
 
-void TMemoryStream::SaveToStream(TStream& dest) const { dest.WriteBuffer(data_.data(), Size()); }
+void TMemoryStream::SaveToStream(TStream& dest) const {
+    dest.WriteBuffer(data_.data(), Size());
+}
 
 // ---- TFileStream
 
@@ -108,15 +114,17 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
     file_ = std::fopen(path.c_str(), how);
     if (!file_) {
         const std::string reason = SystemReason();
-        if (mode == FileMode::Create) throw EFCreateError("ファイル " + path + " を作成できません。" + reason);
-        throw EFOpenError("ファイル " + path + " を開けません。" + reason);
+        // TRANSLATORS: the file's path, then the system's reason ("No such file or directory").
+        if (mode == FileMode::Create)
+            throw EFCreateError(Format(Tr("ファイル %s を作成できません。%s"), path.c_str(), reason.c_str()));
+        throw EFOpenError(Format(Tr("ファイル %s を開けません。%s"), path.c_str(), reason.c_str()));
     }
     // A folder opens fine with fopen on Linux but reads fail; treat it as not a file.
     struct stat st {};
     if (fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode)) {
         std::fclose(file_);
         file_ = nullptr;
-        throw EFOpenError("ファイル " + path + " を開けません。" + std::strerror(EISDIR));
+        throw EFOpenError(Format(Tr("ファイル %s を開けません。%s"), path.c_str(), std::strerror(EISDIR)));
     }
 }
 
@@ -135,7 +143,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
-    const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    const int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                       : origin == SeekOrigin::Current ? SEEK_CUR
+                                                       : SEEK_END;
     if (fseeko(file_, static_cast<off_t>(offset), whence) != 0) return static_cast<int64_t>(ftello(file_));
     return static_cast<int64_t>(ftello(file_));
 }
@@ -150,7 +160,8 @@ int64_t TFileStream::Size() const {
 void TFileStream::SetSize(int64_t newSize) {
     std::fflush(file_);
     if (ftruncate(fileno(file_), static_cast<off_t>(newSize)) != 0)
-        throw EWriteError("ファイル " + path_ + " の長さを変えられません。" + SystemReason());
+        throw EWriteError(
+            Format(Tr("ファイル %s の長さを変えられません。%s"), path_.c_str(), SystemReason().c_str()));
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

@@ -13,8 +13,13 @@ inline constexpr const char* TextDomain = "himawari";
 inline constexpr const char* SourceLanguage = "ja";
 
 // The translation of a shown text in the chosen language; the text itself in Japanese, or
-// when the catalogue lacks it. The result lives as long as the program.
-const char* Tr(const char* japanese);
+// when the catalogue lacks it. The result lives as long as the program. A printf pattern
+// keeps its directives through the translation (the compiler checks Format(Tr("%s ..."), ...)).
+#if defined(__GNUC__)
+__attribute__((format_arg(1)))
+#endif
+const char*
+Tr(const char* japanese);
 std::string Tr(const std::string& japanese);
 // Marks a text for the catalogue where it is defined (a table, a constant) without
 // translating it there; Tr translates it where it is shown.

@@ -1,6 +1,7 @@
 // The background music: settings, the choice of track, the BGM menu and playback.
 #include "game/Bgm.h"
 
+#include "base/Format.h"
 #include "base/Paths.h"
 #include "base/Stream.h"
 #include "base/Translate.h"
@@ -180,8 +181,8 @@ bool TBgm::TryStart(std::string& failure) {
         }
     }
     if (PlayMp3() || !RandomMode) return true;
-    // TRANSLATORS: follows the name of a music file.
-    failure = BgmFile + Tr(" を再生できません");
+    // TRANSLATORS: the music file's path.
+    failure = Format(Tr("%s を再生できません"), BgmFile.c_str());
     return false;
 }
 

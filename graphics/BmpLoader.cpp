@@ -1,6 +1,7 @@
 #include "graphics/BmpLoader.h"
 
 #include "base/Format.h"
+#include "base/Translate.h"
 #include "graphics/DGLog.h"
 #include "graphics/PixelFormat.h"
 
@@ -57,11 +58,12 @@ class LevelLock {
 public:
     explicit LevelLock(IRenderTexture& t) : texture_(t) {}
     ~LevelLock() {
-        if (locked_) CheckResult(texture_.UnlockRect(0), "LoadBMP中にサーフェスがアンロックできませんでした");
+        if (locked_)
+            CheckResult(texture_.UnlockRect(0), TrNoop("LoadBMP中にサーフェスがアンロックできませんでした"));
     }
     bool Lock(D3DLOCKED_RECT& r) {
         locked_ = CheckResult(texture_.LockRect(0, r, nullptr, 0),
-                              "LoadBMP中にサーフェスがロックできませんでした") == D3D_OK;
+                              TrNoop("LoadBMP中にサーフェスがロックできませんでした")) == D3D_OK;
         return locked_;
     }
 
@@ -160,18 +162,19 @@ TBmpHeaders ReadBmpHeaders(TStream& Stream) {
 void CheckBmpHeaders(const TBmpHeaders& h) {
     const int64_t height = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
     if (h.biWidth <= 0 || h.biWidth > MaxBmpSide || height == 0 || height > MaxBmpSide)
-        throw EDGBitmap(Format("BMPの大きさ(%d x %d)が不正です。幅と高さは1～%dにして下さい", h.biWidth,
+        throw EDGBitmap(Format(Tr("BMPの大きさ(%d x %d)が不正です。幅と高さは1～%dにして下さい"), h.biWidth,
                                h.biHeight, MaxBmpSide));
     if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS)
-        throw EDGBitmap(Format("圧縮されたBMP(biCompression = %u)は読み込めません", h.biCompression));
+        throw EDGBitmap(Format(Tr("圧縮されたBMP(biCompression = %u)は読み込めません"), h.biCompression));
     if (h.biBitCount == 8 && h.biClrUsed > 256)
-        throw EDGBitmap(Format("BMPのパレットの色数(%u)が256を超えています", h.biClrUsed));
-    if (h.biSize < 40) throw EDGBitmap(Format("BMPの情報ヘッダの大きさ(%u)が不正です", h.biSize));
+        throw EDGBitmap(Format(Tr("BMPのパレットの色数(%u)が256を超えています"), h.biClrUsed));
+    if (h.biSize < 40) throw EDGBitmap(Format(Tr("BMPの情報ヘッダの大きさ(%u)が不正です"), h.biSize));
 }
 
 void LoadBMP(IRenderTexture& Texture, TStream& Stream) {
     D3DSURFACE_DESC desc;
-    if (CheckResult(Texture.GetLevelDesc(0, desc), "LoadBMP中にサーフェスがロックできませんでした") != D3D_OK)
+    if (CheckResult(Texture.GetLevelDesc(0, desc), TrNoop("LoadBMP中にサーフェスがロックできませんでした")) !=
+        D3D_OK)
         return;
     LevelLock lock(Texture);
     D3DLOCKED_RECT locked;
@@ -185,7 +188,7 @@ void LoadBMP(IRenderTexture& Texture, TStream& Stream) {
     if (Stream.Read(header + 14, 40) != 40) return DebugLog(ReadErrorMessage);
     ParseInfoHeader(header + 14, h);
     if (h.biBitCount != 8 && h.biBitCount != 16 && h.biBitCount != 24 && h.biBitCount != 32) {
-        CheckResult(1, "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください");
+        CheckResult(1, TrNoop("色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください"));
         return;
     }
     try {
@@ -193,7 +196,7 @@ void LoadBMP(IRenderTexture& Texture, TStream& Stream) {
         uint8_t masks[12];
         if (h.biCompression == BI_BITFIELDS &&
             (Stream.Read(masks, sizeof masks) != sizeof masks || !StandardMasks(h, masks)))
-            throw EDGBitmap("BMPのビットフィールドが読み込めない配置です");
+            throw EDGBitmap(Tr("BMPのビットフィールドが読み込めない配置です"));
     } catch (const EDGBitmap& e) {
         return DebugLog(e.Message());
     }
@@ -204,8 +207,9 @@ void LoadBMP(IRenderTexture& Texture, TStream& Stream) {
     std::vector<uint8_t> palette;
     if (desc.Format == D3DFMT_P8) {
         if (job.bytesIn > 1) {
-            CheckResult(1,
-                        "8ビットパレット付きテクスチャに対して16ビット以上のBMPをロードする事は出来ません");
+            CheckResult(
+                1,
+                TrNoop("8ビットパレット付きテクスチャに対して16ビット以上のBMPをロードする事は出来ません"));
             return;
         }
         job.palettized = true;

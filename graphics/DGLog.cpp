@@ -4,6 +4,7 @@
 #include "base/Fatal.h"
 #include "base/Format.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 
 #include <utility>
 
@@ -75,7 +76,9 @@ void DetailLog(std::string_view Message) {
 // The message is a view, so that a call that succeeds costs no string.
 HRESULT CheckResult(HRESULT Code, std::string_view Message) {
     if (Code == D3D_OK) return Code;
-    const std::string line = std::string(Message) + "(Error Code = " + D3DErrorName(Code) + ")";
+    // TRANSLATORS: a failure's message, then the name of the device's error code.
+    const std::string line =
+        Format(Tr("%s(Error Code = %s)"), Tr(std::string(Message)).c_str(), D3DErrorName(Code).c_str());
     DebugLog(line);
     if (State().option & dgoHaltOnError) HaltProgram(line);
     return Code;

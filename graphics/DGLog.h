@@ -32,9 +32,9 @@ void DebugLog(std::string_view Message);
 void DetailLog(std::string_view Message);
 // Whether DetailLog writes anything (so that a message need not be built for nothing).
 bool DetailLogOn();
-// 0 returns at once. Otherwise logs Message + "(Error Code = <name>)" and, with
-// dgoHaltOnError, ends the program through HaltProgram (exit status 1, message shown).
-// Answers Code.
+// 0 returns at once. Otherwise logs Message, in the player's language (it is marked with
+// TrNoop where it is written), + "(Error Code = <name>)" and, with dgoHaltOnError, ends
+// the program through HaltProgram (exit status 1, message shown). Answers Code.
 HRESULT CheckResult(HRESULT Code, std::string_view Message);
 
 // Sections framed by ■■■ lines indent the lines between them.

@@ -2,6 +2,7 @@
 
 #include "archive/QDArc.h"
 #include "base/Format.h"
+#include "base/Translate.h"
 #include "graphics/BmpLoader.h"
 #include "graphics/DGLog.h"
 #include "graphics/PixelFormat.h"
@@ -59,7 +60,7 @@ void TDGTexture::ReleaseTexture() {
     if (!texture_) return;
     NewGeneration();
     locked_ = false;
-    CheckResult(ReleaseResult(ReleaseRef(texture_)), "テクスチャの解放に失敗しました");
+    CheckResult(ReleaseResult(ReleaseRef(texture_)), TrNoop("テクスチャの解放に失敗しました"));
 }
 
 void TDGTexture::SetSize(uint32_t W, uint32_t H) {
@@ -118,7 +119,7 @@ void TDGTexture::AllocateTexture(uint32_t W, uint32_t H) {
     IRenderDevice* device = dg_->D3DDevice();
     const HRESULT hr =
         device ? device->CreateTexture(W, H, levels_, usage_, format_, pool_, texture_) : D3DERR_INVALIDCALL;
-    if (CheckResult(hr, "テクスチャの生成に失敗しました") != D3D_OK) texture_.reset();
+    if (CheckResult(hr, TrNoop("テクスチャの生成に失敗しました")) != D3D_OK) texture_.reset();
     NewGeneration();
     if (device) {
         const uint32_t available = device->GetAvailableTextureMem();
@@ -130,9 +131,10 @@ void TDGTexture::AllocateTexture(uint32_t W, uint32_t H) {
 HRESULT TDGTexture::LockRect(uint32_t Level, const TRect& Rect, uint32_t Flags, D3DLOCKED_RECT& LockedRect) {
     if (!texture_)
         return CheckResult(
-            1, "テクスチャが確保されていません。LockRectの前にSetSizeするか、BMPを読み込んでください");
+            1,
+            TrNoop("テクスチャが確保されていません。LockRectの前にSetSizeするか、BMPを読み込んでください"));
     const HRESULT hr = texture_->LockRect(Level, LockedRect, &Rect, Flags);
-    if (CheckResult(hr, "LockRectに失敗しました") != D3D_OK) return hr;
+    if (CheckResult(hr, TrNoop("LockRectに失敗しました")) != D3D_OK) return hr;
     locked_ = true;
     lockedWrite_ = !(Flags & D3DLOCK_READONLY);
     if (lockedWrite_) NewGeneration();
@@ -151,7 +153,7 @@ void TDGTexture::UnlockRect() {
     const HRESULT hr = texture_->UnlockRect(lockedLevel_);
     if (lockedWrite_) NewGeneration(); // what was written while locked
     locked_ = false;
-    CheckResult(hr, "アンロックに失敗しました");
+    CheckResult(hr, TrNoop("アンロックに失敗しました"));
 }
 
 void TDGTexture::FillRect(const TRect& Rect, uint32_t Color, bool KeepAlpha) {
@@ -238,7 +240,7 @@ void TDGTexture::LoadFromFile(const std::string& FileName, const std::string& Ar
     if (ArchiveName.empty()) {
         DetailLog(::Format("ID %d(%s) のテクスチャに、%s を読み込みます", resourceID_, name_.c_str(),
                            FileName.c_str()));
-        const std::string failure = FileName + "からの、読み込みエラー";
+        const std::string failure = ::Format(Tr("%sからの、読み込みエラー"), FileName.c_str());
         try {
             TFileStream file(FileName, FileMode::OpenRead);
             LoadBmpFrom(file, failure);
@@ -251,7 +253,8 @@ void TDGTexture::LoadFromFile(const std::string& FileName, const std::string& Ar
     }
     DetailLog(::Format("ID %d(%s) のテクスチャに、QDAファイル%s から ID %s を読み込みます", resourceID_,
                        name_.c_str(), ArchiveName.c_str(), FileName.c_str()));
-    const std::string failure = FileName + " ＠ " + ArchiveName + "からの、読み込みエラー";
+    const std::string failure =
+        ::Format(Tr("%s ＠ %sからの、読み込みエラー"), FileName.c_str(), ArchiveName.c_str());
     try {
         const std::unique_ptr<TMemoryStream> entry = QDALoadFromFile(ArchiveName, FileName);
         LoadBmpFrom(*entry, failure);
@@ -265,7 +268,7 @@ void TDGTexture::LoadFromFile(const std::string& FileName, const std::string& Ar
 
 void TDGTexture::LoadFromStream(TStream& Stream) {
     DetailLog(::Format("ID %d のテクスチャに、ストリームから読み込みます", resourceID_));
-    LoadBmpFrom(Stream, "ストリームからの、読み込みエラー");
+    LoadBmpFrom(Stream, TrNoop("ストリームからの、読み込みエラー"));
     sourceKind_ = skMemory;
 }
 

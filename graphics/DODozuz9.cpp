@@ -1,6 +1,7 @@
 #include "graphics/DODozuz9.h"
 
 #include "base/Format.h"
+#include "base/Translate.h"
 
 #include <algorithm>
 
@@ -38,7 +39,8 @@ TDODozuz::~TDODozuz() {
     DetailLog("DODozuzオブジェクトの解放に伴い、全ての関連オブジェクトを解放します");
     ReleaseDevice();
     DetailLog("Direct3Dオブジェクトの解放を行います");
-    if (d3d_) CheckResult(ReleaseResult(ReleaseRef(d3d_)), "Direct3Dオブジェクトの解放に失敗しました");
+    if (d3d_)
+        CheckResult(ReleaseResult(ReleaseRef(d3d_)), TrNoop("Direct3Dオブジェクトの解放に失敗しました"));
     registry_.clear();
     DGLogIndent(-1);
     DetailLog("■■■それではごきげんよう■■■");
@@ -77,7 +79,7 @@ void TDODozuz::Loaded() {
     DetailLog("Direct3Dを生成します");
     d3d_ = owner_.CreateDriver();
     if (!d3d_) {
-        CheckResult(1, "Direct3Dオプジェクトすら生成できません、論外");
+        CheckResult(1, TrNoop("Direct3Dオプジェクトすら生成できません、論外"));
         DGLogIndent(-1);
         return;
     }
@@ -207,10 +209,11 @@ HRESULT TDODozuz::CreateDeviceObject(uint32_t Adapter, D3DDEVTYPE DeviceType, Wi
         ReleaseDevice();
     }
     DetailLog("Direct3DDeviceオブジェクトの生成を行います");
-    if (!d3d_) return CheckResult(D3DERR_INVALIDCALL, "Direct3DDeviceオブジェクトの生成に失敗しました");
+    if (!d3d_)
+        return CheckResult(D3DERR_INVALIDCALL, TrNoop("Direct3DDeviceオブジェクトの生成に失敗しました"));
     const HRESULT hr =
         d3d_->CreateDevice(Adapter, DeviceType, FocusWindow, BehaviorFlags, PresentParams, device_);
-    if (CheckResult(hr, "Direct3DDeviceオブジェクトの生成に失敗しました") != D3D_OK) {
+    if (CheckResult(hr, TrNoop("Direct3DDeviceオブジェクトの生成に失敗しました")) != D3D_OK) {
         device_.reset();
         return hr;
     }
@@ -240,18 +243,19 @@ void TDODozuz::ReleaseDevice() {
     if (depthStencil_) {
         DetailLog("デプスステンシルサーフェスを解放します");
         CheckResult(ReleaseResult(ReleaseRef(depthStencil_)),
-                    "デプスステンシルサーフェスの解放に失敗しました");
+                    TrNoop("デプスステンシルサーフェスの解放に失敗しました"));
     }
     if (!backBuffers_.empty()) {
         DetailLog("バックバッファを解放します");
         for (size_t i = 0; i < backBuffers_.size(); ++i)
             CheckResult(ReleaseResult(ReleaseRef(backBuffers_[i])),
-                        "バックバッファ #" + std::to_string(i) + "　の解放に失敗しました");
+                        Format(Tr("バックバッファ #%zu　の解放に失敗しました"), i));
         backBuffers_.clear();
     }
     if (device_) {
         DetailLog("Direct3DDeviceオブジェクトの解放を行います");
-        CheckResult(ReleaseResult(ReleaseRef(device_)), "Direct3DDeviceオブジェクトの解放に失敗しました");
+        CheckResult(ReleaseResult(ReleaseRef(device_)),
+                    TrNoop("Direct3DDeviceオブジェクトの解放に失敗しました"));
     }
     CloseSection("■■■Direct3Dデバイスを解放しました■■■");
 }
@@ -267,7 +271,7 @@ HRESULT TDODozuz::ResetDevice() {
         hr = device_->Reset(params);
         if (hr == D3D_OK) presentParams_ = params;
     }
-    CheckResult(hr, "リセットに失敗しました");
+    CheckResult(hr, TrNoop("リセットに失敗しました"));
     if (device_) FetchSurfaces();
     CallEach(&TDGResourceDesc::OnAfterReset);
     CloseSection("■■■Direct3DDeviceをリセットしました■■■");
@@ -292,7 +296,8 @@ void TDODozuz::UnregisterResource(int32_t ID) {
     if (it == registry_.end()) {
         CheckResult(
             1,
-            Format("リストに入ってないDODozuzリソース(ID:%d)が、UnregisterResource手続きに渡されました", ID));
+            Format(Tr("リストに入ってないDODozuzリソース(ID:%d)が、UnregisterResource手続きに渡されました"),
+                   ID));
         return;
     }
     DetailLog(Format("DODozuzリソース(%s) : ID %d(%s) を登録解除します",

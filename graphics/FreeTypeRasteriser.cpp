@@ -1,7 +1,9 @@
 #include "graphics/FreeTypeRasteriser.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
 #include "base/Sjis.h"
+#include "base/Translate.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -130,12 +132,12 @@ uint32_t SjisCodeToUnicode(uint32_t code) {
 
 TFreeTypeRasteriser::TFreeTypeRasteriser() {
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) throw Exception("FreeTypeを初期化できません");
+    if (FT_Init_FreeType(&lib) != 0) throw Exception(Tr("FreeTypeを初期化できません"));
     library_ = lib;
     fcConfig_ = FcInitLoadConfigAndFonts();
     if (!fcConfig_) {
         FT_Done_FreeType(library_);
-        throw Exception("Fontconfigを初期化できません");
+        throw Exception(Tr("Fontconfigを初期化できません"));
     }
 }
 
@@ -150,7 +152,7 @@ std::unique_ptr<TFreeTypeRasteriser::LoadedFont> TFreeTypeRasteriser::LoadFont(c
     const FontMatch m = MatchFont(Config(fcConfig_), font);
     auto f = std::make_unique<LoadedFont>();
     if (m.file.empty() || FT_New_Face(library_, m.file.c_str(), m.index, &f->face) != 0)
-        throw Exception("フォント " + font.Name + " に使える書体が見つかりません");
+        throw Exception(Format(Tr("フォント %s に使える書体が見つかりません"), font.Name.c_str()));
     f->file = m.file;
     FT_Face face = f->face;
     // Fontconfig reports the requested style for a face it would embolden or slant
@@ -163,7 +165,7 @@ std::unique_ptr<TFreeTypeRasteriser::LoadedFont> TFreeTypeRasteriser::LoadFont(c
     if (font.Height > 0) emPixels = font.Height * double(face->units_per_EM) / (line.ascent + line.descent);
     const auto emPixels26_6 = static_cast<FT_F26Dot6>(std::lround(emPixels * 64));
     if (FT_Set_Char_Size(face, 0, emPixels26_6 < 64 ? 64 : emPixels26_6, 72, 72) != 0)
-        throw Exception("フォント " + font.Name + " の大きさを設定できません");
+        throw Exception(Format(Tr("フォント %s の大きさを設定できません"), font.Name.c_str()));
     const FT_Fixed yScale = face->size->metrics.y_scale;
     f->ascent = Round26_6(FT_MulFix(FT_Long(line.ascent), yScale));
     f->descent = Round26_6(FT_MulFix(FT_Long(line.descent), yScale));

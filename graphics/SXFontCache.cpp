@@ -1,6 +1,7 @@
 #include "graphics/SXFontCache.h"
 
 #include "base/Exception.h"
+#include "base/Translate.h"
 #include "graphics/PixelFormat.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace {
 
 void CheckCapacity(int32_t capacity) {
-    if (capacity < 1) throw Exception("TSXFontCache: 1バケットあたりのエントリ数は1以上にしてください");
+    if (capacity < 1) throw Exception(Tr("TSXFontCache: 1バケットあたりのエントリ数は1以上にしてください"));
 }
 
 bool Matches(const TSXFontCacheData& e, uint32_t code, const TSXFont& font) {

@@ -1,6 +1,8 @@
 #include "graphics/SXScene.h"
 
 #include "base/Exception.h"
+#include "base/Format.h"
+#include "base/Translate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,9 +63,9 @@ int32_t TSXScene::AddBlendMode(const TSXBlendMode& mode) {
 
 void TSXScene::Draw2D(const TSXVector2& position, std::span<const TSXVertex2D> vertices, TDGTexture* texture,
                       int32_t blendMode, bool filter, bool overlay, float z) {
-    if (vertices.size() < 4) throw Exception("TSXScene.Draw2D: 頂点は4つ以上必要です");
+    if (vertices.size() < 4) throw Exception(Tr("TSXScene.Draw2D: 頂点は4つ以上必要です"));
     if (blendMode < 0 || blendMode >= static_cast<int32_t>(blendModes_.size()))
-        throw Exception("TSXScene.Draw2D: ブレンドモード " + std::to_string(blendMode) + " はありません");
+        throw Exception(Format(Tr("TSXScene.Draw2D: ブレンドモード %d はありません"), blendMode));
     if (overlay)
         overlay_->AddPolygon2D(filter, blendMode, vertices, texture, position, 0.0f);
     else if (blendModes_[static_cast<size_t>(blendMode)].Sorted)

@@ -4,6 +4,7 @@
 #include "base/Fatal.h"
 #include "base/Format.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "input/DikCodes.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ void TDDIDEX::CreateSystemDevice(TDeviceKind kind, std::unique_ptr<IInputDevice>
     const TDataFormat format = kind == TDeviceKind::SysKeyboard ? TDataFormat::Keyboard : TDataFormat::Mouse;
     CheckResult(device->SetDataFormat(format), formatMessage);
     CheckResult(device->SetCooperativeLevel(DISCL_NONEXCLUSIVE | CooperativeWhen()),
-                "DirectInputDeviceの協調レベルの設定に失敗しました");
+                TrNoop("DirectInputDeviceの協調レベルの設定に失敗しました"));
 }
 
 void TDDIDEX::Initialize() {
@@ -116,14 +117,15 @@ void TDDIDEX::Initialize() {
 
     int32_t rc = backend_.CreateInputSystem(system_);
     if (rc == DI_OK && !system_) rc = DIERR_NOTINITIALIZED;
-    if (CheckResult(rc, "DirectInputの作成に失敗しました") != DI_OK) system_.reset();
+    if (CheckResult(rc, TrNoop("DirectInputの作成に失敗しました")) != DI_OK) system_.reset();
 
     if (system_) {
         CreateSystemDevice(TDeviceKind::SysKeyboard, keyboard_,
-                           "DirectInputDevice(キーボード)の作成に失敗しました",
-                           "DirectInputDeviceのデータフォーマット(キーボード)の指定に失敗しました");
-        CreateSystemDevice(TDeviceKind::SysMouse, mouse_, "DirectInputDevice(マウス)の作成に失敗しました",
-                           "DirectInputDeviceのデータフォーマット(マウス)の指定に失敗しました");
+                           TrNoop("DirectInputDevice(キーボード)の作成に失敗しました"),
+                           TrNoop("DirectInputDeviceのデータフォーマット(キーボード)の指定に失敗しました"));
+        CreateSystemDevice(TDeviceKind::SysMouse, mouse_,
+                           TrNoop("DirectInputDevice(マウス)の作成に失敗しました"),
+                           TrNoop("DirectInputDeviceのデータフォーマット(マウス)の指定に失敗しました"));
     }
 
     forceFeedback_.fill(0);
@@ -156,10 +158,10 @@ void TDDIDEX::AddJoystick(const TControllerInstance& controller, bool forceFeedb
     if (system_->CreateDevice(TDeviceKind::GameController, controller.instance, device) != DI_OK || !device)
         return;
     CheckResult(device->SetDataFormat(TDataFormat::Joystick),
-                "DirectInputDeviceのデータフォーマット(ジョイスティック)の指定に失敗しました");
+                TrNoop("DirectInputDeviceのデータフォーマット(ジョイスティック)の指定に失敗しました"));
     if (device->SetCooperativeLevel(DISCL_EXCLUSIVE | CooperativeWhen()) != DI_OK)
         CheckResult(device->SetCooperativeLevel(DISCL_NONEXCLUSIVE | CooperativeWhen()),
-                    "DirectInputDeviceの協調レベルの設定に失敗しました");
+                    TrNoop("DirectInputDeviceの協調レベルの設定に失敗しました"));
     for (const int32_t offset :
          {DIJOFS_X, DIJOFS_Y, DIJOFS_Z, DIJOFS_RX, DIJOFS_RY, DIJOFS_RZ, DIJOFS_SLIDER0, DIJOFS_SLIDER1})
         device->SetRange(offset, kAxisMin, kAxisMax);
@@ -253,7 +255,7 @@ int32_t TDDIDEX::KeyAssign(int32_t set, int32_t index) const {
 
 void TDDIDEX::SetKeyAssign(int32_t set, int32_t index, int32_t key) {
     if (set < 0 || set >= kKeySets || index < 0 || index >= kKeyEntries || key < 0 || key > 255)
-        throw EDDID(Format("KeyAssignの指定が範囲外です(Set=%d, Index=%d, Key=%d)", set, index, key));
+        throw EDDID(Format(Tr("KeyAssignの指定が範囲外です(Set=%d, Index=%d, Key=%d)"), set, index, key));
     keyAssign_[set][index] = key;
 }
 
@@ -276,14 +278,15 @@ void TDDIDEX::WriteDebugLog(const std::string& message) {
         if (!log.folderSet) SetDebugLogFolder(ExeDir());
         ++log.lines;
         if (!log.file.WriteLine(Format("debug#%.5d ... %s", log.lines, message.c_str())))
-            throw EWriteError("デバッグログを書き込めません: " + log.file.Path());
+            throw EWriteError(Format(Tr("デバッグログを書き込めません: %s"), log.file.Path().c_str()));
     }
     if (log.exceptOnError) throw EDDID(message);
 }
 
 int32_t TDDIDEX::CheckResult(int32_t code, const std::string& message) {
     if (code == DI_OK) return DI_OK;
-    const std::string text = message + Format("(Error Code(%X))", static_cast<unsigned>(code));
+    const std::string text =
+        Format(Tr("%s(Error Code(%X))"), Tr(message).c_str(), static_cast<unsigned>(code));
     WriteDebugLog(text);
     if (Log().haltOnError) HaltProgram(text);
     return code;

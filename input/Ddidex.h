@@ -103,6 +103,8 @@ public:
 
     // The layer's error reporting, shared by every component of the layer.
     static void WriteDebugLog(const std::string& message);
+    // A failed call's message (marked with TrNoop where it is written) is logged and shown
+    // in the player's language.
     static int32_t CheckResult(int32_t code, const std::string& message);
     // The folder of "ddid.debug" (the program's folder unless set); setting it starts
     // the log afresh with line 1.

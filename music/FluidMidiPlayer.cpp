@@ -1,7 +1,9 @@
 #include "music/FluidMidiPlayer.h"
 
 #include "base/Fatal.h"
+#include "base/Format.h"
 #include "base/Stream.h"
+#include "base/Translate.h"
 
 #include <fluidsynth.h>
 
@@ -91,7 +93,8 @@ void TFluidMidiPlayer::EnsureSynth() {
         fluid_set_log_function(level, &QuietLog, nullptr);
     const std::string path = soundFontPath_.empty() ? DefaultSoundFont() : soundFontPath_;
     if (path.empty() || !FileExists(path))
-        throw EMCIDeviceError(fileName_ + " を開けません: 音色ファイル (SoundFont) がありません " + path);
+        throw EMCIDeviceError(Format(Tr("%s を開けません: 音色ファイル (SoundFont) がありません %s"),
+                                     fileName_.c_str(), path.c_str()));
     settings_ = new_fluid_settings();
     fluid_settings_setnum(settings_, "synth.sample-rate", mixer_->Rate());
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
@@ -110,7 +113,8 @@ void TFluidMidiPlayer::EnsureSynth() {
         delete_fluid_settings(settings_);
         synth_ = nullptr;
         settings_ = nullptr;
-        throw EMCIDeviceError(fileName_ + " を開けません: 音色ファイルを読めません " + path);
+        throw EMCIDeviceError(
+            Format(Tr("%s を開けません: 音色ファイルを読めません %s"), fileName_.c_str(), path.c_str()));
     }
     voice_ = std::make_unique<TStreamVoice>(mixer_);
     auto source = std::make_unique<TFluidSource>(synth_, mixer_->Rate());
@@ -135,10 +139,10 @@ void TFluidMidiPlayer::Open() {
     try {
         bytes = ReadWholeFile(fileName_);
     } catch (const EStreamError&) {
-        throw EMCIDeviceError(fileName_ + " を開けません: ファイルが見つかりません");
+        throw EMCIDeviceError(Format(Tr("%s を開けません: ファイルが見つかりません"), fileName_.c_str()));
     }
     if (!LooksLikeMidi(bytes))
-        throw EMCIDeviceError(fileName_ + " を開けません: MIDI ファイルではありません");
+        throw EMCIDeviceError(Format(Tr("%s を開けません: MIDI ファイルではありません"), fileName_.c_str()));
     EnsureSynth();
     auto lock = voice_->LockSource();
     midi_ = std::move(bytes);
@@ -171,7 +175,7 @@ bool TFluidMidiPlayer::Rendering() {
 }
 
 void TFluidMidiPlayer::RequireOpen() const {
-    if (!open_) throw EMCIDeviceError(kNoMciDevice);
+    if (!open_) throw EMCIDeviceError(Tr(kNoMciDevice));
 }
 
 void TFluidMidiPlayer::Play() {

@@ -2,6 +2,7 @@
 // The MIDI player the BGM uses, in the shape of a media player control: a file name,
 // open and close, play (returns at once), stop, seek, and the mode it is in.
 #include "base/Exception.h"
+#include "base/Translate.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +16,7 @@ public:
 
 enum class TMPModes { mpNotReady, mpStopped, mpPlaying, mpRecording, mpSeeking, mpPaused, mpOpen };
 
-inline constexpr const char* kNoMciDevice = "MCI デバイスがありません";
+inline constexpr const char* kNoMciDevice = TrNoop("MCI デバイスがありません");
 
 class IMidiPlayer {
 public:

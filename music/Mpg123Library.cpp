@@ -1,6 +1,8 @@
 #include "music/Mpg123Library.h"
 
 #include "base/Fatal.h"
+#include "base/Format.h"
+#include "base/Translate.h"
 
 #include <mpg123.h>
 
@@ -120,7 +122,7 @@ bool TMpg123Library::vbmp3_open(const std::string& fileName, Mp3Info* info) {
     Mp3Info opened{};
     std::string error;
     if (!source->Open(fileName, opened, error)) {
-        ReportDiagnostic(fileName + " を再生できません: " + error);
+        ReportDiagnostic(Format(Tr("%s を再生できません: %s"), fileName.c_str(), error.c_str()));
         return false;
     }
     *info = opened;

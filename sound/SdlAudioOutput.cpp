@@ -1,6 +1,8 @@
 #include "sound/SdlAudioOutput.h"
 
 #include "base/Fatal.h"
+#include "base/Format.h"
+#include "base/Translate.h"
 
 #include <SDL.h>
 
@@ -14,7 +16,7 @@ bool TSdlAudioOutput::Open(std::shared_ptr<TMixer> mixer) {
     Close();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error_ = SDL_GetError();
-        ReportDiagnostic("サウンドデバイスがありません: " + error_);
+        ReportDiagnostic(Format(Tr("サウンドデバイスがありません: %s"), error_.c_str()));
         return false;
     }
     subsystem_ = true;
@@ -31,7 +33,7 @@ bool TSdlAudioOutput::Open(std::shared_ptr<TMixer> mixer) {
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device_ == 0) {
         error_ = SDL_GetError();
-        ReportDiagnostic("サウンドデバイスを開けません: " + error_);
+        ReportDiagnostic(Format(Tr("サウンドデバイスを開けません: %s"), error_.c_str()));
         Close();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "base/Fatal.h"
 #include "base/Format.h"
 #include "base/Paths.h"
+#include "base/Translate.h"
 #include "sound/SdlAudioOutput.h"
 #include "sound/WavReader.h"
 
@@ -20,25 +21,27 @@ TDebugLogFile& LogFile() {
     return file;
 }
 
-std::string LoadErrorText(TWavError e, const TWaveFormat& f) {
+// Why the file `name` gives no sound, in the player's language.
+std::string LoadErrorText(TWavError e, const TWaveFormat& f, const std::string& name) {
+    const char* const file = name.c_str();
     switch (e) {
     case TWavError::NotWave:
-        return "は、WAVEファイルではありません";
+        return Format(Tr("%sは、WAVEファイルではありません"), file);
     case TWavError::NoFmt:
-        return "には、fmtチャンクが有りません";
+        return Format(Tr("%sには、fmtチャンクが有りません"), file);
     case TWavError::BadFmt:
-        return "のfmtチャンクが不正です";
+        return Format(Tr("%sのfmtチャンクが不正です"), file);
     case TWavError::NoData:
-        return "には、dataチャンクが有りません";
+        return Format(Tr("%sには、dataチャンクが有りません"), file);
     case TWavError::Unplayable:
-        return Format("は、再生できない形式です(形式%u, %uチャンネル, %uHz, %uビット)", f.wFormatTag,
-                      f.nChannels, f.nSamplesPerSec, f.wBitsPerSample);
+        return Format(Tr("%sは、再生できない形式です(形式%u, %uチャンネル, %uHz, %uビット)"), file,
+                      f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.wBitsPerSample);
     case TWavError::BadData:
-        return "のdataチャンクが不正です";
+        return Format(Tr("%sのdataチャンクが不正です"), file);
     case TWavError::None:
         break;
     }
-    return "";
+    return name;
 }
 } // namespace
 
@@ -50,14 +53,17 @@ void TDDSD::WriteDebugLog(const std::string& Message) {
         const std::string folder = LogFolder.empty() ? ExeDir() : LogFolder;
         LogFile().SetPath(DataPath(folder, "DDSD_DebugLog.txt"));
         if (!LogFile().WriteLine(Format("debug#%.5d ... %s", LogLineCount, Message.c_str())))
-            throw EWriteError("DDSD_DebugLog.txt に書き込めません: " + LogFile().Path());
+            throw EWriteError(Format(Tr("DDSD_DebugLog.txt に書き込めません: %s"), LogFile().Path().c_str()));
     }
     if (ExceptOnError) throw EDDSD(Message);
 }
 
 int32_t TDDSD::CheckResult(int32_t Code, const std::string& Message) {
     if (Code == 0) return 0;
-    const std::string line = Message + Format("(Error Code(%X))", static_cast<uint32_t>(Code));
+    // The message is translated only when the call failed.
+    // TRANSLATORS: a failure's message, then the device's error code in hexadecimal.
+    const std::string line =
+        Format(Tr("%s(Error Code(%X))"), Tr(Message).c_str(), static_cast<uint32_t>(Code));
     WriteDebugLog(line);
     // Stopping must not look like success: HaltProgram exits with status 1.
     if (HaltOnError) HaltProgram(line);
@@ -111,10 +117,11 @@ bool TDDSD::Initialize() {
     device_ = std::move(device);
     initialized_ = true;
     CheckResult(device_->SetCooperativeLevel(ownerWindow_, TCooperativeLevel::Priority),
-                "DirectSoundの協調レベルの設定に失敗しました");
+                TrNoop("DirectSoundの協調レベルの設定に失敗しました"));
     TSoundBufferDesc desc;
     desc.dwFlags = SoundBufferFlags::Primary | (use3D_ ? SoundBufferFlags::Ctrl3D : 0);
-    CheckResult(device_->CreateSoundBuffer(desc, &primaryBuffer_), "一次バッファの作成に失敗しました");
+    CheckResult(device_->CreateSoundBuffer(desc, &primaryBuffer_),
+                TrNoop("一次バッファの作成に失敗しました"));
     if (use3D_) InitializeListener();
     return true;
 }
@@ -122,7 +129,7 @@ bool TDDSD::Initialize() {
 void TDDSD::InitializeListener() {
     int32_t code = SoundResult::InvalidCall;
     if (primaryBuffer_) code = primaryBuffer_->QueryListener3D(&listener3D_);
-    if (CheckResult(code, "DirectSound3D Listenerの作成に失敗しました") != 0) return;
+    if (CheckResult(code, TrNoop("DirectSound3D Listenerの作成に失敗しました")) != 0) return;
     listener_.reset();
     listener_ = std::make_unique<TDDSDListener>(listener3D_);
 }
@@ -130,8 +137,8 @@ void TDDSD::InitializeListener() {
 TDDSDChannel* TDDSD::Channel(int32_t index) {
     if (index >= 0 && static_cast<uint32_t>(index) < channels_.size()) return channels_[index].get();
     // The range is the table's: ChannelCount changed without Initialize has no channels yet.
-    const std::string message = Format("チャンネル番号%dは無効です、%d～%dの範囲で指定してください", index, 0,
-                                       static_cast<int32_t>(channels_.size()) - 1);
+    const std::string message = Format(Tr("チャンネル番号%dは無効です、%d～%dの範囲で指定してください"),
+                                       index, 0, static_cast<int32_t>(channels_.size()) - 1);
     WriteDebugLog(message);
     if (HaltOnError) HaltProgram(message);
     return nullptr;
@@ -144,7 +151,7 @@ TDDSD::~TDDSD() {
     listener_.reset();
     if (!initialized_) return;
     listener3D_ = nullptr; // belongs to the primary buffer; nothing else holds it
-    CheckResult(static_cast<int32_t>(ReleaseRef(primaryBuffer_)), "一次バッファの解放に失敗しました");
+    CheckResult(static_cast<int32_t>(ReleaseRef(primaryBuffer_)), TrNoop("一次バッファの解放に失敗しました"));
     // The component holds the only reference to its device, so releasing it leaves
     // none ("DirectSoundの解放に失敗しました" cannot arise here).
     device_.reset();
@@ -154,7 +161,7 @@ TDDSD::~TDDSD() {
 
 TDDSDListener::TDDSDListener(TSoundListener3D* listener3D) {
     const int32_t code = listener3D ? listener3D->SetAllParameters(params_) : SoundResult::InvalidParam;
-    TDDSD::CheckResult(code, "Listenerに指定されたパラメータが不適切です");
+    TDDSD::CheckResult(code, TrNoop("Listenerに指定されたパラメータが不適切です"));
 }
 
 // ---- waves ------------------------------------------------------------------------
@@ -177,8 +184,8 @@ TDDSDWaveData::TDDSDWaveData(TDDSD* DDSD, const std::string& FileName, TStream& 
     LoadWAV(&stream);
 }
 
-void TDDSDWaveData::LoadFailed(const std::string& reason) {
-    loadError_ = fileName_ + reason;
+void TDDSDWaveData::LoadFailed(const std::string& message) {
+    loadError_ = message;
     // The game's settings log nothing; the reason still reaches standard error.
     if (!DebugMessage) ReportDiagnostic(loadError_);
     TDDSD::WriteDebugLog(loadError_);
@@ -192,7 +199,7 @@ void TDDSDWaveData::LoadWAV(TStream* stream) {
         try {
             file = std::make_unique<TFileStream>(fileName_, FileMode::OpenRead);
         } catch (const EStreamError&) {
-            LoadFailed("が、見つかりません");
+            LoadFailed(Format(Tr("%sが、見つかりません"), fileName_.c_str()));
             return;
         }
         stream = file.get();
@@ -201,7 +208,7 @@ void TDDSDWaveData::LoadWAV(TStream* stream) {
     const TWavError error = ReadWavLayout(*stream, layout);
     waveFormat_ = layout.format;
     if (error != TWavError::None) {
-        LoadFailed(LoadErrorText(error, layout.format));
+        LoadFailed(LoadErrorText(error, layout.format, fileName_));
         return;
     }
     dataSize_ = layout.dataSize;
@@ -209,7 +216,7 @@ void TDDSDWaveData::LoadWAV(TStream* stream) {
         soundBuffer_->SetFrequency(waveFormat_.nSamplesPerSec);
     } else {
         soundBuffer_.reset();
-        loadError_ = fileName_ + "のサウンドバッファを作れませんでした";
+        loadError_ = Format(Tr("%sのサウンドバッファを作れませんでした"), fileName_.c_str());
     }
 }
 
@@ -222,21 +229,21 @@ bool TDDSDWaveData::FillBuffer(TStream& stream, int64_t dataOffset) {
     desc.lpwfxFormat = &waveFormat_;
     std::shared_ptr<TSoundBuffer> buffer;
     if (TDDSD::CheckResult(owner_->Device()->CreateSoundBuffer(desc, &buffer),
-                           "サウンドバッファの作成に失敗しました"))
+                           TrNoop("サウンドバッファの作成に失敗しました")))
         return false;
     soundBuffer_ = buffer;
     void* p1 = nullptr;
     void* p2 = nullptr;
     uint32_t n1 = 0, n2 = 0;
     if (TDDSD::CheckResult(soundBuffer_->Lock(0, dataSize_, &p1, &n1, &p2, &n2),
-                           "LoadWAV中に、サウンドバッファのロックが失敗しました"))
+                           TrNoop("LoadWAV中に、サウンドバッファのロックが失敗しました")))
         return false;
     // The chunk was checked to lie inside the file, so these reads are whole.
     stream.Seek(dataOffset, SeekOrigin::Begin);
     stream.Read(p1, n1);
     if (n2 > 0) stream.Read(p2, n2);
     return TDDSD::CheckResult(soundBuffer_->Unlock(p1, n1, p2, n2),
-                              "LoadWAV中に、サウンドバッファのアンロックが失敗しました") == 0;
+                              TrNoop("LoadWAV中に、サウンドバッファのアンロックが失敗しました")) == 0;
 }
 
 // ---- channels ---------------------------------------------------------------------
@@ -256,9 +263,10 @@ void TDDSDChannel::setWaveData(TDDSDWaveData* Wave) {
         soundBuffer_ = Wave->soundBuffer_;
         Wave->sharedBy_ = this;
     } else {
-        std::string message = "setWaveData サウンドバッファの複製に失敗しました";
+        std::string message = TrNoop("setWaveData サウンドバッファの複製に失敗しました");
         // Name the file that could not be loaded, so that the halt says what is missing.
-        if (!Wave->soundBuffer_ && !Wave->LoadError().empty()) message += ": " + Wave->LoadError();
+        if (!Wave->soundBuffer_ && !Wave->LoadError().empty())
+            message = Tr(message) + ": " + Wave->LoadError();
         std::shared_ptr<TSoundBuffer> copy;
         if (TDDSD::CheckResult(owner_->Device()->DuplicateSoundBuffer(Wave->soundBuffer_, &copy), message) ==
             0)

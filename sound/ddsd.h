@@ -108,7 +108,7 @@ public:
 
 private:
     void LoadWAV(TStream* stream);
-    void LoadFailed(const std::string& reason);
+    void LoadFailed(const std::string& message); // the whole message, the file named in it
     bool FillBuffer(TStream& stream, int64_t dataOffset);
 };
 
@@ -180,6 +180,8 @@ public:
 
     // The layer's error reporting (unit-wide, like its option flags and line count).
     static void WriteDebugLog(const std::string& Message);
+    // A failed call's Message (marked with TrNoop where it is written) is logged and shown
+    // in the player's language.
     static int32_t CheckResult(int32_t Code, const std::string& Message);
     // The folder of "DDSD_DebugLog.txt" (default: the program's folder).
     static void SetLogFolder(const std::string& folder);

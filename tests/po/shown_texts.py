@@ -3,12 +3,16 @@
 that does not is missing from the template, so no catalogue can translate it.
 
 Two ways a text slips past:
-  - a Japanese literal anywhere in the shown-text layers that xgettext finds as a plain
-    string but not as a Tr/TrNoop argument (xgettext --extract-all against the template);
+  - a Japanese literal anywhere in the program's layers that xgettext finds as a plain
+    string but not as a Tr/TrNoop argument (xgettext --extract-all against the template),
+    a failure's message below the game included (it reaches a message box or standard
+    error); only the lines of a layer's own debug log (DetailLog, DebugLog, OpenSection,
+    CloseSection), which the game never turns on, stay in Japanese;
   - any literal, Japanese or not, handed straight to a function that shows it
     (ShowMessage("..."), AskYesNo("..."), setWindowTitle(QStringLiteral("...")), ...).
 
-Usage: shown_texts.py SOURCE_DIR TEMPLATE.pot   (exit 1 and one line per text when any slips)
+Usage: shown_texts.py SOURCE_DIR TEMPLATE.pot LAYER...   (exit 1 and one line per text when
+                                                           any slips; LAYER: app, game, ...)
        shown_texts.py --self-test                (the check itself catches what it should)
 """
 import os
@@ -17,7 +21,8 @@ import subprocess
 import sys
 import tempfile
 
-LAYERS = ("app", "game", "ui")
+# A layer's debug log: lines for the developer, written only when a debug option is set.
+DEBUG_LOG = re.compile(r"\b(DetailLog|DebugLog|OpenSection|CloseSection)\s*\(")
 
 # Literals of those layers that are not shown texts, each with why.
 NOT_SHOWN = {
@@ -26,6 +31,7 @@ NOT_SHOWN = {
     "\\r…": "the ellipsis closing a list of tracks: a sign, no word",
     "日本語": "a language's own name in the settings, the same in every language, as English is",
     "; ひまわり畑の大脱走！ high scores, best first\\n": "the first line of scores.ini, the same file in every language",
+    "LoadBMP中に、読み込みエラーが発生しました": "a line of the graphics debug log only",
 }
 
 # The status panel's labels are English words read the same way in every language.
@@ -52,8 +58,8 @@ def msgids(pot_text):
     return found
 
 
-def sources(root):
-    for layer in LAYERS:
+def sources(root, layers):
+    for layer in layers:
         for folder, _, files in os.walk(os.path.join(root, layer)):
             for name in sorted(files):
                 if name.endswith((".cpp", ".h")):
@@ -72,19 +78,44 @@ def direct_literals(path, menus):
     return faults
 
 
+def debug_log_lines(path):
+    """The lines that calls of the debug log span (their arguments may run over lines)."""
+    text = strip_comments(open(path, encoding="utf-8").read())
+    lines = set()
+    for m in DEBUG_LOG.finditer(text):
+        depth, at = 1, m.end()
+        while at < len(text) and depth:
+            c = text[at]
+            if c in "\"'":
+                at += 1
+                while at < len(text) and text[at] != c:
+                    at += 2 if text[at] == "\\" else 1
+            elif c == "(":
+                depth += 1
+            elif c == ")":
+                depth -= 1
+            at += 1
+        first = text.count("\n", 0, m.start()) + 1
+        lines.update(range(first, text.count("\n", 0, at) + 2))
+    return lines
+
+
 def untranslatable(files, template_ids):
     with tempfile.TemporaryDirectory() as tmp:
         pot = os.path.join(tmp, "all.pot")
         subprocess.run(["xgettext", "--from-code=UTF-8", "--language=C++", "--extract-all", "--no-wrap",
                         "--output=" + pot, *files], check=True, stderr=subprocess.DEVNULL)
         text = open(pot, encoding="utf-8").read() if os.path.exists(pot) else ""
+    logs = {os.path.normpath(path): debug_log_lines(path) for path in files}
     faults = []
     for block in re.finditer(r"((?:^#: .*\n)+)(?:^#.*\n)*^msgid ((?:\".*\"\n)+)", text, flags=re.M):
         literal = "".join(re.findall(r"\"(.*)\"", block.group(2)))
         if not re.search(r"[^\x00-\x7f]", literal) or literal in template_ids or literal in NOT_SHOWN:
             continue
-        where = block.group(1).split()[1]
-        faults.append(f"{where}: \"{literal}\" is not in the template: wrap it in Tr(...)")
+        for where in block.group(1).replace("#:", " ").split():
+            path, _, line = where.rpartition(":")
+            if int(line) not in logs.get(os.path.normpath(path), ()):
+                faults.append(f"{where}: \"{literal}\" is not in the template: wrap it in Tr(...)")
     return faults
 
 
@@ -118,6 +149,10 @@ def self_test():
         '// h.ShowMessage("説明の中の例");\nvoid F() {}': 0,
         'auto t = label_("TIME:");': 0,
         'int main() { setenv("SDL_AUDIODRIVER", "disk", 1); }': 0,
+        # a failure below the game reaches the player; a debug log line does not
+        'void F(const char* p) { throw EReadError(std::string(p) + " を開けません"); }': 1,
+        'void F(int n) { DetailLog(Format("ウィンドウモード %dで\n初期化します",\n    n)); }': 0,
+        'void F(int n) {\n    DetailLog(Format("%d 件", n));\n    throw Exception("初期化できません"); }': 1,
     }
     failed = 0
     with tempfile.TemporaryDirectory() as tmp:
@@ -136,8 +171,8 @@ def self_test():
 def main():
     if sys.argv[1:] == ["--self-test"]:
         return self_test()
-    root, template = sys.argv[1], sys.argv[2]
-    faults = check(list(sources(root)), msgids(open(template, encoding="utf-8").read()), root)
+    root, template, layers = sys.argv[1], sys.argv[2], sys.argv[3:]
+    faults = check(list(sources(root, layers)), msgids(open(template, encoding="utf-8").read()), root)
     for fault in faults:
         print(fault)
     return 1 if faults else 0
