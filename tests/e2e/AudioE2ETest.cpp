@@ -142,7 +142,8 @@ TEST_F(AudioGame, MusicOffIsSilentUntilPlayIsChosen) {
     Start("[BGM]\r\nMusic=0\r\n");
     CaptureUntil(1.5);
     const double beforePlay = CapturedSeconds(capture);
-    ASSERT_TRUE(MenuItem('b', 'p'));
+    double atPlay = 0;
+    ASSERT_TRUE(MenuItem('b', 'p', [&] { atPlay = CapturedSeconds(capture); }));
     CaptureUntil(CapturedSeconds(capture) + 2.0);
     const double beforeStop = CapturedSeconds(capture);
     ASSERT_TRUE(MenuItem('b', 's'));
@@ -155,6 +156,11 @@ TEST_F(AudioGame, MusicOffIsSilentUntilPlayIsChosen) {
     const double onset = audio.FirstSound(beforePlay - 0.1, 0.01);
     EXPECT_GT(onset, beforePlay - 0.1);
     EXPECT_LT(onset, beforePlay + 1.5);
+    // From the item's key to the first sound: the key's way through the X server and the
+    // window, the command, and the track's first chunk (the output's buffer is 1024
+    // frames, 21 ms, which is also how finely the capture's length tells the moment).
+    std::printf("[ audio    ] Play's key to the first sound: %.0f ms\n",
+                (audio.FirstSound(atPlay, 1e-4) - atPlay) * 1000);
     const AudioLevel on = audio.Level(onset + 0.1, beforeStop);
     Report("after Play", on);
     ExpectMusic(on, 0.05);

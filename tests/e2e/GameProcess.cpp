@@ -270,7 +270,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 } // namespace
 
-bool GameProcess::MenuItem(char menuKey, char itemKey) {
+bool GameProcess::MenuItem(char menuKey, char itemKey, const std::function<void()>& beforeItem) {
     // A menu's popup is one more visible window of the program.
     const auto shown = [this] {
         return Lines(Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
@@ -286,6 +286,7 @@ bool GameProcess::MenuItem(char menuKey, char itemKey) {
         },
         3s);
     if (!opened) return false;
+    if (beforeItem) beforeItem();
     Key(std::string(1, itemKey));
     // The popup closes as the item is taken (a disabled item leaves it open).
     WaitUntil(

@@ -79,8 +79,9 @@ protected:
     // Answers the question or notice shown over the main window with a key.
     void Answer(const std::string& key);
     // Opens a menu of the menu bar with Alt and its access key, then picks the item with
-    // its access key. False when the menu did not open.
-    bool MenuItem(char menuKey, char itemKey);
+    // its access key. False when the menu did not open. `beforeItem` runs just before
+    // the item's key is sent.
+    bool MenuItem(char menuKey, char itemKey, const std::function<void()>& beforeItem = {});
 
     // The window's 764 x 500 drawing surface (below the menu bar). Each one kept is also
     // written to the build folder (tests/e2e-out/<test>-<n>.png) for a look.
