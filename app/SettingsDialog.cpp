@@ -11,10 +11,13 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -130,10 +133,19 @@ QWidget* SettingsDialog::MakeLanguagePage() {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     language_ = new QComboBox(page);
-    language_->addItems({QString::fromUtf8(Tr("自動")), QStringLiteral("日本語"), QStringLiteral("English")});
-    language_->setCurrentIndex(static_cast<int>(settings_.Language));
+    // Each language by its own name, the game's own language first, then every language
+    // it is translated into.
+    language_->addItem(QString::fromUtf8(Tr("自動")), QStringLiteral("auto"));
+    language_->addItem(QStringLiteral("日本語"), QString::fromUtf8(SourceLanguage));
+    for (const std::string& code : TranslatedLanguages()) {
+        const QString name = code == "en" ? QStringLiteral("English")
+                                          : QLocale(QString::fromStdString(code)).nativeLanguageName();
+        language_->addItem(name.isEmpty() ? QString::fromStdString(code) : name,
+                           QString::fromStdString(code));
+    }
+    language_->setCurrentIndex(std::max(0, language_->findData(QString::fromStdString(settings_.Language))));
     connect(language_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { settings_.Language = static_cast<TLanguage>(index); });
+            [this](int index) { settings_.Language = language_->itemData(index).toString().toStdString(); });
     auto* note = new QLabel(QString::fromUtf8(Tr("言語は次の起動から変わります。")), page);
     layout->addWidget(language_);
     layout->addWidget(note);

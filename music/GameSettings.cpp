@@ -11,6 +11,7 @@
 #define SI_CONVERT_ICU
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -19,7 +20,6 @@ namespace {
 constexpr const char* KeysSection = "Keys";
 constexpr const char* OptionsSection = "Options";
 constexpr const char* VolumeKeys[3] = {"MasterVolume", "MusicVolume", "EffectsVolume"};
-constexpr const char* LanguageNames[3] = {"auto", "ja", "en"};
 
 // A value as the report quotes it: cut short and without control characters, so that
 // a hostile file gives one short line.
@@ -59,13 +59,17 @@ public:
         return fallback;
     }
 
-    TLanguage Language() const {
+    std::string Language() const {
         const char* value = ini_.GetValue(OptionsSection, "Language", nullptr);
-        if (!value) return TLanguage::Auto;
-        for (int i = 0; i < 3; ++i)
-            if (std::string(value) == LanguageNames[i]) return static_cast<TLanguage>(i);
-        Ignored(OptionsSection, "Language", value, "is not auto, ja or en");
-        return TLanguage::Auto;
+        if (!value) return "auto";
+        const std::string code = value;
+        const auto& translated = TranslatedLanguages();
+        if (code == "auto" || code == SourceLanguage ||
+            std::find(translated.begin(), translated.end(), code) != translated.end())
+            return code;
+        Ignored(OptionsSection, "Language", value,
+                "is not auto, ja or a language the game is translated into");
+        return "auto";
     }
 
     // Each action in turn: one that cannot be read, or that takes a key or a button of an
@@ -110,10 +114,6 @@ private:
 
 } // namespace
 
-const char* LanguageName(TLanguage language) {
-    return LanguageNames[static_cast<size_t>(language)];
-}
-
 TGameSettings ReadGameSettings(const std::string& path, const TSettingsReport& report) {
     TGameSettings settings;
     std::string text;
@@ -145,7 +145,7 @@ void WriteGameSettings(const std::string& path, const TGameSettings& settings, c
     for (int i = 0; i < 3; ++i)
         ini.SetValue(OptionsSection, VolumeKeys[i], std::to_string(volumes[i]).c_str());
     ini.SetValue(OptionsSection, "Mute", settings.Sound.Muted ? "1" : "0");
-    ini.SetValue(OptionsSection, "Language", LanguageName(settings.Language));
+    ini.SetValue(OptionsSection, "Language", settings.Language.c_str());
     std::string out;
     if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
     try {

@@ -2,7 +2,8 @@
 // The player's settings kept in "Settei.ini" beside the BGM settings: the bindings in
 // section Keys (one line an action, "Up=Up,KP_8;pad=dpup"), the volumes, mute and the
 // language in section Options (MasterVolume, MusicVolume, EffectsVolume as 0..100,
-// Mute as 1/0, Language as auto, ja or en). The window's keys of section Options
+// Mute as 1/0, Language as auto, ja or the code of a language the game is translated
+// into, such as en). The window's keys of section Options
 // belong to the window and are kept as they are.
 #include "input/KeyBindings.h"
 
@@ -18,12 +19,10 @@ struct TSoundOptions {
     bool operator==(const TSoundOptions&) const = default;
 };
 
-enum class TLanguage { Auto, Japanese, English };
-
 struct TGameSettings {
     TKeyBindings Keys = TKeyBindings::Defaults();
     TSoundOptions Sound;
-    TLanguage Language = TLanguage::Auto;
+    std::string Language = "auto"; // "auto", "ja", or one of TranslatedLanguages()
     bool operator==(const TGameSettings&) const = default;
 };
 
@@ -41,5 +40,3 @@ TGameSettings ReadGameSettings(const std::string& path);
 // and key comes from keptFrom (the file the settings were read from). Raises
 // Exception("<path> に書き込めません") when the file cannot be written.
 void WriteGameSettings(const std::string& path, const TGameSettings& settings, const std::string& keptFrom);
-
-const char* LanguageName(TLanguage language); // "auto", "ja", "en"

@@ -3,11 +3,13 @@
 // Delete clears a cell, the defaults come back with one button, the sliders are heard
 // while they move, and a pad's buttons capture a pad binding and cancel.
 #include "app/SettingsDialog.h"
+#include "base/Translate.h"
 #include "input/DikCodes.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -78,4 +80,24 @@ TEST(SettingsDialog, KeysAreCapturedByTheirPlaceAndAKeyInUseIsRefused) {
     // East on the pad cancels the dialog.
     dialog.PadPressed(TPadButton::East);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+// Every language of the game is listed by its own name, and the one in the file stays
+// chosen through OK unless another is picked.
+TEST(SettingsDialog, TheLanguageListHoldsEveryLanguageOfTheGame) {
+    TGameSettings settings;
+    settings.Language = "en";
+    SettingsDialog dialog(settings, [](const TSoundOptions&) {});
+    QComboBox* languages = nullptr;
+    for (QComboBox* c : dialog.findChildren<QComboBox*>())
+        if (c->findData(QStringLiteral("auto")) >= 0) languages = c;
+    ASSERT_NE(languages, nullptr);
+    ASSERT_EQ(languages->count(), 2 + static_cast<int>(TranslatedLanguages().size()));
+    EXPECT_EQ(languages->itemText(1), "日本語");
+    EXPECT_EQ(languages->currentText(), "English");
+    EXPECT_EQ(dialog.Result().Language, "en");
+    languages->setCurrentIndex(1);
+    EXPECT_EQ(dialog.Result().Language, "ja");
+    languages->setCurrentIndex(0);
+    EXPECT_EQ(dialog.Result().Language, "auto");
 }

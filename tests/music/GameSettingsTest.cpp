@@ -101,7 +101,7 @@ TEST(GameSettings, TheFileRoundTripsAndKeepsEverySectionAndKeyItDoesNotOwn) {
     TGameSettings s;
     ASSERT_EQ(s.Keys.SetKey(TAction::Right, 0, DIK_D), std::nullopt);
     s.Sound = {50, 0, 100, true};
-    s.Language = TLanguage::English;
+    s.Language = "en";
     WriteGameSettings(path, s, path);
     Reported r;
     EXPECT_EQ(r.Read(path), s);
