@@ -243,28 +243,22 @@ void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame, const TFra
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.buffer);
     f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, context.defaultFramebufferObject());
     const int w = frame.size.width(), h = frame.size.height();
-    // The target's rows count from the bottom.
+    // The target's rows count from the bottom. A part is scissored: the blit samples as it
+    // would for the whole picture.
     const int height = placement ? target.height() : h;
-    if (part && !placement) {
+    if (part) {
         f->glEnable(GL_SCISSOR_TEST);
         f->glScissor(part->x(), height - part->y() - part->height(), part->width(), part->height());
     }
     if (!placement) {
         f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        if (part) f->glDisable(GL_SCISSOR_TEST);
-        return;
-    }
-    const TFramePlacement& p = *placement;
-    if (part) {
-        // The blit samples as it would for the whole picture; the scissor keeps the part.
-        f->glEnable(GL_SCISSOR_TEST);
-        f->glScissor(part->x(), height - part->y() - part->height(), part->width(), part->height());
     } else {
-        ClearBorder(*f, p, target);
+        const TFramePlacement& p = *placement;
+        if (!part) ClearBorder(*f, p, target);
+        const int bottom = height - p.Y - p.Height;
+        f->glBlitFramebuffer(0, 0, w, h, p.X, bottom, p.X + p.Width, bottom + p.Height, GL_COLOR_BUFFER_BIT,
+                             p.Factor == 0 ? GL_LINEAR : GL_NEAREST);
     }
-    const int bottom = height - p.Y - p.Height;
-    f->glBlitFramebuffer(0, 0, w, h, p.X, bottom, p.X + p.Width, bottom + p.Height, GL_COLOR_BUFFER_BIT,
-                         p.Factor == 0 ? GL_LINEAR : GL_NEAREST);
     if (part) f->glDisable(GL_SCISSOR_TEST);
 }
 

@@ -247,7 +247,8 @@ TEST_P(ScaledWindow, AResizedWindowShowsThePictureCentredInTwoByTwoBlocks) {
 // In play, at the desktop's scale (1 here, 1.25, 1.5 and 2 in the scaled_window_ratio_*
 // runs): the picture at 2 x is made of 2 x 2 blocks of identical screen pixels, with no
 // smoothing of Qt's own on top; and the frames that changed in part (only their damage
-// reaches the window) leave on the screen what a whole redraw of the kept frame shows.
+// reaches the window) leave on the screen what a whole redraw of the kept frame shows, in
+// both modes.
 TEST_P(ScaledWindow, PlayIsCrispInDevicePixelsAndItsPartsMakeTheWholeFrame) {
     const qreal ratio = window->devicePixelRatioF();
     Resize(int(std::ceil(1600 / ratio)), int(std::ceil(1010 / ratio)) + MenuHeight());
@@ -259,28 +260,38 @@ TEST_P(ScaledWindow, PlayIsCrispInDevicePixelsAndItsPartsMakeTheWholeFrame) {
         },
         8000))
         << "no board started";
+    // Paused by the key (or, the board lost to a cat meanwhile, between boards): the
+    // screen stands; then the mode's whole redraw of the kept frame leaves it as it is.
+    const auto standsAndIsWhole = [&](TWindowScale mode) {
+        QImage parts = Grab(*window), before;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                before = parts;
+                ProcessFor(300);
+                parts = Grab(*window);
+                return parts == before;
+            },
+            6000))
+            << "the screen does not stand still";
+        if (mode == TWindowScale::WholeNumber) ExpectBlocks(2);
+        window->SetScaleMode(mode);
+        ProcessFor(300);
+        const QImage whole = Grab(*window);
+        ASSERT_EQ(whole.size(), parts.size());
+        int differ = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x) differ += whole.pixel(x, y) != parts.pixel(x, y);
+        EXPECT_EQ(differ, 0) << "screen pixels the frames in part left otherwise than the whole frame";
+    };
     ProcessFor(1200);
     Key("p");
-    // Paused (or, the board lost to a cat meanwhile, between boards): the screen stands.
-    QImage parts = Grab(*window), before;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            before = parts;
-            ProcessFor(300);
-            parts = Grab(*window);
-            return parts == before;
-        },
-        6000))
-        << "the screen does not stand still";
-    ExpectBlocks(2);
-    window->SetScaleMode(TWindowScale::WholeNumber); // draws the kept frame whole
-    ProcessFor(300);
-    const QImage whole = Grab(*window);
-    ASSERT_EQ(whole.size(), parts.size());
-    int differ = 0;
-    for (int y = 0; y < whole.height(); ++y)
-        for (int x = 0; x < whole.width(); ++x) differ += whole.pixel(x, y) != parts.pixel(x, y);
-    EXPECT_EQ(differ, 0) << "screen pixels the frames in part left otherwise than the whole frame";
+    standsAndIsWhole(TWindowScale::WholeNumber);
+    // The filtered mode's parts (each with a frame pixel more around it) as well.
+    window->SetScaleMode(TWindowScale::Fit);
+    Key("p");
+    ProcessFor(800);
+    Key("p");
+    standsAndIsWhole(TWindowScale::Fit);
 }
 
 TEST_P(ScaledWindow, FullscreenFillsTheScreenAndLeavingRestoresSizeAndPlace) {
