@@ -3,13 +3,17 @@
 #include "app/BenchHooks.h"
 #include "graphics/device/FrameScaler.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFunctions>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QtGui/qguiapplication_platform.h>
+#include <QtGui/qopenglcontext_platform.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -166,8 +170,8 @@ GlSurface::GlSurface(uint32_t maxTextureSize, GlContextSource context, QSize fra
         w = static_cast<uint32_t>(frameSize_.width());
         hh = static_cast<uint32_t>(frameSize_.height());
     };
-    h.FrameReady = [this] {
-        ShowFrame();
+    h.FrameReady = [this](const TRect& damage) {
+        ShowFrame(&damage);
         BenchFramePresented();
         if (presented_) presented_();
     };
@@ -234,21 +238,83 @@ void ClearBorder(QOpenGLExtraFunctions& f, const TFramePlacement& p, QSize targe
 } // namespace
 
 void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame, const TFramePlacement* placement,
-                   QSize target) {
+                   QSize target, const QRect* part) {
     QOpenGLExtraFunctions* f = context.extraFunctions();
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.buffer);
     f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, context.defaultFramebufferObject());
     const int w = frame.size.width(), h = frame.size.height();
+    // The target's rows count from the bottom. A part is scissored: the blit samples as it
+    // would for the whole picture.
+    const int height = placement ? target.height() : h;
+    if (part) {
+        f->glEnable(GL_SCISSOR_TEST);
+        f->glScissor(part->x(), height - part->y() - part->height(), part->width(), part->height());
+    }
     if (!placement) {
         f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        return;
+    } else {
+        const TFramePlacement& p = *placement;
+        if (!part) ClearBorder(*f, p, target);
+        const int bottom = height - p.Y - p.Height;
+        f->glBlitFramebuffer(0, 0, w, h, p.X, bottom, p.X + p.Width, bottom + p.Height, GL_COLOR_BUFFER_BIT,
+                             p.Factor == 0 ? GL_LINEAR : GL_NEAREST);
     }
-    const TFramePlacement& p = *placement;
-    ClearBorder(*f, p, target);
-    // The target's rows count from the bottom.
-    const int bottom = target.height() - p.Y - p.Height;
-    f->glBlitFramebuffer(0, 0, w, h, p.X, bottom, p.X + p.Width, bottom + p.Height, GL_COLOR_BUFFER_BIT,
-                         p.Factor == 0 ? GL_LINEAR : GL_NEAREST);
+    if (part) f->glDisable(GL_SCISSOR_TEST);
+}
+
+QRect WindowPartOfFrameRect(const TFramePlacement& p, const TRect& r, QSize window) {
+    const int32_t grow = p.Factor == 0 ? 1 : 0;
+    int32_t left = std::max(r.Left - grow, 0), top = std::max(r.Top - grow, 0);
+    int32_t right = std::min(r.Right + grow, static_cast<int32_t>(p.FrameWidth));
+    int32_t bottom = std::min(r.Bottom + grow, static_cast<int32_t>(p.FrameHeight));
+    if (left >= right || top >= bottom) return QRect();
+    FrameToWindow(p, left, top, right, bottom);
+    return QRect(left, top, right - left, bottom - top) & QRect(QPoint(0, 0), window);
+}
+
+namespace {
+
+bool HasExtension(const char* list, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* at = std::strstr(list, name); at; at = std::strstr(at + length, name))
+        if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == 0)) return true;
+    return false;
+}
+
+} // namespace
+
+bool GlPartCopy::Find(QOpenGLContext& context, QWindow& window) {
+    copy_ = nullptr;
+#if QT_CONFIG(xcb_glx_plugin)
+    const auto* glx = context.nativeInterface<QNativeInterface::QGLXContext>();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!glx || !x11 || !x11->display()) return false;
+    using QueryContext = int (*)(void* display, void* context, int attribute, int* value);
+    using QueryExtensions = const char* (*)(void* display, int screen);
+    const auto query = reinterpret_cast<QueryContext>(context.getProcAddress("glXQueryContext"));
+    const auto extensions =
+        reinterpret_cast<QueryExtensions>(context.getProcAddress("glXQueryExtensionsString"));
+    const auto copy = reinterpret_cast<CopyFunction>(context.getProcAddress("glXCopySubBufferMESA"));
+    if (!query || !extensions || !copy) return false;
+    constexpr int GlxScreen = 0x800C; // GLX_SCREEN
+    int screen = 0;
+    void* display = x11->display();
+    if (query(display, glx->nativeContext(), GlxScreen, &screen) != 0) return false;
+    const char* list = extensions(display, screen);
+    if (!list || !HasExtension(list, "GLX_MESA_copy_sub_buffer")) return false;
+    display_ = display;
+    drawable_ = static_cast<unsigned long>(window.winId());
+    copy_ = copy;
+    return true;
+#else
+    (void)context;
+    (void)window;
+    return false;
+#endif
+}
+
+void GlPartCopy::Copy(int x, int y, int width, int height) const {
+    if (copy_) copy_(display_, drawable_, x, y, width, height);
 }
 
 // The context and the frame's framebuffer are made with the first frame; a window not
@@ -276,17 +342,40 @@ bool GlSurface::MakeCurrent() {
     return true;
 }
 
-void GlSurface::ShowFrame() {
+// A software rasteriser fills every pixel it is given and a swap sends the whole window:
+// at 4K that is most of a tick's cost. A frame that changed in part, shown over its last
+// frame at the same placement, writes and sends only the window pixels it reaches.
+void GlSurface::ShowFrame(const TRect* damage) {
     if (frame_.buffer == 0 || !isExposed() || !context_->makeCurrent(this)) return;
+    if (!partCopyProbed_) {
+        partCopyProbed_ = true;
+        partCopy_.Find(*context_, *this);
+    }
     const qreal ratio = devicePixelRatio();
     const TFramePlacement p = PlaceInView(frameSize_, size(), ratio, mode_);
     const QSize target(static_cast<int>(DevicePixels(width(), ratio)),
                        static_cast<int>(DevicePixels(height(), ratio)));
+    const bool inPart = damage && partCopy_.Found() && p == shownPlacement_ && target == shownTarget_;
+    const QRect part = inPart ? WindowPartOfFrameRect(p, *damage, target) : QRect(QPoint(0, 0), target);
+    if (part.isEmpty()) {
+        context_->doneCurrent();
+        return;
+    }
+    const QRect* only = inPart ? &part : nullptr;
+    // The driver takes a new window size at a swap, not at a part copy: a swap first (of
+    // what the window showed) lets the whole picture below be drawn at the new size.
+    if (partCopy_.Found() && target != shownTarget_) context_->swapBuffers(this);
     if (target == frameSize_ && p.Factor == 1)
-        CopyKeptFrame(*context_, frame_); // the frame's own size: the plain copy
+        CopyKeptFrame(*context_, frame_, nullptr, {}, only); // the frame's own size: the plain copy
     else
-        CopyKeptFrame(*context_, frame_, &p, target);
-    context_->swapBuffers(this);
+        CopyKeptFrame(*context_, frame_, &p, target, only);
+    if (partCopy_.Found()) {
+        partCopy_.Copy(part.x(), target.height() - part.y() - part.height(), part.width(), part.height());
+        shownPlacement_ = p;
+        shownTarget_ = target;
+    } else {
+        context_->swapBuffers(this);
+    }
     context_->doneCurrent();
 }
 
@@ -429,12 +518,20 @@ void SoftwareView::paintEvent(QPaintEvent* event) {
     } else {
         if (scaled_.isNull() || ratio_ != devicePixelRatioF()) Rescale();
         // One to one in device pixels (the image carries the view's ratio), only the part
-        // asked for.
+        // asked for, with a device pixel more around it for the clip to cut. At a
+        // fractional ratio the view's corner may lie between two device pixels (a menu
+        // bar 21 pixels high at 1.5): every part is drawn from the device pixel that
+        // corner rounds to, so that parts drawn apart line up with the whole picture.
         const QRect from =
             QRectF(QPointF(event->rect().topLeft()) * ratio_, QSizeF(event->rect().size()) * ratio_)
-                .toAlignedRect() &
+                .toAlignedRect()
+                .adjusted(-1, -1, 1, 1) &
             scaled_.rect();
-        p.drawImage(QPointF(from.topLeft()) / ratio_, scaled_, from);
+        const QPointF corner = p.deviceTransform().map(QPointF(0, 0));
+        const QPointF snap(std::floor(corner.x() + 0.5) - corner.x(),
+                           std::floor(corner.y() + 0.5) - corner.y());
+        p.drawImage(QRectF((QPointF(from.topLeft()) + snap) / ratio_, QSizeF(from.size()) / ratio_), scaled_,
+                    QRectF(from));
     }
 }
 

@@ -69,8 +69,35 @@ struct GlKeptFrame {
 // default, unscaled into a target of the frame's size.
 bool CreateKeptFrame(QOpenGLContext& context, QSize size, GlKeptFrame& frame);
 void DeleteKeptFrame(QOpenGLContext& context, GlKeptFrame& frame);
+// With part (a rectangle of the target, rows from the top), only that part of the target
+// is written and the border is left as it is.
 void CopyKeptFrame(QOpenGLContext& context, const GlKeptFrame& frame,
-                   const TFramePlacement* placement = nullptr, QSize targetSize = {});
+                   const TFramePlacement* placement = nullptr, QSize targetSize = {},
+                   const QRect* part = nullptr);
+
+// The window pixels a frame rectangle reaches at a placement (a filtered placement blends
+// the frame pixels around each window pixel: a frame pixel more on each side), held to the
+// window.
+QRect WindowPartOfFrameRect(const TFramePlacement& placement, const TRect& frameRect, QSize window);
+
+// A copy of part of the back buffer of a GLX window to the screen, the back buffer left as
+// it is (GLX_MESA_copy_sub_buffer), where the display offers it: a frame that changed in
+// part then sends only that part, where a buffer swap sends the whole window and leaves
+// the back buffer undefined.
+class GlPartCopy {
+public:
+    // Finds the copy for the context (current on window); false where there is none.
+    bool Find(QOpenGLContext& context, QWindow& window);
+    bool Found() const { return copy_ != nullptr; }
+    // x, y: the part's bottom left in GL's window coordinates.
+    void Copy(int x, int y, int width, int height) const;
+
+private:
+    using CopyFunction = void (*)(void* display, unsigned long drawable, int x, int y, int width, int height);
+    CopyFunction copy_ = nullptr;
+    void* display_ = nullptr;
+    unsigned long drawable_ = 0;
+};
 
 // The OpenGL window inside the view. The device's frame reaches the screen with one
 // buffer swap inside the tick (whose wait for the next tick then absorbs it), not through
@@ -98,14 +125,22 @@ protected:
 
 private:
     bool MakeCurrent();
-    // Copies the kept frame to the window and swaps.
-    void ShowFrame();
+    // Copies the kept frame to the window and shows it; with damage (frame pixels) only
+    // the window's part it reaches, when the window shows the last frame whole at the
+    // same placement and the display can show a part.
+    void ShowFrame(const TRect* damage = nullptr);
 
     QSize frameSize_;
     TScaleMode mode_ = TScaleMode::WholeNumber;
     GlContextSource source_;
     std::unique_ptr<QOpenGLContext> context_; // from the first frame on
     GlKeptFrame frame_;
+    GlPartCopy partCopy_;
+    bool partCopyProbed_ = false;
+    // What the back buffer holds whole (with the part copy, it is never swapped): the
+    // kept frame at this placement in a target of this size; empty when nothing is known.
+    TFramePlacement shownPlacement_;
+    QSize shownTarget_;
     std::shared_ptr<TGLConfig> config_;
     std::function<void()> presented_;
 };

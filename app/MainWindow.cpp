@@ -198,6 +198,7 @@ bool MainWindow::FormCreate() {
     // version items still work (the BGM menu has no music to command).
     if (!created_ && !commands_) commands_ = std::make_unique<TMenuCommands>(*form_);
     SyncMenus();
+    SyncFullscreenCaption(); // the bindings read
     SyncLifeBar();
     return created_;
 }
@@ -233,6 +234,7 @@ void MainWindow::OpenSettings() {
     }
     form_->ApplySettings(dialog.Result());
     if (gamepads_) gamepads_->SetBindings(form_->Settings.Keys);
+    SyncFullscreenCaption();
     form_->WriteSettings();
     const TWindowSettings chosen = windowPage->Result();
     if (chosen.Scale != window_.Scale) SetScaleMode(chosen.Scale);
@@ -343,13 +345,16 @@ void MainWindow::SetScaleMode(TWindowScale scale) {
     if (QAction* action = scaleActions_[scale == TWindowScale::Fit ? 1 : 0]) action->setChecked(true);
 }
 
-// The window's keys are taken before the game's: F11 and Alt+Enter toggle fullscreen,
-// Esc leaves it (when no dialog is open; a dialog's keys do not reach the game's window).
+// The window's keys are taken before the game's: the fullscreen key of the bindings (F11
+// unless the player chose another; F11 itself where keys come without a scan code) and
+// Alt+Enter toggle fullscreen, Esc leaves it (when no dialog is open; a dialog's keys do
+// not reach the game's window).
 bool MainWindow::WindowKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const int key = event->key();
-    const bool toggle = (key == Qt::Key_F11 && mods == Qt::NoModifier) ||
-                        ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::AltModifier);
+    const uint8_t dik = DikOfKeyEvent(*event);
+    const bool bound = dik ? form_->ActionOfKey(dik) == TAction::Fullscreen : key == Qt::Key_F11;
+    const bool toggle = bound || ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::AltModifier);
     if (toggle) {
         if (!event->isAutoRepeat()) SetFullscreen(!isFullScreen());
         return true;

@@ -67,6 +67,7 @@ private:
     void BuildMenus();
     void BuildViewMenu();
     void SyncMenus();
+    void SyncFullscreenCaption();
     // Places the widgets lying over the frame (the life bar, the pause notice) on it.
     void PlaceOverlays();
     // The keys of the window itself (fullscreen); true when the key was one of them.

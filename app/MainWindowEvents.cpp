@@ -84,8 +84,9 @@ void MainWindow::BuildViewMenu() {
     auto* menu = viewMenu_ = new QMenu(QString::fromUtf8(Tr("表示(&V)")), this);
     QAction* before = menus_.empty() ? nullptr : menus_.back().second->menuAction();
     menuBar()->insertMenu(before, menu);
-    fullscreenAction_ = menu->addAction(QString::fromUtf8(Tr("全画面表示(&F)\tF11")));
+    fullscreenAction_ = menu->addAction(QString());
     fullscreenAction_->setCheckable(true);
+    SyncFullscreenCaption();
     connect(fullscreenAction_, &QAction::triggered, this, [this](bool on) { SetFullscreen(on); });
     menu->addSeparator();
     auto* modes = new QActionGroup(menu);
@@ -100,6 +101,16 @@ void MainWindow::BuildViewMenu() {
         scaleActions_[scale == TWindowScale::Fit ? 1 : 0] = action;
         connect(action, &QAction::triggered, this, [this, scale = scale] { SetScaleMode(scale); });
     }
+}
+
+// The item names the fullscreen key the bindings give (none when it has none).
+void MainWindow::SyncFullscreenCaption() {
+    if (!fullscreenAction_) return;
+    const TBinding& b = form_->Settings.Keys.Of(TAction::Fullscreen);
+    const std::string key = KeyName(b.Keys[0] ? b.Keys[0] : b.Keys[1]);
+    QString caption = QString::fromUtf8(Tr("全画面表示(&F)"));
+    if (!key.empty()) caption += QStringLiteral("\t") + QString::fromStdString(key);
+    fullscreenAction_->setText(caption);
 }
 
 void MainWindow::SyncMenus() {
@@ -179,6 +190,9 @@ void MainWindow::ActionPressed(TAction action, bool repeat) {
         break;
     case TAction::Mute:
         if (!repeat) Guarded([&] { form_->ActionDown(action); });
+        break;
+    case TAction::Fullscreen: // a pad's button; the key is the window's (WindowKey)
+        if (!repeat) SetFullscreen(!isFullScreen());
         break;
     default:
         break;

@@ -15,7 +15,7 @@ constexpr uint32_t Bit(TPadKey key) {
 
 constexpr TAction PadKeyActions[PadKeyCount] = {TAction::Up,    TAction::Down,    TAction::Left,
                                                 TAction::Right, TAction::Confirm, TAction::Turn,
-                                                TAction::Pause, TAction::Mute};
+                                                TAction::Pause, TAction::Mute,    TAction::Fullscreen};
 
 SDL_GameControllerButton SdlButton(TPadButton b) {
     switch (b) {

@@ -14,8 +14,8 @@
 
 struct _SDL_GameController;
 
-enum class TPadKey { Up, Down, Left, Right, Enter, Space, Pause, Mute };
-inline constexpr int PadKeyCount = 8;
+enum class TPadKey { Up, Down, Left, Right, Enter, Space, Pause, Mute, Fullscreen };
+inline constexpr int PadKeyCount = 9;
 
 // The action a pad key plays, and the other way round.
 TAction ActionOfPadKey(TPadKey key);

@@ -147,6 +147,7 @@ constexpr TActionNames ActionNames[ActionCount] = {
     {"Enter", TrNoop("決定")},
     {"Pause", TrNoop("一時停止")},
     {"Mute", TrNoop("消音")},
+    {"Fullscreen", TrNoop("全画面表示")},
 };
 
 template <class T> bool Holds(const std::array<T, 2>& slots, T value) {
@@ -195,6 +196,7 @@ TKeyBindings TKeyBindings::Defaults() {
         {{DIK_RETURN, DIK_NUMPADENTER}, {P::South, P::Start}},
         {{DIK_P, DIK_PAUSE}, {P::Back, P::None}},
         {{DIK_M, 0}, {P::None, P::None}},
+        {{DIK_F11, 0}, {P::None, P::None}},
     }};
     return b;
 }

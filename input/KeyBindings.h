@@ -6,15 +6,16 @@
 //
 // The defaults are the game's fixed keys: the arrows and the keypad's 8 2 4 6 move,
 // Space turns the hamster, Enter (and the keypad's Enter) confirms; P and Pause pause,
-// M mutes. On a pad the d-pad moves, west and east turn, south and Start confirm, Back
-// pauses and nothing mutes.
+// M mutes, F11 toggles fullscreen (the window's own Alt+Enter is not in the table). On a
+// pad the d-pad moves, west and east turn, south and Start confirm, Back pauses and
+// nothing mutes or toggles fullscreen.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-enum class TAction { Up, Down, Left, Right, Turn, Confirm, Pause, Mute };
-inline constexpr int ActionCount = 8;
+enum class TAction { Up, Down, Left, Right, Turn, Confirm, Pause, Mute, Fullscreen };
+inline constexpr int ActionCount = 9;
 
 // The pad's buttons by their place (SDL's game-controller layout).
 enum class TPadButton : uint8_t {

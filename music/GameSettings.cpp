@@ -74,7 +74,9 @@ public:
 
     // Each action in turn: one that cannot be read, or that takes a key or a button of an
     // action read before it, keeps its default; when even that collides, every binding
-    // keeps its default.
+    // keeps its default. An action without a line (a file written before it existed:
+    // Fullscreen) whose default another action holds takes the keys and buttons of its
+    // default that are free, and the player's own bindings stay.
     TKeyBindings Keys() const {
         const TKeyBindings defaults = TKeyBindings::Defaults();
         TKeyBindings keys;
@@ -83,7 +85,12 @@ public:
             const auto action = static_cast<TAction>(a);
             const char* value = ini_.GetValue(KeysSection, ActionName(action), nullptr);
             if (!value) {
-                if (keys.Set(action, defaults.Of(action))) return Collided();
+                if (const auto holder = keys.Set(action, defaults.Of(action))) {
+                    keys.Set(action, FreeOf(keys, defaults.Of(action)));
+                    if (report_)
+                        report_(path_ + ": [Keys] " + ActionName(action) + " has no line and " +
+                                ActionName(*holder) + " holds its default keys; it keeps those still free");
+                }
                 continue;
             }
             const std::optional<TBinding> binding = ParseBinding(value);
@@ -101,6 +108,14 @@ public:
     }
 
 private:
+    static TBinding FreeOf(const TKeyBindings& keys, TBinding binding) {
+        for (uint8_t& key : binding.Keys)
+            if (keys.ActionOfKey(key)) key = 0;
+        for (TPadButton& pad : binding.Pads)
+            if (keys.ActionOfPad(pad)) pad = TPadButton::None;
+        return binding;
+    }
+
     TKeyBindings Collided() const {
         if (report_)
             report_(path_ + ": [Keys] the bindings take each other's keys; the default keys are used");

@@ -158,6 +158,13 @@ HRESULT OpenGLDevice::Present() {
     }
     std::vector<TGLCommand> frame;
     frame.swap(commands_);
+    // Every command is clipped to its rectangle: together they are all the frame changes.
+    TRect damage{};
+    for (const TGLCommand& c : frame)
+        damage = damage.Left < damage.Right
+                     ? TRect{std::min(damage.Left, c.clip.Left), std::min(damage.Top, c.clip.Top),
+                             std::max(damage.Right, c.clip.Right), std::max(damage.Bottom, c.clip.Bottom)}
+                     : c.clip;
     if (!h.MakeCurrent || !h.MakeCurrent()) {
         ++config_->DroppedFrames;
         shown_ = false;
@@ -180,7 +187,7 @@ HRESULT OpenGLDevice::Present() {
     shownWidth_ = fbw, shownHeight_ = fbh;
     if (!drawn) return D3DERR_DRIVERINTERNALERROR;
     ++config_->PresentCount;
-    if (h.FrameReady) h.FrameReady();
+    if (h.FrameReady) h.FrameReady(damage);
     return D3D_OK;
 }
 

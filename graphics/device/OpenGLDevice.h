@@ -35,7 +35,9 @@ struct TGLContextHooks {
     // Size of that framebuffer in device pixels; the frame is scaled into it.
     std::function<void(uint32_t& Width, uint32_t& Height)> FramebufferSize;
     // A replayed frame is ready: the window shows it (for a widget, schedule its repaint).
-    std::function<void()> FrameReady;
+    // damage: the part of the frame buffer the frame drew (every other pixel is as the
+    // last frame left it).
+    std::function<void(const TRect& damage)> FrameReady;
 };
 
 struct TGLConfig {

@@ -1,9 +1,12 @@
 // The real main window under Xvfb with a window manager (openbox), on both devices: a
 // window resized to 1600 x 1100 shows the game's picture centred on the border as 2 x 2
 // blocks with the life bar on it at 2 x; F11, Alt+Enter and the menu item make it fill
-// the 1920 x 1080 screen and leaving (F11, Esc) gives back its size and place; a click
+// the 1920 x 1080 screen and leaving (F11, Esc) gives back its size and place, and the
+// fullscreen key rebound on the settings dialog's キー page takes F11's place; a click
 // through the scaled picture reaches the mouse device in the frame's coordinates; the
-// size, mode and fullscreen state are kept in Settei.ini for the next start.
+// size, mode and fullscreen state are kept in Settei.ini for the next start. Run again at
+// the desktop scales 1.25, 1.5 and 2 (QT_SCALE_FACTOR, the ctest entries
+// scaled_window_ratio_*), the picture is checked in the screen's own pixels.
 #include "app/GlProbe.h"
 #include "app/MainWindow.h"
 #include "app/WindowPage.h"
@@ -18,10 +21,12 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +38,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 extern char** environ;
 
@@ -150,28 +156,39 @@ protected:
         ProcessFor(50);
     }
     // The picture is centred in the view, the border around it, its pixels n x n blocks
-    // (outside the life bar, a widget of its own lying over it at the same scale).
+    // of the screen's own pixels (outside the widgets lying over it: the life bar at the
+    // same scale, the pause notice).
     void ExpectBlocks(uint32_t n) {
         GameViewBase* view = window->View();
+        const qreal ratio = view->devicePixelRatioF();
         const TFramePlacement p = view->Placement();
+        const int width = int(DevicePixels(view->width(), ratio)),
+                  height = int(DevicePixels(view->height(), ratio));
         ASSERT_EQ(p.Factor, n);
-        EXPECT_EQ(p.X, (view->width() - 764 * int(n)) / 2);
-        EXPECT_EQ(p.Y, (view->height() - 500 * int(n)) / 2);
+        EXPECT_EQ(p.X, (width - 764 * int(n)) / 2);
+        EXPECT_EQ(p.Y, (height - 500 * int(n)) / 2);
+        const auto device = [ratio](QRect r) {
+            return QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+        };
         const QImage shot = Grab(*window);
-        const QPoint at = view->mapTo(window.get(), QPoint(0, 0));
+        ASSERT_LE(std::abs(shot.width() - window->width() * ratio), 1.0)
+            << "the grab is in the screen's pixels";
+        ASSERT_LE(std::abs(shot.height() - window->height() * ratio), 1.0);
+        const QPoint at = (QPointF(view->mapTo(window.get(), QPoint(0, 0))) * ratio).toPoint();
         const auto pixel = [&](int x, int y) { return shot.pixel(at.x() + x, at.y() + y); };
         // A window taller than the screen reaches below it: only the rows on the screen.
-        const int shown = std::min(view->height(), window->screen()->geometry().bottom() + 1 -
-                                                       view->mapToGlobal(QPoint(0, 0)).y());
+        const int shown = std::min(
+            height,
+            int((window->screen()->geometry().bottom() + 1 - view->mapToGlobal(QPoint(0, 0)).y()) * ratio));
         for (int y = 0; y < shown; y += 17) {
             if (p.X > 0) {
                 EXPECT_EQ(pixel(p.X - 1, y), Border) << y;
             }
-            if (p.X + p.Width < view->width()) {
+            if (p.X + p.Width < width) {
                 EXPECT_EQ(pixel(p.X + p.Width, y), Border) << y;
             }
         }
-        for (int x = 0; x < view->width(); x += 23) {
+        for (int x = 0; x < width; x += 23) {
             if (p.Y > 0) {
                 EXPECT_EQ(pixel(x, p.Y - 1), Border) << x;
             }
@@ -179,15 +196,24 @@ protected:
                 EXPECT_EQ(pixel(x, p.Y + p.Height), Border) << x;
             }
         }
+        // The life bar covers its place on the picture to the screen pixel.
         const TProgressBar& bar = window->Form().PBLife;
-        const QRect barRect = window->LifeBar()->geometry();
-        EXPECT_EQ(barRect, QRect(p.X + bar.Left() * int(n), p.Y + bar.Top() * int(n), bar.Width() * int(n),
-                                 bar.Height() * int(n)));
+        const QRect barRect = device(window->LifeBar()->geometry());
+        const QRect barOnPicture(p.X + bar.Left() * int(n), p.Y + bar.Top() * int(n), bar.Width() * int(n),
+                                 bar.Height() * int(n));
+        EXPECT_LE((barRect.topLeft() - barOnPicture.topLeft()).manhattanLength(), 2);
+        EXPECT_LE((barRect.bottomRight() - barOnPicture.bottomRight()).manhattanLength(), 2);
+        std::vector<QRect> over;
+        for (QWidget* w : view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible() && !w->inherits("QWindowContainer"))
+                over.push_back(device(w->geometry()).adjusted(-int(n) - 1, -int(n) - 1, 1, 1));
         int bad = 0, blocks = 0, edges = 0;
         for (int y = 0; y < 500; ++y) {
             for (int x = 0; x < 764; ++x) {
                 const QPoint corner(p.X + x * int(n), p.Y + y * int(n));
-                if (barRect.adjusted(-1, -1, 1, 1).contains(corner)) continue;
+                if (corner.y() + int(n) > shown ||
+                    std::any_of(over.begin(), over.end(), [&](const QRect& r) { return r.contains(corner); }))
+                    continue;
                 const QRgb c = pixel(corner.x(), corner.y());
                 for (uint32_t d = 1; d < n * n; ++d)
                     if (pixel(corner.x() + int(d % n), corner.y() + int(d / n)) != c) ++bad;
@@ -216,6 +242,56 @@ TEST_P(ScaledWindow, AResizedWindowShowsThePictureCentredInTwoByTwoBlocks) {
     window->resize(400, 300);
     ProcessFor(300);
     EXPECT_EQ(window->View()->size(), MainWindow::ClientSize);
+}
+
+// In play, at the desktop's scale (1 here, 1.25, 1.5 and 2 in the scaled_window_ratio_*
+// runs): the picture at 2 x is made of 2 x 2 blocks of identical screen pixels, with no
+// smoothing of Qt's own on top; and the frames that changed in part (only their damage
+// reaches the window) leave on the screen what a whole redraw of the kept frame shows, in
+// both modes.
+TEST_P(ScaledWindow, PlayIsCrispInDevicePixelsAndItsPartsMakeTheWholeFrame) {
+    const qreal ratio = window->devicePixelRatioF();
+    Resize(int(std::ceil(1600 / ratio)), int(std::ceil(1010 / ratio)) + MenuHeight());
+    // Enter starts a board once the offer to resume (2 s in) is past.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            Key("Return");
+            return WaitFor([&] { return window->Form().Hamster.Active; }, 500);
+        },
+        8000))
+        << "no board started";
+    // Paused by the key (or, the board lost to a cat meanwhile, between boards): the
+    // screen stands; then the mode's whole redraw of the kept frame leaves it as it is.
+    const auto standsAndIsWhole = [&](TWindowScale mode) {
+        QImage parts = Grab(*window), before;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                before = parts;
+                ProcessFor(300);
+                parts = Grab(*window);
+                return parts == before;
+            },
+            6000))
+            << "the screen does not stand still";
+        if (mode == TWindowScale::WholeNumber) ExpectBlocks(2);
+        window->SetScaleMode(mode);
+        ProcessFor(300);
+        const QImage whole = Grab(*window);
+        ASSERT_EQ(whole.size(), parts.size());
+        int differ = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x) differ += whole.pixel(x, y) != parts.pixel(x, y);
+        EXPECT_EQ(differ, 0) << "screen pixels the frames in part left otherwise than the whole frame";
+    };
+    ProcessFor(1200);
+    Key("p");
+    standsAndIsWhole(TWindowScale::WholeNumber);
+    // The filtered mode's parts (each with a frame pixel more around it) as well.
+    window->SetScaleMode(TWindowScale::Fit);
+    Key("p");
+    ProcessFor(800);
+    Key("p");
+    standsAndIsWhole(TWindowScale::Fit);
 }
 
 TEST_P(ScaledWindow, FullscreenFillsTheScreenAndLeavingRestoresSizeAndPlace) {
@@ -262,6 +338,39 @@ TEST_P(ScaledWindow, FullscreenFillsTheScreenAndLeavingRestoresSizeAndPlace) {
     EXPECT_TRUE(item->isChecked());
     item->trigger();
     EXPECT_TRUE(restored()) << "the menu item again: " << where();
+
+    // The fullscreen key is the bindings': taken on the キー page as F10 and kept in
+    // [Keys], F10 toggles, F11 is free and Alt+Enter stays.
+    QAction* settingsItem = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text().startsWith(QStringLiteral("設定"))) settingsItem = a;
+    ASSERT_NE(settingsItem, nullptr);
+    bool taken = false;
+    QTimer::singleShot(200, window.get(), [&] {
+        auto* dialog = dynamic_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->Cell(TAction::Fullscreen, 0)->click();
+        Shell("xdotool key F10");
+        QTimer::singleShot(500, dialog, [&taken, dialog] {
+            taken = dialog->Cell(TAction::Fullscreen, 0)->text() == QStringLiteral("F10");
+            dialog->accept();
+        });
+    });
+    settingsItem->trigger();
+    ASSERT_TRUE(taken) << "the キー page did not take F10";
+    EXPECT_TRUE(item->text().endsWith(QStringLiteral("\tF10"))) << item->text().toStdString();
+    EXPECT_NE(FileText(window->Form().UserDir + "Settei.ini").find("Fullscreen = F10"), std::string::npos);
+    Key("F11");
+    ProcessFor(500);
+    EXPECT_FALSE(window->isFullScreen()) << "F11 is free";
+    Key("F10");
+    EXPECT_TRUE(full()) << "F10: " << where();
+    Key("F10");
+    EXPECT_TRUE(restored()) << "F10 again: " << where();
+    Key("alt+Return");
+    EXPECT_TRUE(full()) << "Alt+Enter: " << where();
+    Key("alt+Return");
+    EXPECT_TRUE(restored()) << "Alt+Enter again: " << where();
 }
 
 TEST_P(ScaledWindow, AClickThroughTheScaledPictureReachesTheMouseDeviceInFrameCoordinates) {

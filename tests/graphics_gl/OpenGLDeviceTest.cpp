@@ -328,7 +328,7 @@ TEST_F(OpenGLDeviceTest, FramesAreRecordedAndReplayedAtPresent) {
     auto config = std::make_shared<TGLConfig>();
     config->Hooks = gl.Hooks();
     int frames = 0;
-    config->Hooks.FrameReady = [&] { ++frames; };
+    config->Hooks.FrameReady = [&](const TRect&) { ++frames; };
     OpenGLDriver driver(config);
     D3DPRESENT_PARAMETERS p = Params();
     std::shared_ptr<IRenderDevice> d;

@@ -43,6 +43,7 @@ TEST(KeyBindings, TheDefaultsAreTheGamesKeys) {
         {TAction::Confirm, {{DIK_RETURN, DIK_NUMPADENTER}, {P::South, P::Start}}},
         {TAction::Pause, {{DIK_P, DIK_PAUSE}, {P::Back, P::None}}},
         {TAction::Mute, {{DIK_M, 0}, {P::None, P::None}}},
+        {TAction::Fullscreen, {{DIK_F11, 0}, {P::None, P::None}}},
     };
     ASSERT_EQ(table.size(), static_cast<size_t>(ActionCount));
     for (const auto& [action, binding] : table) EXPECT_EQ(d.Of(action), binding) << ActionName(action);
@@ -149,6 +150,18 @@ TEST(GameSettings, ValuesTheGameCannotUseGiveTheDefaultsWithOneLineEach) {
     ASSERT_EQ(r.lines.size(), 1u);
     EXPECT_NE(r.lines[0].find("takes a key of Up"), std::string::npos) << r.lines[0];
     // ... and when even the default collides, every binding is the default.
-    EXPECT_EQ(r.Read(dir.Write("u.ini", "[Keys]\nUp=Down\n")).Keys, TKeyBindings::Defaults());
-    EXPECT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.Read(dir.Write("u.ini", "[Keys]\nUp=Banana\nLeft=Right\nRight=Banana\n")).Keys,
+              TKeyBindings::Defaults());
+    EXPECT_EQ(r.lines.size(), 3u);
+    // An action without a line whose default another action took (a file from before
+    // F11 was in the table, with F11 on Mute) keeps what is free of its default; the
+    // player's bindings stay.
+    const TGameSettings old = r.Read(dir.Write("v.ini", "[Keys]\nUp=Down\nMute=F11\n"));
+    EXPECT_EQ(old.Keys.Of(TAction::Mute), (TBinding{{DIK_F11, 0}, {}}));
+    EXPECT_EQ(old.Keys.Of(TAction::Fullscreen), TBinding{});
+    EXPECT_EQ(old.Keys.Of(TAction::Up).Keys, (std::array<uint8_t, 2>{DIK_DOWN, 0}));
+    EXPECT_EQ(old.Keys.Of(TAction::Down), (TBinding{{0, DIK_NUMPAD2}, {P::DpadDown, P::None}}));
+    ASSERT_EQ(r.lines.size(), 2u);
+    EXPECT_NE(r.lines[0].find("Down has no line and Up holds"), std::string::npos) << r.lines[0];
+    EXPECT_NE(r.lines[1].find("Fullscreen has no line and Mute holds"), std::string::npos) << r.lines[1];
 }
