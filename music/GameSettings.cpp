@@ -108,12 +108,16 @@ public:
     }
 
 private:
-    static TBinding FreeOf(const TKeyBindings& keys, TBinding binding) {
-        for (uint8_t& key : binding.Keys)
-            if (keys.ActionOfKey(key)) key = 0;
-        for (TPadButton& pad : binding.Pads)
-            if (keys.ActionOfPad(pad)) pad = TPadButton::None;
-        return binding;
+    // The keys and buttons of `binding` no other action holds, first slots first, as
+    // the file's line for them reads back.
+    static TBinding FreeOf(const TKeyBindings& keys, const TBinding& binding) {
+        TBinding free;
+        size_t k = 0, p = 0;
+        for (const uint8_t key : binding.Keys)
+            if (key != 0 && !keys.ActionOfKey(key)) free.Keys[k++] = key;
+        for (const TPadButton pad : binding.Pads)
+            if (pad != TPadButton::None && !keys.ActionOfPad(pad)) free.Pads[p++] = pad;
+        return free;
     }
 
     TKeyBindings Collided() const {

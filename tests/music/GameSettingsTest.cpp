@@ -160,8 +160,12 @@ TEST(GameSettings, ValuesTheGameCannotUseGiveTheDefaultsWithOneLineEach) {
     EXPECT_EQ(old.Keys.Of(TAction::Mute), (TBinding{{DIK_F11, 0}, {}}));
     EXPECT_EQ(old.Keys.Of(TAction::Fullscreen), TBinding{});
     EXPECT_EQ(old.Keys.Of(TAction::Up).Keys, (std::array<uint8_t, 2>{DIK_DOWN, 0}));
-    EXPECT_EQ(old.Keys.Of(TAction::Down), (TBinding{{0, DIK_NUMPAD2}, {P::DpadDown, P::None}}));
+    EXPECT_EQ(old.Keys.Of(TAction::Down), (TBinding{{DIK_NUMPAD2, 0}, {P::DpadDown, P::None}}));
     ASSERT_EQ(r.lines.size(), 2u);
     EXPECT_NE(r.lines[0].find("Down has no line and Up holds"), std::string::npos) << r.lines[0];
     EXPECT_NE(r.lines[1].find("Fullscreen has no line and Mute holds"), std::string::npos) << r.lines[1];
+    // What it kept is written and reads back the same.
+    WriteGameSettings(dir.File("v.ini"), old, dir.File("v.ini"));
+    EXPECT_EQ(r.Read(dir.File("v.ini")), old);
+    EXPECT_TRUE(r.lines.empty());
 }
