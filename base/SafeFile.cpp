@@ -110,6 +110,14 @@ void WriteFileSafely(const std::string& path, const void* data, size_t size) {
     }
 }
 
+void WriteSettingsText(const std::string& path, bool made, const std::string& text) {
+    try {
+        if (made) return WriteFileSafely(path, text.data(), text.size());
+    } catch (const EStreamError&) {
+    }
+    throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;

@@ -13,6 +13,11 @@ inline void WriteFileSafely(const std::string& path, const std::vector<uint8_t>&
     WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
+// The settings writers' last step: the text an INI writer made of the file (`made` false
+// when it could not make one), written safely. Any failure raises
+// Exception("<path> に書き込めません"), the old file untouched.
+void WriteSettingsText(const std::string& path, bool made, const std::string& text);
+
 // The whole of a file as it is, into text: false (text untouched) when it cannot be
 // opened. The readers of the settings file start from it.
 bool ReadWholeFile(const std::string& path, std::string& text);

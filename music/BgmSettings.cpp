@@ -1,9 +1,6 @@
 #include "music/BgmSettings.h"
 
-#include "base/Exception.h"
-#include "base/Format.h"
 #include "base/SafeFile.h"
-#include "base/Translate.h"
 
 // The system package builds SimpleIni with ICU; the char interface keeps bytes as they are.
 #define SI_CONVERT_ICU
@@ -105,10 +102,5 @@ void WriteBgmSettings(const std::string& path, const TBgmSettings& settings, con
     ini.SetValue(Section, "MusicName", settings.MusicName.c_str());
     ini.SetValue(Section, "MusicFolda", settings.MusicFolda.c_str());
     std::string out;
-    if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    try {
-        WriteFileSafely(path, out.data(), out.size());
-    } catch (const EStreamError&) {
-        throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    }
+    WriteSettingsText(path, ini.Save(out) >= 0, out);
 }

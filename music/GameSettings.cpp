@@ -1,8 +1,6 @@
 #include "music/GameSettings.h"
 
-#include "base/Exception.h"
 #include "base/Fatal.h"
-#include "base/Format.h"
 #include "base/SafeFile.h"
 #include "base/Translate.h"
 #include "music/BgmSettings.h"
@@ -166,10 +164,5 @@ void WriteGameSettings(const std::string& path, const TGameSettings& settings, c
     ini.SetValue(OptionsSection, "Mute", settings.Sound.Muted ? "1" : "0");
     ini.SetValue(OptionsSection, "Language", settings.Language.c_str());
     std::string out;
-    if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    try {
-        WriteFileSafely(path, out.data(), out.size());
-    } catch (const EStreamError&) {
-        throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    }
+    WriteSettingsText(path, ini.Save(out) >= 0, out);
 }

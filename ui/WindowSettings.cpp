@@ -1,9 +1,6 @@
 #include "ui/WindowSettings.h"
 
-#include "base/Exception.h"
-#include "base/Format.h"
 #include "base/SafeFile.h"
-#include "base/Translate.h"
 
 // The system package builds SimpleIni with ICU; the char interface keeps bytes as they are.
 #define SI_CONVERT_ICU
@@ -94,10 +91,5 @@ void WriteWindowSettings(const std::string& path, const TWindowSettings& s, cons
     ini.SetValue(Section, "WindowHeight", std::to_string(s.Height).c_str());
     ini.SetValue(Section, "Fullscreen", s.Fullscreen ? "1" : "0");
     std::string out;
-    if (ini.Save(out) < 0) throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    try {
-        WriteFileSafely(path, out.data(), out.size());
-    } catch (const EStreamError&) {
-        throw Exception(Format(Tr("%s に書き込めません"), path.c_str()));
-    }
+    WriteSettingsText(path, ini.Save(out) >= 0, out);
 }
